@@ -1,0 +1,57 @@
+# Sourced by run.sh and test.sh: gives this shell its own Xvfb display, Wine prefix and wineserver,
+# and stops exactly those (by process id) when the shell exits.
+# Reads QB_PREFIX (default: build/wineprefix under the repo) and QB_USE_DISPLAY (1 = keep $DISPLAY).
+
+qb_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export PATH="/usr/lib/wine:$PATH"
+export WINEPREFIX=${QB_PREFIX:-$qb_root/build/wineprefix}
+export WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=zh_CN.UTF-8
+qb_started_pids=()
+
+qb_cleanup() {
+  # wineserver -k only touches the server of this prefix; Xvfb goes by its pid.
+  if [ -n "${qb_wineserver_started:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  local pid
+  for pid in "${qb_started_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${qb_started_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+trap qb_cleanup EXIT
+
+qb_start_xvfb() {
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    local pid=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ]; then
+      qb_started_pids+=("$pid")
+      export DISPLAY=":$n"
+      return 0
+    fi
+  done
+  echo "wine-env: could not start Xvfb" >&2
+  return 1
+}
+
+qb_start_wine() {
+  if [ "${QB_USE_DISPLAY:-0}" != 1 ] || [ -z "${DISPLAY:-}" ]; then qb_start_xvfb; fi
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "wine-env: creating Wine prefix $WINEPREFIX"
+    wine64 wineboot -i >/dev/null 2>&1
+    wineserver -w
+  fi
+  # One server for the whole run: a server that quits between two programs takes the clipboard
+  # manager with it, and the next one can empty a clipboard that was just set.
+  wineserver -p >/dev/null 2>&1
+  qb_wineserver_started=1
+  # No window manager here: unmanaged windows hide at once, and a crash ends the process
+  # instead of waiting on a dialog nobody will answer.
+  wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wine64 reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+}

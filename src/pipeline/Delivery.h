@@ -1,0 +1,35 @@
+#pragma once
+// Frames the body into a complete UUE text and puts it on the clipboard or into NAME.uue.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "pipeline/JobSizes.h"
+#include "platform/Platform.h"
+
+namespace qb::pipeline {
+
+enum class Road { kClipboard, kSideFile };
+
+constexpr Road RoadFor(std::uint64_t size) {
+    return size < kClipboardLimit ? Road::kClipboard : Road::kSideFile;
+}
+
+// The lines around the body, already in the ANSI code page.
+struct Frame {
+    std::string header;  // "begin 644 NAME" CR LF
+    std::string footer;  // "`" CR LF "end" CR LF, the trailer, and CR LF in a side file only
+};
+
+Frame MakeFrame(std::wstring_view fileName, Road road);
+
+// The name for the header line: the file's own name, or the last part of the path if the file
+// system does not report one.
+std::wstring HeaderName(platform::Files& files, const std::wstring& path);
+
+// Encodes `input` straight into the destination's buffer between header and footer, commits it,
+// and shows the final message. Throws platform::Error if the text cannot be delivered.
+void Deliver(platform::Platform& p, std::span<const std::uint8_t> input, const std::wstring& path);
+
+}  // namespace qb::pipeline

@@ -1,0 +1,17 @@
+#pragma once
+
+namespace qb::pipeline {
+
+// How a run ended, as the process exit code. Only kDelivered means the text was delivered.
+enum ExitCode : int {
+    kDelivered = 0,      // also: the options window closed normally
+    kOpenFailed = 1,     // the file's length could not be read ("文件打开失败")
+    kDeclined = 2,       // the user answered No to the large-file question
+    kEmptyFile = 3,      // "该文件是空文件"
+    kTooLarge = 4,       // above the size limit
+    kReadFailed = 5,     // the file could not be read whole after its length was known
+    kDeliveryFailed = 6, // the clipboard or the side file could not be written
+    kOutOfMemory = 7,
+};
+
+}  // namespace qb::pipeline

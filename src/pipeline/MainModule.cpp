@@ -1,0 +1,68 @@
+#include "pipeline/MainModule.h"
+
+#include <memory>
+#include <new>
+
+#include "app/AppInfo.h"
+#include "pipeline/CommandLine.h"
+#include "pipeline/Delivery.h"
+#include "pipeline/ExitCodes.h"
+#include "pipeline/JobSizes.h"
+#include "pipeline/Texts.h"
+#include "platform/Error.h"
+
+namespace qb::pipeline {
+
+namespace st = platform::style;
+
+int Main(std::wstring_view commandLine, platform::Platform& p, SetupRoad setup) {
+    const std::wstring path = PathFromArgument(ArgumentText(commandLine));
+    if (!path.empty()) return RunEncodeJob(path, p);
+
+    p.launcher.Shell(L"explorer.exe " + std::wstring(app::kHomePage), 4);
+    return setup ? setup(p) : kDelivered;
+}
+
+std::wstring FailureReport(const std::wstring& operation, std::uint32_t code,
+                           const std::wstring& message) {
+    return L"操作失败：" + operation + L"\r\n" + message + L"（错误代码 " + std::to_wstring(code) +
+           L"）";
+}
+
+int RunEncodeJob(const std::wstring& path, platform::Platform& p) {
+    const auto length = p.files.FileLength(path);
+    if (!length) {
+        p.ui.Message(text::kOpenFailed, st::kExclamation);
+        return kOpenFailed;
+    }
+    if (*length > kAskAbove &&
+        p.ui.Message(text::kAskLarge, st::kYesNo | st::kDefaultSecond) == platform::kAnswerNo)
+        return kDeclined;
+    if (*length > kMaxInputSize) {
+        p.ui.Message(text::kTooLarge, st::kError);
+        return kTooLarge;
+    }
+    if (*length == 0) {
+        p.ui.Message(text::kEmpty, st::kInformation);
+        return kEmptyFile;
+    }
+
+    ExitCode failure = kReadFailed;
+    try {
+        const std::size_t size = static_cast<std::size_t>(*length);
+        // Default-initialised: the read fills every byte, so zeroing would be wasted work.
+        const std::unique_ptr<std::uint8_t[]> input(new std::uint8_t[size]);
+        p.files.ReadExactly(path, {input.get(), size});
+        failure = kDeliveryFailed;
+        Deliver(p, {input.get(), size}, path);
+        return kDelivered;
+    } catch (const platform::Error& e) {
+        p.ui.Message(FailureReport(e.Operation(), e.Code(), e.Message()), st::kError);
+        return failure;
+    } catch (const std::bad_alloc&) {
+        p.ui.Message(text::kOutOfMemory, st::kError);
+        return kOutOfMemory;
+    }
+}
+
+}  // namespace qb::pipeline

@@ -1,0 +1,138 @@
+#include "platform/posix/PosixPlatform.h"
+
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "platform/Error.h"
+
+namespace qb::platform {
+
+namespace {
+std::string Convert(std::wstring_view text, const char* to) {
+    iconv_t cd = iconv_open(to, "WCHAR_T");
+    if (cd == reinterpret_cast<iconv_t>(-1)) ThrowLastError(L"iconv_open");
+    std::string out(text.size() * 4 + 4, '\0');
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
+    std::size_t inLeft = text.size() * sizeof(wchar_t);
+    char* o = out.data();
+    std::size_t outLeft = out.size();
+    while (inLeft > 0 && iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1)) {
+        if (errno != EILSEQ) break;
+        // Like WideCharToMultiByte: a character the code page lacks becomes '?'.
+        *o++ = '?';
+        --outLeft;
+        in += sizeof(wchar_t);
+        inLeft -= sizeof(wchar_t);
+    }
+    iconv_close(cd);
+    out.resize(out.size() - outLeft);
+    return out;
+}
+}  // namespace
+
+std::string ToAnsi(std::wstring_view text) { return Convert(text, "CP936"); }
+
+void ThrowError(std::wstring operation, std::uint32_t code) {
+    const char* m = std::strerror(static_cast<int>(code));
+    throw Error(std::move(operation), code, std::wstring(m, m + std::strlen(m)));
+}
+
+void ThrowLastError(std::wstring operation) {
+    const int code = errno;
+    ThrowError(std::move(operation), static_cast<std::uint32_t>(code));
+}
+
+namespace posix {
+
+std::string ToUtf8(std::wstring_view text) { return Convert(text, "UTF-8"); }
+
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+class SideFileTarget final : public TextTarget {
+public:
+    SideFileTarget(std::string path, std::size_t bytes)
+        : path_(std::move(path)), bytes_(new char[bytes]), size_(bytes) {}
+
+    std::span<char> Bytes() override { return {bytes_.get(), size_}; }
+
+    void Commit() override {
+        std::string temp = path_ + ".XXXXXX";
+        Fd fd(::mkstemp(temp.data()));
+        if (fd.get() < 0) ThrowLastError(L"mkstemp");
+        try {
+            for (std::size_t at = 0; at < size_;) {
+                const ssize_t n = ::write(fd.get(), bytes_.get() + at, size_ - at);
+                if (n < 0) ThrowLastError(L"write");
+                at += static_cast<std::size_t>(n);
+            }
+            if (::close(fd.release()) != 0) ThrowLastError(L"close");
+            ::chmod(temp.c_str(), 0644);
+            if (::rename(temp.c_str(), path_.c_str()) != 0) ThrowLastError(L"rename");
+        } catch (...) {
+            ::unlink(temp.c_str());
+            throw;
+        }
+    }
+
+private:
+    std::string path_;
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_;
+};
+
+}  // namespace
+
+std::optional<std::uint64_t> PosixFiles::FileLength(const std::wstring& path) {
+    struct stat st;
+    if (path.empty() || ::stat(ToUtf8(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+void PosixFiles::ReadExactly(const std::wstring& path, std::span<std::uint8_t> into) {
+    Fd fd(::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) ThrowLastError(L"open");
+    for (std::size_t at = 0; at < into.size();) {
+        const ssize_t n = ::read(fd.get(), into.data() + at, into.size() - at);
+        if (n < 0) ThrowLastError(L"read");
+        if (n == 0) throw Error(L"read", 0, L"文件在读取时变短了，请重试。");
+        at += static_cast<std::size_t>(n);
+    }
+    std::uint8_t extra;
+    if (::read(fd.get(), &extra, 1) > 0) throw Error(L"read", 0, L"文件在读取时变长了，请重试。");
+}
+
+std::wstring PosixFiles::FindFileName(const std::wstring& path) {
+    if (!FileLength(path)) return {};
+    const auto slash = path.find_last_of(L'/');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::unique_ptr<TextTarget> PosixFiles::SideFile(const std::wstring& path, std::size_t bytes) {
+    return std::make_unique<SideFileTarget>(ToUtf8(path), bytes);
+}
+
+}  // namespace posix
+}  // namespace qb::platform

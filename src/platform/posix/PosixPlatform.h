@@ -1,0 +1,19 @@
+#pragma once
+// The file operations over POSIX, so the native build runs the encoding road over real files.
+// The clipboard, message boxes and launches have no POSIX counterpart; tests bring fakes for them.
+
+#include "platform/Platform.h"
+
+namespace qb::platform::posix {
+
+class PosixFiles : public Files {
+public:
+    std::optional<std::uint64_t> FileLength(const std::wstring& path) override;
+    void ReadExactly(const std::wstring& path, std::span<std::uint8_t> into) override;
+    std::wstring FindFileName(const std::wstring& path) override;
+    std::unique_ptr<TextTarget> SideFile(const std::wstring& path, std::size_t bytes) override;
+};
+
+std::string ToUtf8(std::wstring_view text);
+
+}  // namespace qb::platform::posix

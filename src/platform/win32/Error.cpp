@@ -1,0 +1,30 @@
+#include "platform/Error.h"
+
+#include <windows.h>
+
+namespace qb::platform {
+
+namespace {
+std::wstring SystemMessage(std::uint32_t code) {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = n ? std::wstring(text, n) : L"未知错误";
+    LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
+        message.pop_back();
+    return message;
+}
+}  // namespace
+
+void ThrowError(std::wstring operation, std::uint32_t code) {
+    throw Error(std::move(operation), code, SystemMessage(code));
+}
+
+void ThrowLastError(std::wstring operation) {
+    const DWORD code = GetLastError();  // before anything else can change it
+    ThrowError(std::move(operation), code);
+}
+
+}  // namespace qb::platform

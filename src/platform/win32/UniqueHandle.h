@@ -1,0 +1,57 @@
+#pragma once
+// One owner per handle: movable, never copyable, closed exactly once. What counts as "no handle"
+// (null or INVALID_HANDLE_VALUE) is part of the type.
+
+#include <windows.h>
+
+#include <utility>
+
+namespace qb::platform::win32 {
+
+template <typename Traits>
+class UniqueAny {
+public:
+    using Handle = typename Traits::Handle;
+
+    UniqueAny() = default;
+    explicit UniqueAny(Handle h) : h_(h) {}
+    UniqueAny(UniqueAny&& other) noexcept : h_(other.release()) {}
+    UniqueAny& operator=(UniqueAny&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    UniqueAny(const UniqueAny&) = delete;
+    UniqueAny& operator=(const UniqueAny&) = delete;
+    ~UniqueAny() { reset(); }
+
+    Handle get() const { return h_; }
+    explicit operator bool() const { return h_ != Traits::Empty(); }
+    Handle release() { return std::exchange(h_, Traits::Empty()); }
+    void reset(Handle h = Traits::Empty()) {
+        if (h_ != Traits::Empty()) Traits::Close(h_);
+        h_ = h;
+    }
+
+private:
+    Handle h_ = Traits::Empty();
+};
+
+template <typename H, auto CloseFn, bool InvalidIsEmpty = false>
+struct HandleTraits {
+    using Handle = H;
+    static Handle Empty() {
+        if constexpr (InvalidIsEmpty) return INVALID_HANDLE_VALUE;
+        else return Handle{};
+    }
+    static void Close(Handle h) { CloseFn(h); }
+};
+
+using UniqueFile = UniqueAny<HandleTraits<HANDLE, &::CloseHandle, true>>;
+using UniqueFind = UniqueAny<HandleTraits<HANDLE, &::FindClose, true>>;
+using UniqueHkey = UniqueAny<HandleTraits<HKEY, &::RegCloseKey>>;
+using UniqueHglobal = UniqueAny<HandleTraits<HGLOBAL, &::GlobalFree>>;
+using UniqueHwnd = UniqueAny<HandleTraits<HWND, &::DestroyWindow>>;
+using UniqueHfont = UniqueAny<HandleTraits<HFONT, &::DeleteObject>>;
+using UniqueHicon = UniqueAny<HandleTraits<HICON, &::DestroyIcon>>;
+
+}  // namespace qb::platform::win32

@@ -1,0 +1,195 @@
+#include "platform/win32/Win32Platform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "app/AppInfo.h"
+#include "platform/Error.h"
+#include "platform/win32/UniqueHandle.h"
+
+namespace qb::platform {
+
+std::string ToAnsi(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    if (n <= 0) ThrowLastError(L"WideCharToMultiByte");
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+namespace win32 {
+namespace {
+
+// ReadFile and WriteFile take 32-bit counts; stay well inside them.
+constexpr std::size_t kIoChunk = std::size_t{1} << 30;
+
+const std::wstring& Title() {
+    static const std::wstring title(app::kTitle);
+    return title;
+}
+
+std::wstring DirectoryOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return L".";
+    if (slash == 0 || (slash == 2 && path[1] == L':')) return path.substr(0, slash + 1);
+    return path.substr(0, slash);
+}
+
+// The whole text is written to a temporary file beside the target and moved over it only when
+// complete, so a full disk or a refused write never leaves a half side file or loses an old one.
+class SideFileTarget final : public TextTarget {
+public:
+    SideFileTarget(std::wstring path, std::size_t bytes)
+        : path_(std::move(path)), bytes_(new char[bytes]), size_(bytes) {}
+
+    std::span<char> Bytes() override { return {bytes_.get(), size_}; }
+
+    void Commit() override {
+        wchar_t temp[MAX_PATH + 1];
+        if (!GetTempFileNameW(DirectoryOf(path_).c_str(), L"qb", 0, temp))
+            ThrowLastError(L"GetTempFileName");
+        const std::wstring tempPath = temp;
+        try {
+            {
+                UniqueFile file(CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                if (!file) ThrowLastError(L"CreateFile");
+                for (std::size_t at = 0; at < size_;) {
+                    const DWORD chunk = static_cast<DWORD>(std::min(size_ - at, kIoChunk));
+                    DWORD written = 0;
+                    if (!WriteFile(file.get(), bytes_.get() + at, chunk, &written, nullptr))
+                        ThrowLastError(L"WriteFile");
+                    at += written;
+                }
+            }
+            if (!MoveFileExW(tempPath.c_str(), path_.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+                ThrowLastError(L"MoveFileEx");
+        } catch (...) {
+            DeleteFileW(tempPath.c_str());
+            throw;
+        }
+    }
+
+private:
+    std::wstring path_;
+    std::unique_ptr<char[]> bytes_;
+    std::size_t size_;
+};
+
+// The text is written straight into the clipboard's own memory; the memory stays ours until
+// SetClipboardData takes it.
+class ClipboardTarget final : public TextTarget {
+public:
+    explicit ClipboardTarget(std::size_t bytes) : size_(bytes) {
+        memory_.reset(GlobalAlloc(GMEM_MOVEABLE, bytes + 1));
+        if (!memory_) ThrowLastError(L"GlobalAlloc");
+        view_ = static_cast<char*>(GlobalLock(memory_.get()));
+        if (!view_) ThrowLastError(L"GlobalLock");
+    }
+    ~ClipboardTarget() override {
+        if (view_) GlobalUnlock(memory_.get());
+    }
+
+    std::span<char> Bytes() override { return {view_, size_}; }
+
+    void Commit() override {
+        view_[size_] = '\0';
+        GlobalUnlock(memory_.get());
+        view_ = nullptr;
+
+        // An owner window: after EmptyClipboard with no owner, SetClipboardData may fail.
+        UniqueHwnd owner(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                         GetModuleHandleW(nullptr), nullptr));
+        if (!owner) ThrowLastError(L"CreateWindowEx");
+        // Another program may hold the clipboard for a moment; give it that moment.
+        bool open = false;
+        for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(owner.get())); ++attempt)
+            Sleep(25);
+        if (!open) ThrowLastError(L"OpenClipboard");
+        const bool emptied = EmptyClipboard();
+        const DWORD emptyError = GetLastError();
+        const bool placed = emptied && SetClipboardData(CF_TEXT, memory_.get()) != nullptr;
+        const DWORD placeError = GetLastError();
+        CloseClipboard();
+        if (!emptied) ThrowError(L"EmptyClipboard", emptyError);
+        if (!placed) ThrowError(L"SetClipboardData", placeError);
+        memory_.release();  // the clipboard owns it now
+    }
+
+private:
+    UniqueHglobal memory_;
+    char* view_ = nullptr;
+    std::size_t size_;
+};
+
+}  // namespace
+
+int Win32Ui::Message(std::wstring_view text, unsigned style) {
+    const std::wstring s(text);
+    return MessageBoxW(nullptr, s.c_str(), Title().c_str(), style);
+}
+
+std::optional<std::uint64_t> Win32Files::FileLength(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+void Win32Files::ReadExactly(const std::wstring& path, std::span<std::uint8_t> into) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) ThrowLastError(L"CreateFile");
+    for (std::size_t at = 0; at < into.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min(into.size() - at, kIoChunk));
+        DWORD got = 0;
+        if (!ReadFile(file.get(), into.data() + at, chunk, &got, nullptr)) ThrowLastError(L"ReadFile");
+        if (got == 0) throw Error(L"ReadFile", ERROR_HANDLE_EOF, L"文件在读取时变短了，请重试。");
+        at += got;
+    }
+    std::uint8_t extra;
+    DWORD got = 0;
+    if (!ReadFile(file.get(), &extra, 1, &got, nullptr)) ThrowLastError(L"ReadFile");
+    if (got != 0) throw Error(L"ReadFile", ERROR_FILE_INVALID, L"文件在读取时变长了，请重试。");
+}
+
+std::wstring Win32Files::FindFileName(const std::wstring& path) {
+    // FindFirstFile reports hidden and system files too, and gives the long name for a short one.
+    WIN32_FIND_DATAW found;
+    UniqueFind find(FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, 0));
+    return find ? std::wstring(found.cFileName) : std::wstring();
+}
+
+std::unique_ptr<TextTarget> Win32Files::SideFile(const std::wstring& path, std::size_t bytes) {
+    return std::make_unique<SideFileTarget>(path, bytes);
+}
+
+std::unique_ptr<TextTarget> Win32Clipboard::Text(std::size_t bytes) {
+    return std::make_unique<ClipboardTarget>(bytes);
+}
+
+void Win32Launcher::Shell(const std::wstring& commandLine, int windowStyle) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(windowStyle);
+    PROCESS_INFORMATION pi{};
+    std::wstring mutableLine = commandLine;  // CreateProcessW may write into it
+    if (!CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi))
+        ThrowLastError(L"CreateProcess");
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+}  // namespace win32
+}  // namespace qb::platform

@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include "app/AppInfo.h"
+#include "Fakes.h"
+#include "pipeline/ExitCodes.h"
+#include "pipeline/MainModule.h"
+#include "pipeline/Texts.h"
+#include "TempDir.h"
+#include "UuTestSupport.h"
+
+namespace qb::pipeline {
+namespace {
+
+using qb::testing::FakeSystem;
+using qb::testing::RandomBytes;
+using qb::testing::ReadAll;
+using qb::testing::TempDir;
+using qb::testing::Wide;
+
+constexpr char kTrailer[] = "\xB9\xD9\xB7\xBD\xCD\xF8\xD5\xBE\xA3\xBA" "http://quillbox.example.com/";
+
+class EncodeJob : public ::testing::Test {
+protected:
+    int Run(const std::wstring& commandLine) {
+        auto p = sys.Get();
+        return Main(commandLine, p, nullptr);
+    }
+    int RunOn(const std::filesystem::path& file) { return Run(L"Quillbox.exe " + Wide(file)); }
+
+    std::vector<std::wstring> Texts() const {
+        std::vector<std::wstring> t;
+        for (const auto& b : sys.ui.shown) t.push_back(b.text);
+        return t;
+    }
+
+    TempDir dir;
+    FakeSystem sys;
+};
+
+TEST_F(EncodeJob, SmallFileLandsOnTheClipboardFramedAndInCodePage936) {
+    const auto file = dir.Write("a.txt", {'a', 'b', 'c'});
+    EXPECT_EQ(RunOn(file), kDelivered);
+    EXPECT_EQ(sys.clipboard.text,
+              std::string("begin 644 a.txt\r\n#86)C\r\n`\r\nend\r\n") + kTrailer);
+    ASSERT_EQ(sys.ui.shown.size(), 1u);
+    EXPECT_EQ(sys.ui.shown[0].text, text::kOnClipboard);
+    EXPECT_EQ(sys.ui.shown[0].style, 0u);
+    EXPECT_FALSE(std::filesystem::exists(file.string() + ".uue"));
+}
+
+TEST_F(EncodeJob, HeaderCarriesOnlyTheNameWithSpacesAndChineseKept) {
+    const auto file = dir.Write("报告 final.bin", {1, 2, 3, 4});
+    ASSERT_EQ(Run(L"\"C:\\ignored\\Quillbox.exe\" \"" + Wide(file) + L"\""), kDelivered);
+    // "报告" in code page 936 is B1 A8 B8 E6.
+    EXPECT_EQ(sys.clipboard.text.rfind("begin 644 \xB1\xA8\xB8\xE6 final.bin\r\n$`0(#!```\r\n", 0), 0u);
+}
+
+TEST_F(EncodeJob, QuotesAnywhereInTheArgumentAreIgnored) {
+    const auto file = dir.Write("has space.txt", {'x'});
+    std::wstring quotedInside = Wide(file);
+    quotedInside.insert(quotedInside.size() - 4, L"\"\"");
+    for (const std::wstring& arg : {Wide(file), L"\"" + Wide(file) + L"\"", quotedInside}) {
+        sys.clipboard.text.clear();
+        EXPECT_EQ(Run(L"Quillbox.exe " + arg), kDelivered) << arg;
+        EXPECT_EQ(sys.clipboard.text.rfind("begin 644 has space.txt\r\n!>```\r\n", 0), 0u) << arg;
+    }
+}
+
+TEST_F(EncodeJob, AClipboardSizedFileStaysOnTheClipboardAndTheNextByteGoesToTheSideFile) {
+    const auto data = RandomBytes(10'485'760, 3);
+    const auto below = dir.Write("below.bin", {data.begin(), data.end() - 1});
+    ASSERT_EQ(RunOn(below), kDelivered);
+    EXPECT_EQ(sys.clipboard.text.rfind("begin 644 below.bin\r\n", 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(below.string() + ".uue"));
+
+    sys.clipboard.text = "untouched";
+    const auto at = dir.Write("at.bin", data);
+    ASSERT_EQ(RunOn(at), kDelivered);
+    EXPECT_EQ(sys.clipboard.text, "untouched");
+    EXPECT_EQ(sys.ui.shown.back().text, text::kSideFileWritten);
+    EXPECT_EQ(sys.ui.shown.back().style, 0u);
+
+    const std::string side = ReadAll(at.string() + ".uue");
+    const std::string header = "begin 644 at.bin\r\n";
+    const std::string footer = std::string("`\r\nend\r\n") + kTrailer + "\r\n";
+    ASSERT_EQ(side.rfind(header, 0), 0u);
+    ASSERT_TRUE(side.ends_with(footer));
+    const std::string body = side.substr(header.size(), side.size() - header.size() - footer.size());
+    EXPECT_EQ(qb::testing::DecodeBody(body), data) << "the last body line runs straight into \"`\"";
+}
+
+TEST_F(EncodeJob, AnExistingSideFileIsReplacedWholeAndNoTemporaryFileStays) {
+    const auto data = RandomBytes(10'485'760, 4);
+    const auto file = dir.Write("x.zip", data);
+    dir.Write("x.zip.uue", std::vector<std::uint8_t>(30'000'000, 'o'));
+    ASSERT_EQ(RunOn(file), kDelivered);
+    const std::string side = ReadAll(file.string() + ".uue");
+    EXPECT_EQ(side.rfind("begin 644 x.zip\r\n", 0), 0u);
+    EXPECT_LT(side.size(), 30'000'000u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+TEST_F(EncodeJob, LargeFilesAskFirstAndNoEndsTheJobWithNothingWritten) {
+    const auto file = dir.Write("big.bin", RandomBytes(16, 5));
+    sys.files.reportedLength = 20'000'000;
+    sys.files.refuseRead = true;  // past the questions nothing needs to be read here
+    RunOn(file);
+    EXPECT_NE(Texts().front(), text::kAskLarge) << "exactly 20,000,000 bytes does not ask";
+
+    sys.ui.shown.clear();
+    sys.files.reportedLength = 20'000'001;
+    sys.ui.answers = {platform::kAnswerNo};
+    EXPECT_EQ(RunOn(file), kDeclined);
+    ASSERT_EQ(Texts(), std::vector<std::wstring>{std::wstring(text::kAskLarge)});
+    EXPECT_EQ(sys.ui.shown[0].style, 260u);
+    EXPECT_EQ(sys.clipboard.text, "untouched");
+    EXPECT_EQ(sys.files.reads, 1) << "No must end the job before the file is read";
+}
+
+TEST_F(EncodeJob, SizesPastTheLimitAreRefusedAndNeverWrapToASmallSize) {
+    const auto file = dir.Write("huge.bin", RandomBytes(6, 6));
+    sys.files.refuseRead = true;
+    for (const std::uint64_t size : {std::uint64_t{766'958'446}, std::uint64_t{1} << 31,
+                                     (std::uint64_t{1} << 32) + 3}) {
+        sys.ui.shown.clear();
+        sys.ui.answers = {6};  // Yes to the question
+        EXPECT_EQ((sys.files.reportedLength = size, RunOn(file)), kTooLarge) << size;
+        ASSERT_EQ(Texts().size(), 2u);
+        EXPECT_EQ(Texts()[1], text::kTooLarge);
+        EXPECT_EQ(sys.ui.shown[1].style, platform::style::kError);
+    }
+    EXPECT_EQ(sys.files.reads, 0);
+    EXPECT_EQ(sys.clipboard.text, "untouched");
+
+    // The limit itself is accepted: the job goes on to read the file.
+    sys.files.reportedLength = 766'958'445;
+    sys.ui.answers = {6};
+    EXPECT_EQ(RunOn(file), kReadFailed);
+}
+
+TEST_F(EncodeJob, MissingEmptyAndUnnamedFilesGetTheirOwnMessages) {
+    EXPECT_EQ(RunOn(dir.path() / "missing.txt"), kOpenFailed);
+    EXPECT_EQ(RunOn(dir.path()), kOpenFailed) << "a directory is not a file to encode";
+    const auto a = dir.Write("a.txt", {'a'});
+    const auto b = dir.Write("b.txt", {'b'});
+    EXPECT_EQ(Run(L"Quillbox.exe \"" + Wide(a) + L"\" \"" + Wide(b) + L"\""), kOpenFailed)
+        << "two dropped files make one argument naming no file";
+    EXPECT_EQ(RunOn(dir.Write("empty.txt", {})), kEmptyFile);
+    ASSERT_EQ(sys.ui.shown.size(), 4u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(sys.ui.shown[i].text, text::kOpenFailed);
+        EXPECT_EQ(sys.ui.shown[i].style, 48u);
+    }
+    EXPECT_EQ(sys.ui.shown[3].text, text::kEmpty);
+    EXPECT_EQ(sys.ui.shown[3].style, 64u);
+    EXPECT_EQ(sys.clipboard.text, "untouched");
+}
+
+TEST_F(EncodeJob, FailuresAfterTheChecksAreReportedWithTheCallAndNothingIsDelivered) {
+    const auto file = dir.Write("f.bin", RandomBytes(100, 8));
+    sys.files.refuseRead = true;
+    EXPECT_EQ(RunOn(file), kReadFailed);
+    sys.files.refuseRead = false;
+    sys.clipboard.refuse = true;
+    EXPECT_EQ(RunOn(file), kDeliveryFailed);
+    ASSERT_EQ(sys.ui.shown.size(), 2u);
+    for (const auto& box : sys.ui.shown) {
+        EXPECT_EQ(box.style, platform::style::kError);
+        EXPECT_NE(box.text.find(L"（错误代码 "), std::wstring::npos) << "the report names the code";
+    }
+    EXPECT_NE(sys.ui.shown[0].text.find(L"ReadFile"), std::wstring::npos);
+    EXPECT_NE(sys.ui.shown[1].text.find(L"OpenClipboard"), std::wstring::npos);
+    EXPECT_EQ(sys.clipboard.text, "untouched");
+}
+
+TEST_F(EncodeJob, ARefusedSideFileLeavesTheOlderOneAsItWas) {
+    const auto file = dir.Write("y.bin", RandomBytes(10'485'760, 9));
+    dir.Write("y.bin.uue", {'o', 'l', 'd'});
+    sys.files.refuseSideFile = true;
+    EXPECT_EQ(RunOn(file), kDeliveryFailed);
+    EXPECT_EQ(ReadAll(file.string() + ".uue"), "old");
+    EXPECT_EQ(sys.ui.shown.back().style, platform::style::kError);
+}
+
+TEST_F(EncodeJob, AFileThatShrinksOrGrowsWhileReadIsNotEncoded) {
+    const auto file = dir.Write("moving.bin", RandomBytes(300, 10));
+    sys.files.reportedLength = 400;  // the file shrank between the length and the read
+    EXPECT_EQ(RunOn(file), kReadFailed);
+    sys.files.reportedLength = 200;  // or grew
+    EXPECT_EQ(RunOn(file), kReadFailed);
+    EXPECT_EQ(sys.clipboard.text, "untouched");
+}
+
+TEST_F(EncodeJob, NoPathLaunchesTheHomePageAndNeverEncodes) {
+    for (const std::wstring line : {L"Quillbox.exe", L"\"C:\\x y\\Quillbox.exe\"  ", L"Quillbox.exe \"\"\""}) {
+        sys.launcher.launched.clear();
+        EXPECT_EQ(Run(line), kDelivered) << line;
+        ASSERT_EQ(sys.launcher.launched.size(), 1u) << line;
+        EXPECT_EQ(sys.launcher.launched[0].first, L"explorer.exe " + std::wstring(app::kHomePage));
+        EXPECT_EQ(sys.launcher.launched[0].second, 4);
+    }
+    EXPECT_TRUE(sys.ui.shown.empty());
+    EXPECT_EQ(sys.files.reads, 0);
+}
+
+TEST_F(EncodeJob, APathNeverLaunchesTheHomePage) {
+    RunOn(dir.Write("z.txt", {'z'}));
+    EXPECT_TRUE(sys.launcher.launched.empty());
+}
+
+}  // namespace
+}  // namespace qb::pipeline

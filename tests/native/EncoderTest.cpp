@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "pipeline/UuEncoder.h"
+#include "UuTestSupport.h"
+
+namespace qb::pipeline {
+namespace {
+
+using qb::testing::DecodeBody;
+using qb::testing::RandomBytes;
+
+std::string Encode(std::span<const std::uint8_t> in) {
+    // Exact-size buffers: an overrun shows up under the sanitizers and in the guard check below.
+    std::string out(EncodedBodySize(in.size()) + 1, '\xEE');
+    EncodeLines(in, {out.data(), out.size() - 1});
+    EXPECT_EQ(out.back(), '\xEE') << "wrote past the computed size";
+    out.pop_back();
+    return out;
+}
+
+std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+
+class EveryKernel : public ::testing::TestWithParam<std::string_view> {
+protected:
+    void SetUp() override {
+        saved_ = ActiveKernel();
+        ForceKernel(GetParam());
+        ASSERT_EQ(ActiveKernel(), GetParam());
+    }
+    void TearDown() override { ForceKernel(saved_); }
+    std::string_view saved_;
+};
+
+TEST_P(EveryKernel, KnownTextsEncodeAsTheFormatDefines) {
+    EXPECT_EQ(Encode(Bytes("abc")), "#86)C\r\n");
+    EXPECT_EQ(Encode(Bytes("Cat")), "#0V%T\r\n");
+    EXPECT_EQ(Encode(std::vector<std::uint8_t>{0}), "!````\r\n");
+    EXPECT_EQ(Encode(Bytes("a")), "!80``\r\n") << "zero fill must become ` not a space";
+}
+
+TEST_P(EveryKernel, LineBreaksFallEvery45Bytes) {
+    const std::string one = Encode(std::vector<std::uint8_t>(45, 'x'));
+    EXPECT_EQ(one.size(), 63u);
+    EXPECT_EQ(one.front(), 'M');
+    EXPECT_EQ(one.find("\r\n"), 61u);
+
+    const std::string two = Encode(std::vector<std::uint8_t>(46, 'x'));
+    EXPECT_EQ(two.substr(63, 1), "!");
+    EXPECT_EQ(two.size(), 63u + 7u);
+
+    const std::string exact = Encode(std::vector<std::uint8_t>(90, 'x'));
+    EXPECT_EQ(exact.size(), 126u) << "90 bytes make two full lines and no empty third one";
+    EXPECT_EQ(exact[63], 'M');
+
+    const std::string over = Encode(std::vector<std::uint8_t>(91, 'x'));
+    EXPECT_EQ(over.size(), 126u + 7u);
+    EXPECT_EQ(over[126], '!');
+}
+
+TEST_P(EveryKernel, EveryLengthRoundTripsAndHasNoSpace) {
+    const auto data = RandomBytes(5000, 7);
+    for (std::size_t n = 1; n <= data.size(); ++n) {
+        const std::vector<std::uint8_t> in(data.begin(), data.begin() + static_cast<long>(n));
+        const std::string text = Encode(in);
+        ASSERT_EQ(text.find(' '), std::string::npos) << "length " << n;
+        ASSERT_EQ(DecodeBody(text), in) << "length " << n;
+    }
+}
+
+TEST_P(EveryKernel, AllByteValuesAndLargeInputsRoundTrip) {
+    std::vector<std::uint8_t> all(256 * 3);
+    for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    EXPECT_EQ(DecodeBody(Encode(all)), all);
+    for (const std::size_t n : {std::size_t{1} << 20, (std::size_t{3} << 20) + 1, std::size_t{10'485'761}}) {
+        const auto in = RandomBytes(n, static_cast<unsigned>(n));
+        ASSERT_EQ(DecodeBody(Encode(in)), in) << "length " << n;
+    }
+}
+
+TEST_P(EveryKernel, MatchesTheScalarKernelFromEveryStartOffset) {
+    // SIMD kernels load in wide blocks; shifting the start catches alignment assumptions.
+    const auto data = RandomBytes(4096 + 64, 11);
+    std::string expected;
+    for (std::size_t offset = 0; offset < 64; ++offset) {
+        const auto in = std::span(data).subspan(offset);
+        ForceKernel("scalar");
+        expected = Encode(in);
+        ForceKernel(GetParam());
+        ASSERT_EQ(Encode(in), expected) << "offset " << offset;
+    }
+}
+
+std::vector<std::string_view> KernelNames() {
+    std::vector<std::string_view> names;
+    for (const auto& k : AvailableKernels()) names.push_back(k.name);
+    return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, EveryKernel, ::testing::ValuesIn(KernelNames()),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST(EncodedBodySize, CountsFourCharsPerGroupAndThreePerLine) {
+    EXPECT_EQ(EncodedBodySize(1), 7u);
+    EXPECT_EQ(EncodedBodySize(45), 63u);
+    EXPECT_EQ(EncodedBodySize(46), 70u);
+    EXPECT_EQ(EncodedBodySize(766'958'445), 1'073'741'823u);
+}
+
+}  // namespace
+}  // namespace qb::pipeline
