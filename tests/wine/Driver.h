@@ -1,0 +1,62 @@
+#pragma once
+// Drives Quillbox.exe the way a user would: starts it, finds the message boxes it shows, reads
+// them, presses their buttons, and reads the clipboard afterwards.
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qb::testing {
+
+enum class Icon { kNone, kError, kExclamation, kInformation, kOther };
+
+struct BoxButton {
+    int id;
+    std::wstring text;
+    bool isDefault;
+};
+
+struct Box {
+    HWND hwnd = nullptr;
+    std::wstring caption;
+    std::wstring text;
+    std::vector<BoxButton> buttons;  // visible ones, in id order
+    Icon icon = Icon::kNone;
+};
+
+class Session {
+public:
+    explicit Session(const std::wstring& arguments);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+    ~Session();
+
+    // The next message box of the process; nothing if none appears in time or the process ends.
+    std::optional<Box> WaitForBox(DWORD timeoutMs = 20000);
+    void Press(const Box& box, int buttonId);
+    // The exit code once the process has ended; STILL_ACTIVE if it did not end in time.
+    DWORD WaitForExit(DWORD timeoutMs = 20000);
+    // Class names of visible top-level windows of the process that are not message boxes.
+    const std::vector<std::wstring>& OtherWindows() const { return otherWindows_; }
+
+private:
+    PROCESS_INFORMATION pi_{};
+    HWND lastBox_ = nullptr;
+    std::vector<std::wstring> otherWindows_;
+};
+
+// Runs Quillbox on `arguments`, presses OK on the single box it shows, and returns that box with
+// the exit code.
+struct Outcome {
+    Box box;
+    DWORD exitCode;
+    std::vector<std::wstring> otherWindows;
+};
+Outcome RunAndConfirm(const std::wstring& arguments);
+
+std::string ClipboardText();               // CF_TEXT bytes, without the terminating NUL
+void SetClipboardText(const std::string& text);
+
+}  // namespace qb::testing

@@ -1,0 +1,200 @@
+// Quillbox.exe as a user meets it: real process, real message boxes, real clipboard and files.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "Driver.h"
+#include "WinFiles.h"
+
+namespace qb::testing {
+namespace {
+
+const std::wstring kCaption = L"Quillbox";
+const std::wstring kOnClipboard = L"转换完毕，已经设置了剪切板，可以直接粘贴";
+const std::wstring kSideFile = L"由于文件大于10M，没有设置剪切板，生成了UUE文件";
+const std::string kTrailer = "\xB9\xD9\xB7\xBD\xCD\xF8\xD5\xBE\xA3\xBA" "http://quillbox.example.com/";
+const std::string kSentinel = "clipboard before the run";
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+void ExpectOkOnly(const Box& box) {
+    ASSERT_EQ(box.buttons.size(), 1u);
+    EXPECT_EQ(box.buttons[0].id, IDOK);
+    EXPECT_EQ(box.buttons[0].text, L"确定");
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(GetACP(), 936u) << "the tests expect the Chinese (Simplified) code page";
+        SetClipboardText(kSentinel);
+    }
+    ScratchDir dir;
+};
+
+TEST_F(EndToEnd, ChineseNameWithSpacesLandsOnTheClipboardInCodePage936) {
+    const std::wstring file = dir / L"测试 文件.txt";
+    WriteFileBytes(file, {'a', 'b', 'c'});
+    const auto out = RunAndConfirm(Quoted(file));
+    EXPECT_EQ(out.box.caption, kCaption);
+    EXPECT_EQ(out.box.text, kOnClipboard);
+    EXPECT_EQ(out.box.icon, Icon::kNone);
+    ExpectOkOnly(out.box);
+    EXPECT_EQ(out.exitCode, 0u);
+    EXPECT_TRUE(out.otherWindows.empty()) << "only message boxes may appear on this road";
+    // 测试 is B2 E2 CA D4 in code page 936.
+    EXPECT_EQ(ClipboardText(),
+              "begin 644 \xB2\xE2\xCA\xD4 \xCE\xC4\xBC\xFE.txt\r\n#86)C\r\n`\r\nend\r\n" + kTrailer);
+    EXPECT_FALSE(Exists(file + L".uue"));
+}
+
+TEST_F(EndToEnd, QuotesAroundOrInsideThePathChangeNothing) {
+    const std::wstring file = dir / L"with space.bin";
+    WriteFileBytes(file, {0});
+    std::wstring inside = file;
+    inside.insert(inside.size() - 4, L"\"");
+    for (const std::wstring& arg : {file, Quoted(file), inside}) {
+        SetClipboardText(kSentinel);
+        const auto out = RunAndConfirm(arg);
+        EXPECT_EQ(out.exitCode, 0u) << arg;
+        EXPECT_EQ(ClipboardText().substr(0, 33), "begin 644 with space.bin\r\n!````\r\n") << arg;
+    }
+}
+
+TEST_F(EndToEnd, TheClipboardLimitIsTenMebibytesExactly) {
+    const auto data = RandomBytes(10'485'760, 1);
+    const std::wstring below = dir / L"below.bin";
+    WriteWhole(below, data.data(), data.size() - 1);
+    auto out = RunAndConfirm(Quoted(below));
+    EXPECT_EQ(out.box.text, kOnClipboard);
+    EXPECT_EQ(ClipboardText().substr(0, 21), "begin 644 below.bin\r\n");
+    EXPECT_FALSE(Exists(below + L".uue"));
+
+    SetClipboardText(kSentinel);
+    const std::wstring at = dir / L"at.bin";
+    WriteWhole(at, data.data(), data.size());
+    WriteFileBytes(at + L".uue", {'o', 'l', 'd'});
+    out = RunAndConfirm(Quoted(at));
+    EXPECT_EQ(out.box.text, kSideFile);
+    EXPECT_EQ(out.box.icon, Icon::kNone);
+    ExpectOkOnly(out.box);
+    EXPECT_EQ(out.exitCode, 0u);
+    EXPECT_EQ(ClipboardText(), kSentinel) << "the side-file road leaves the clipboard alone";
+    const std::string side = ReadFileBytes(at + L".uue");
+    EXPECT_EQ(side.substr(0, 18), "begin 644 at.bin\r\n");
+    EXPECT_TRUE(side.ends_with("\r\n`\r\nend\r\n" + kTrailer + "\r\n"));
+    // Header, 233,017 body lines (14,680,067 bytes), "`" and "end", trailer.
+    EXPECT_EQ(side.size(), 18 + 14'680'067 + 8 + kTrailer.size() + 2);
+    EXPECT_EQ(ListDir(dir.path()).size(), 3u) << "no temporary file is left beside the side file";
+}
+
+TEST_F(EndToEnd, AboveTwentyMillionBytesTheUserIsAskedAndNoEndsWithNothingWritten) {
+    const std::wstring exact = dir / L"exact.bin";
+    const std::wstring over = dir / L"over.bin";
+    std::vector<std::uint8_t> data(20'000'001, 'q');
+    WriteWhole(exact, data.data(), 20'000'000);
+    WriteFileBytes(over, data);
+
+    auto out = RunAndConfirm(Quoted(exact));
+    EXPECT_EQ(out.box.text, kSideFile) << "exactly 20,000,000 bytes is not asked about";
+
+    {
+        Session run(Quoted(over));
+        const auto ask = run.WaitForBox();
+        ASSERT_TRUE(ask);
+        EXPECT_EQ(ask->caption, kCaption);
+        EXPECT_EQ(ask->text, L"当文件太大的话操作将需要很长时间，真的要继续吗？");
+        EXPECT_EQ(ask->icon, Icon::kNone);
+        ASSERT_EQ(ask->buttons.size(), 2u);
+        EXPECT_EQ(ask->buttons[0].id, IDYES);
+        EXPECT_EQ(ask->buttons[1].id, IDNO);
+        EXPECT_FALSE(ask->buttons[0].isDefault);
+        EXPECT_TRUE(ask->buttons[1].isDefault) << "No is the default button";
+        run.Press(*ask, IDNO);
+        EXPECT_EQ(run.WaitForExit(), 2u);
+        EXPECT_FALSE(Exists(over + L".uue"));
+        EXPECT_EQ(ClipboardText(), kSentinel);
+    }
+    {
+        Session run(Quoted(over));
+        const auto ask = run.WaitForBox();
+        ASSERT_TRUE(ask);
+        run.Press(*ask, IDYES);
+        const auto done = run.WaitForBox();
+        ASSERT_TRUE(done);
+        EXPECT_EQ(done->text, kSideFile);
+        run.Press(*done, IDOK);
+        EXPECT_EQ(run.WaitForExit(), 0u);
+        EXPECT_TRUE(Exists(over + L".uue"));
+    }
+}
+
+TEST_F(EndToEnd, FilesThatCannotBeEncodedAreRefusedWithTheirOwnMessage) {
+    const std::wstring a = dir / L"a.txt", b = dir / L"b.txt", empty = dir / L"empty.txt";
+    WriteFileBytes(a, {'a'});
+    WriteFileBytes(b, {'b'});
+    WriteFileBytes(empty, {});
+    struct Case {
+        std::wstring args, text;
+        Icon icon;
+        DWORD code;
+    };
+    const Case cases[] = {
+        {Quoted(dir / L"missing.txt"), L"文件打开失败", Icon::kExclamation, 1},
+        {Quoted(a) + L" " + Quoted(b), L"文件打开失败", Icon::kExclamation, 1},
+        {Quoted(dir.path()), L"文件打开失败", Icon::kExclamation, 1},
+        {Quoted(empty), L"该文件是空文件", Icon::kInformation, 3},
+    };
+    for (const auto& c : cases) {
+        const auto out = RunAndConfirm(c.args);
+        EXPECT_EQ(out.box.caption, kCaption) << c.args;
+        EXPECT_EQ(out.box.text, c.text) << c.args;
+        EXPECT_EQ(out.box.icon, c.icon) << c.args;
+        ExpectOkOnly(out.box);
+        EXPECT_EQ(out.exitCode, c.code) << c.args;
+        EXPECT_TRUE(out.otherWindows.empty());
+    }
+    EXPECT_EQ(ClipboardText(), kSentinel);
+}
+
+TEST_F(EndToEnd, AHiddenFileKeepsItsNameInTheHeader) {
+    const std::wstring file = dir / L"secret.dat";
+    WriteFileBytes(file, {'s'});
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    RunAndConfirm(Quoted(file));
+    EXPECT_EQ(ClipboardText().substr(0, 22), "begin 644 secret.dat\r\n");
+}
+
+// Folders prepared by scripts/test.sh on small tmpfs mounts: one read-only, one nearly full.
+std::wstring PreparedDir(const char* variable) {
+    const char* v = std::getenv(variable);
+    if (!v) return {};
+    return std::wstring(v, v + strlen(v));
+}
+
+TEST_F(EndToEnd, AReadOnlyFolderGetsAnErrorReportAndKeepsTheOlderSideFile) {
+    const std::wstring ro = PreparedDir("QB_RO_DIR");
+    if (ro.empty()) GTEST_SKIP() << "QB_RO_DIR not prepared (scripts/test.sh does this as root)";
+    const std::string before = ReadFileBytes(ro + L"\\in.bin.uue");
+    const auto out = RunAndConfirm(Quoted(ro + L"\\in.bin"));
+    EXPECT_EQ(out.box.caption, kCaption);
+    EXPECT_EQ(out.box.icon, Icon::kError);
+    EXPECT_NE(out.box.text.find(L"错误代码"), std::wstring::npos) << "names the system's error";
+    EXPECT_EQ(out.exitCode, 6u);
+    EXPECT_EQ(ReadFileBytes(ro + L"\\in.bin.uue"), before);
+}
+
+TEST_F(EndToEnd, AFullDiskLeavesNoPartialSideFileAndKeepsTheOlderOne) {
+    const std::wstring full = PreparedDir("QB_FULL_DIR");
+    if (full.empty()) GTEST_SKIP() << "QB_FULL_DIR not prepared (scripts/test.sh does this as root)";
+    const auto out = RunAndConfirm(Quoted(full + L"\\in.bin"));
+    EXPECT_EQ(out.box.icon, Icon::kError);
+    EXPECT_NE(out.box.text.find(L"WriteFile"), std::wstring::npos) << out.box.text;
+    EXPECT_EQ(out.exitCode, 6u);
+    EXPECT_EQ(ReadFileBytes(full + L"\\in.bin.uue"), "old");
+    EXPECT_EQ(ListDir(full).size(), 2u) << "the half-written temporary file must be gone";
+    EXPECT_EQ(ClipboardText(), kSentinel);
+}
+
+}  // namespace
+}  // namespace qb::testing

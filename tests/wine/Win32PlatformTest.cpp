@@ -1,0 +1,122 @@
+// The Win32 layer over the real system: files, clipboard and code page as Windows provides them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "pipeline/ExitCodes.h"
+#include "pipeline/MainModule.h"
+#include "platform/Error.h"
+#include "platform/win32/Win32Platform.h"
+#include "WinFiles.h"
+
+namespace qb::platform::win32 {
+namespace {
+
+using qb::testing::ScratchDir;
+
+class ScriptedUi : public Ui {
+public:
+    std::vector<std::wstring> shown;
+    int Message(std::wstring_view text, unsigned) override {
+        shown.emplace_back(text);
+        return 6;  // Yes to every question
+    }
+};
+
+TEST(Win32Files, LengthsAreSixtyFourBitAndOnlyForFiles) {
+    ScratchDir dir;
+    Win32Files files;
+    const std::wstring big = dir / L"sparse.bin";
+    HANDLE f = CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER at;
+    at.QuadPart = (LONGLONG{1} << 32) + 3;
+    ASSERT_TRUE(SetFilePointerEx(f, at, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(SetEndOfFile(f));
+    CloseHandle(f);
+    EXPECT_EQ(files.FileLength(big), (std::uint64_t{1} << 32) + 3);
+    EXPECT_EQ(files.FileLength(dir.path()), std::nullopt);
+    EXPECT_EQ(files.FileLength(dir / L"*.bin"), std::nullopt);
+    EXPECT_EQ(files.FileLength(dir / L"nothing"), std::nullopt);
+
+    // A file of 4 GiB + 3 bytes must not wrap to 3 bytes and be encoded truncated.
+    ScriptedUi ui;
+    Win32Clipboard clipboard;
+    Win32Launcher launcher;
+    Platform p{ui, files, clipboard, launcher};
+    EXPECT_EQ(pipeline::RunEncodeJob(big, p), pipeline::kTooLarge);
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_NE(ui.shown[1].find(L"766,958,445"), std::wstring::npos);
+    EXPECT_FALSE(qb::testing::Exists(big + L".uue"));
+}
+
+TEST(Win32Files, ReadingDemandsExactlyTheExpectedLength) {
+    ScratchDir dir;
+    Win32Files files;
+    const std::wstring path = dir / L"ten.bin";
+    qb::testing::WriteFileBytes(path, std::vector<std::uint8_t>(10, 7));
+    std::vector<std::uint8_t> buf(10);
+    files.ReadExactly(path, buf);
+    EXPECT_EQ(buf, std::vector<std::uint8_t>(10, 7));
+    std::vector<std::uint8_t> longer(11), shorter(9);
+    EXPECT_THROW(files.ReadExactly(path, longer), Error) << "the file shrank after its length was read";
+    EXPECT_THROW(files.ReadExactly(path, shorter), Error) << "the file grew after its length was read";
+    try {
+        files.ReadExactly(dir / L"gone.bin", buf);
+        ADD_FAILURE() << "reading a missing file must fail";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Operation(), L"CreateFile");
+        EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+        EXPECT_FALSE(e.Message().empty()) << "the system's own words come along";
+    }
+}
+
+TEST(Win32Files, FindFileNameGivesTheStoredNameWithoutTheFolder) {
+    ScratchDir dir;
+    Win32Files files;
+    qb::testing::WriteFileBytes(dir / L"MiXeD 名字.txt", {1});
+    EXPECT_EQ(files.FindFileName(dir / L"mixed 名字.TXT"), L"MiXeD 名字.txt");
+    EXPECT_EQ(files.FindFileName(dir / L"absent.txt"), L"");
+}
+
+TEST(Win32Files, ASideFileAppearsOnlyWhenCommittedWhole) {
+    ScratchDir dir;
+    Win32Files files;
+    const std::wstring path = dir / L"out.uue";
+    qb::testing::WriteFileBytes(path, {'o', 'l', 'd'});
+    {
+        auto target = files.SideFile(path, 5);
+        std::memcpy(target->Bytes().data(), "fresh", 5);
+        EXPECT_EQ(qb::testing::ReadFileBytes(path), "old") << "nothing visible before Commit";
+    }
+    EXPECT_EQ(qb::testing::ReadFileBytes(path), "old") << "a dropped target changes nothing";
+    auto target = files.SideFile(path, 5);
+    std::memcpy(target->Bytes().data(), "fresh", 5);
+    target->Commit();
+    EXPECT_EQ(qb::testing::ReadFileBytes(path), "fresh");
+    EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u);
+
+    auto nowhere = files.SideFile(dir / L"no such folder\\x.uue", 1);
+    EXPECT_THROW(nowhere->Commit(), Error);
+}
+
+TEST(Win32Clipboard, TextArrivesAsAnsiAndReadsBackAsUnicode) {
+    ASSERT_EQ(GetACP(), 936u);
+    const std::string ansi = ToAnsi(L"官方网站：abc");
+    EXPECT_EQ(ansi, "\xB9\xD9\xB7\xBD\xCD\xF8\xD5\xBE\xA3\xBA" "abc");
+    Win32Clipboard clipboard;
+    auto target = clipboard.Text(ansi.size());
+    std::memcpy(target->Bytes().data(), ansi.data(), ansi.size());
+    target->Commit();
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const auto* text = static_cast<const char*>(GlobalLock(GetClipboardData(CF_TEXT)));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::string(text), ansi);
+    const auto* wide = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+    ASSERT_NE(wide, nullptr);
+    EXPECT_EQ(std::wstring(wide), L"官方网站：abc");
+    CloseClipboard();
+}
+
+}  // namespace
+}  // namespace qb::platform::win32
