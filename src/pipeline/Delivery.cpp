@@ -1,6 +1,8 @@
 #include "pipeline/Delivery.h"
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "app/AppInfo.h"
 #include "pipeline/Texts.h"
@@ -27,19 +29,47 @@ std::wstring HeaderName(platform::Files& files, const std::wstring& path) {
     return name;
 }
 
-void Deliver(platform::Platform& p, std::span<const std::uint8_t> input, const std::wstring& path) {
-    const Road road = RoadFor(input.size());
-    const Frame frame = MakeFrame(HeaderName(p.files, path), road);
-    const std::size_t body = EncodedBodySize(input.size());
-    const std::size_t total = frame.header.size() + body + frame.footer.size();
+namespace {
 
-    auto target = road == Road::kClipboard ? p.clipboard.Text(total)
-                                           : p.files.SideFile(path + L".uue", total);
+void ToClipboard(platform::Clipboard& clipboard, std::span<const std::uint8_t> input,
+                 const Frame& frame) {
+    // Encoded straight into the clipboard's memory: the body is never copied.
+    const std::size_t body = EncodedBodySize(input.size());
+    auto target = clipboard.Text(frame.header.size() + body + frame.footer.size());
     char* out = target->Bytes().data();
     std::memcpy(out, frame.header.data(), frame.header.size());
     EncodeLines(input, {out + frame.header.size(), body});
     std::memcpy(out + frame.header.size() + body, frame.footer.data(), frame.footer.size());
     target->Commit();
+}
+
+void ToSideFile(platform::Files& files, std::span<const std::uint8_t> input, const Frame& frame,
+                const std::wstring& path) {
+    // Encoded a slice of whole lines at a time into one cache-sized buffer that is written and
+    // reused: no output buffer the size of the body, so no page faults for it and a peak memory
+    // of about the input alone.
+    constexpr std::size_t kLinesPerSlice = 16384;
+    constexpr std::size_t kSliceInput = kLinesPerSlice * kBytesPerLine;
+    const auto writer = files.SideFile(path);
+    writer->Append(frame.header);
+    const auto slice = std::make_unique<char[]>(kLinesPerSlice * kCharsPerFullLine);
+    for (std::size_t at = 0; at < input.size(); at += kSliceInput) {
+        const auto part = input.subspan(at, std::min(kSliceInput, input.size() - at));
+        const std::size_t bytes = EncodedBodySize(part.size());
+        EncodeLines(part, {slice.get(), bytes});
+        writer->Append({slice.get(), bytes});
+    }
+    writer->Append(frame.footer);
+    writer->Commit();
+}
+
+}  // namespace
+
+void Deliver(platform::Platform& p, std::span<const std::uint8_t> input, const std::wstring& path) {
+    const Road road = RoadFor(input.size());
+    const Frame frame = MakeFrame(HeaderName(p.files, path), road);
+    if (road == Road::kClipboard) ToClipboard(p.clipboard, input, frame);
+    else ToSideFile(p.files, input, frame, path + L".uue");
 
     p.ui.Message(road == Road::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
                     platform::style::kOk);

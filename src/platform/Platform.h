@@ -39,6 +39,15 @@ public:
     virtual void Commit() = 0;
 };
 
+// Text appended piece by piece to a temporary file beside the target, which replaces the target
+// only on Commit; dropping the writer uncommitted removes the temporary file.
+class SideFileWriter {
+public:
+    virtual ~SideFileWriter() = default;
+    virtual void Append(std::span<const char> bytes) = 0;
+    virtual void Commit() = 0;
+};
+
 class Files {
 public:
     virtual ~Files() = default;
@@ -48,8 +57,8 @@ public:
     virtual void ReadExactly(const std::wstring& path, std::span<std::uint8_t> into) = 0;
     // The file's own name as the file system spells it (no directory); empty if not found.
     virtual std::wstring FindFileName(const std::wstring& path) = 0;
-    // Replaces `path` with the buffer's content on Commit, all or nothing.
-    virtual std::unique_ptr<TextTarget> SideFile(const std::wstring& path, std::size_t bytes) = 0;
+    // A new file that replaces `path` on Commit, all or nothing.
+    virtual std::unique_ptr<SideFileWriter> SideFile(const std::wstring& path) = 0;
 };
 
 class Clipboard {

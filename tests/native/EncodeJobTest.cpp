@@ -176,9 +176,11 @@ TEST_F(EncodeJob, FailuresAfterTheChecksAreReportedWithTheCallAndNothingIsDelive
 TEST_F(EncodeJob, ARefusedSideFileLeavesTheOlderOneAsItWas) {
     const auto file = dir.Write("y.bin", RandomBytes(10'485'760, 9));
     dir.Write("y.bin.uue", {'o', 'l', 'd'});
-    sys.files.refuseSideFile = true;
+    sys.files.refuseAfterBytes = 5'000'000;  // the disk fills up half-way through the body
     EXPECT_EQ(RunOn(file), kDeliveryFailed);
     EXPECT_EQ(ReadAll(file.string() + ".uue"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2)
+        << "the half-written temporary file must be gone";
     EXPECT_EQ(sys.ui.shown.back().style, platform::style::kError);
 }
 

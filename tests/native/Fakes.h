@@ -63,7 +63,6 @@ class TestFiles : public platform::posix::PosixFiles {
 public:
     std::optional<std::uint64_t> reportedLength;
     bool refuseRead = false;
-    bool refuseSideFile = false;
     int reads = 0;
 
     std::optional<std::uint64_t> FileLength(const std::wstring& path) override {
@@ -74,10 +73,27 @@ public:
         if (refuseRead) throw platform::Error(L"ReadFile", 33, L"另一个程序已锁定文件的一部分，进程无法访问。");
         PosixFiles::ReadExactly(path, into);
     }
-    std::unique_ptr<platform::TextTarget> SideFile(const std::wstring& path, std::size_t bytes) override {
-        if (refuseSideFile)
-            return std::make_unique<BufferTarget>(bytes, [](std::string) {}, true);
-        return PosixFiles::SideFile(path, bytes);
+    // Refuses the write after `refuseAfterBytes` bytes, as a full disk does.
+    std::optional<std::size_t> refuseAfterBytes;
+    std::unique_ptr<platform::SideFileWriter> SideFile(const std::wstring& path) override {
+        class Refusing : public platform::SideFileWriter {
+        public:
+            Refusing(std::unique_ptr<platform::SideFileWriter> real, std::size_t room)
+                : real_(std::move(real)), room_(room) {}
+            void Append(std::span<const char> bytes) override {
+                if (bytes.size() > room_) throw platform::Error(L"WriteFile", 112, L"磁盘空间不足。");
+                room_ -= bytes.size();
+                real_->Append(bytes);
+            }
+            void Commit() override { real_->Commit(); }
+
+        private:
+            std::unique_ptr<platform::SideFileWriter> real_;
+            std::size_t room_;
+        };
+        auto real = PosixFiles::SideFile(path);
+        if (!refuseAfterBytes) return real;
+        return std::make_unique<Refusing>(std::move(real), *refuseAfterBytes);
     }
 };
 

@@ -1,5 +1,7 @@
 #include "Driver.h"
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -111,6 +113,7 @@ Session::Session(const std::wstring& arguments) {
     std::wstring line = L"\"" QB_EXE L"\" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    QueryPerformanceCounter(&started_);
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_))
         throw std::runtime_error("CreateProcess failed");
 }
@@ -131,9 +134,14 @@ std::optional<Box> Session::WaitForBox(DWORD timeoutMs) {
         if (s.box) {
             Sleep(50);  // let the box finish laying out and drawing its controls
             lastBox_ = s.box;
+            LARGE_INTEGER now, freq;
+            QueryPerformanceCounter(&now);
+            QueryPerformanceFrequency(&freq);
+            msToLastBox_ = 1000.0 * static_cast<double>(now.QuadPart - started_.QuadPart) /
+                           static_cast<double>(freq.QuadPart);
             return ReadBox(s.box);
         }
-        if (WaitForSingleObject(pi_.hProcess, 20) == WAIT_OBJECT_0) return std::nullopt;
+        if (WaitForSingleObject(pi_.hProcess, 5) == WAIT_OBJECT_0) return std::nullopt;
     }
     return std::nullopt;
 }
@@ -147,6 +155,12 @@ DWORD Session::WaitForExit(DWORD timeoutMs) {
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(pi_.hProcess, &code);
     return code;
+}
+
+std::size_t Session::PeakWorkingSet() const {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    return GetProcessMemoryInfo(pi_.hProcess, &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
 }
 
 Outcome RunAndConfirm(const std::wstring& arguments) {

@@ -40,10 +40,16 @@ public:
     DWORD WaitForExit(DWORD timeoutMs = 20000);
     // Class names of visible top-level windows of the process that are not message boxes.
     const std::vector<std::wstring>& OtherWindows() const { return otherWindows_; }
+    // Milliseconds from just before the process was created to when the last box was found.
+    double MillisecondsToLastBox() const { return msToLastBox_; }
+    // The process's peak working set so far, in bytes.
+    std::size_t PeakWorkingSet() const;
 
 private:
     PROCESS_INFORMATION pi_{};
     HWND lastBox_ = nullptr;
+    LARGE_INTEGER started_{};
+    double msToLastBox_ = 0;
     std::vector<std::wstring> otherWindows_;
 };
 

@@ -38,8 +38,13 @@ int wmain(int, wchar_t**) {
     SetClipboardText(sentinel);
     Session run(args);
     const char* answer = std::getenv("QB_ANSWER");
+    const bool timing = std::getenv("QB_TIME") != nullptr;
     while (auto box = run.WaitForBox(600000)) {
         Print(L"[" + box->caption + L"] " + box->text + L"\n");
+        if (timing) {
+            Print(L"  time to this box: " + std::to_wstring(run.MillisecondsToLastBox()) + L" ms\n");
+            Print(L"  peak working set: " + std::to_wstring(run.PeakWorkingSet()) + L" bytes\n");
+        }
         const bool question = box->buttons.size() == 2;
         run.Press(*box, question ? (answer && std::string(answer) == "no" ? IDNO : IDYES) : IDOK);
         if (question) Print(answer && std::string(answer) == "no" ? L"  -> 否\n" : L"  -> 是\n");

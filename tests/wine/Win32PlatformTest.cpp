@@ -85,19 +85,20 @@ TEST(Win32Files, ASideFileAppearsOnlyWhenCommittedWhole) {
     const std::wstring path = dir / L"out.uue";
     qb::testing::WriteFileBytes(path, {'o', 'l', 'd'});
     {
-        auto target = files.SideFile(path, 5);
-        std::memcpy(target->Bytes().data(), "fresh", 5);
+        auto writer = files.SideFile(path);
+        writer->Append(std::string_view("fre"));
         EXPECT_EQ(qb::testing::ReadFileBytes(path), "old") << "nothing visible before Commit";
     }
-    EXPECT_EQ(qb::testing::ReadFileBytes(path), "old") << "a dropped target changes nothing";
-    auto target = files.SideFile(path, 5);
-    std::memcpy(target->Bytes().data(), "fresh", 5);
-    target->Commit();
+    EXPECT_EQ(qb::testing::ReadFileBytes(path), "old") << "a dropped writer changes nothing";
+    EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u) << "and leaves no temporary file";
+    auto writer = files.SideFile(path);
+    writer->Append(std::string_view("fre"));
+    writer->Append(std::string_view("sh"));
+    writer->Commit();
     EXPECT_EQ(qb::testing::ReadFileBytes(path), "fresh");
     EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u);
 
-    auto nowhere = files.SideFile(dir / L"no such folder\\x.uue", 1);
-    EXPECT_THROW(nowhere->Commit(), Error);
+    EXPECT_THROW(files.SideFile(dir / L"no such folder\\x.uue"), Error);
 }
 
 TEST(Win32Clipboard, TextArrivesAsAnsiAndReadsBackAsUnicode) {

@@ -70,36 +70,36 @@ private:
     int fd_;
 };
 
-class SideFileTarget final : public TextTarget {
+class PosixSideFileWriter final : public SideFileWriter {
 public:
-    SideFileTarget(std::string path, std::size_t bytes)
-        : path_(std::move(path)), bytes_(new char[bytes]), size_(bytes) {}
+    explicit PosixSideFileWriter(std::string path)
+        : path_(std::move(path)), temp_(path_ + ".XXXXXX"), fd_(::mkstemp(temp_.data())) {
+        if (fd_.get() < 0) ThrowLastError(L"mkstemp");
+    }
+    ~PosixSideFileWriter() override {
+        if (!committed_) ::unlink(temp_.c_str());
+    }
 
-    std::span<char> Bytes() override { return {bytes_.get(), size_}; }
+    void Append(std::span<const char> bytes) override {
+        for (std::size_t at = 0; at < bytes.size();) {
+            const ssize_t n = ::write(fd_.get(), bytes.data() + at, bytes.size() - at);
+            if (n < 0) ThrowLastError(L"write");
+            at += static_cast<std::size_t>(n);
+        }
+    }
 
     void Commit() override {
-        std::string temp = path_ + ".XXXXXX";
-        Fd fd(::mkstemp(temp.data()));
-        if (fd.get() < 0) ThrowLastError(L"mkstemp");
-        try {
-            for (std::size_t at = 0; at < size_;) {
-                const ssize_t n = ::write(fd.get(), bytes_.get() + at, size_ - at);
-                if (n < 0) ThrowLastError(L"write");
-                at += static_cast<std::size_t>(n);
-            }
-            if (::close(fd.release()) != 0) ThrowLastError(L"close");
-            ::chmod(temp.c_str(), 0644);
-            if (::rename(temp.c_str(), path_.c_str()) != 0) ThrowLastError(L"rename");
-        } catch (...) {
-            ::unlink(temp.c_str());
-            throw;
-        }
+        if (::close(fd_.release()) != 0) ThrowLastError(L"close");
+        ::chmod(temp_.c_str(), 0644);
+        if (::rename(temp_.c_str(), path_.c_str()) != 0) ThrowLastError(L"rename");
+        committed_ = true;
     }
 
 private:
     std::string path_;
-    std::unique_ptr<char[]> bytes_;
-    std::size_t size_;
+    std::string temp_;
+    Fd fd_;
+    bool committed_ = false;
 };
 
 }  // namespace
@@ -130,8 +130,8 @@ std::wstring PosixFiles::FindFileName(const std::wstring& path) {
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
-std::unique_ptr<TextTarget> PosixFiles::SideFile(const std::wstring& path, std::size_t bytes) {
-    return std::make_unique<SideFileTarget>(ToUtf8(path), bytes);
+std::unique_ptr<SideFileWriter> PosixFiles::SideFile(const std::wstring& path) {
+    return std::make_unique<PosixSideFileWriter>(ToUtf8(path));
 }
 
 }  // namespace posix

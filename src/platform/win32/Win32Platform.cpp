@@ -41,46 +41,53 @@ std::wstring DirectoryOf(const std::wstring& path) {
     return path.substr(0, slash);
 }
 
-// The whole text is written to a temporary file beside the target and moved over it only when
-// complete, so a full disk or a refused write never leaves a half side file or loses an old one.
-class SideFileTarget final : public TextTarget {
+// The text goes to a temporary file beside the target, moved over it only when complete, so a full
+// disk or a refused write never leaves a half side file or loses an older one.
+class Win32SideFileWriter final : public SideFileWriter {
 public:
-    SideFileTarget(std::wstring path, std::size_t bytes)
-        : path_(std::move(path)), bytes_(new char[bytes]), size_(bytes) {}
-
-    std::span<char> Bytes() override { return {bytes_.get(), size_}; }
-
-    void Commit() override {
+    explicit Win32SideFileWriter(std::wstring path) : path_(std::move(path)) {
         wchar_t temp[MAX_PATH + 1];
         if (!GetTempFileNameW(DirectoryOf(path_).c_str(), L"qb", 0, temp))
             ThrowLastError(L"GetTempFileName");
-        const std::wstring tempPath = temp;
-        try {
-            {
-                UniqueFile file(CreateFileW(tempPath.c_str(), GENERIC_WRITE, 0, nullptr,
-                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-                if (!file) ThrowLastError(L"CreateFile");
-                for (std::size_t at = 0; at < size_;) {
-                    const DWORD chunk = static_cast<DWORD>(std::min(size_ - at, kIoChunk));
-                    DWORD written = 0;
-                    if (!WriteFile(file.get(), bytes_.get() + at, chunk, &written, nullptr))
-                        ThrowLastError(L"WriteFile");
-                    at += written;
-                }
-            }
-            if (!MoveFileExW(tempPath.c_str(), path_.c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-                ThrowLastError(L"MoveFileEx");
-        } catch (...) {
-            DeleteFileW(tempPath.c_str());
-            throw;
+        tempPath_ = temp;
+        file_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file_) {
+            const DWORD code = GetLastError();
+            DeleteFileW(tempPath_.c_str());
+            ThrowError(L"CreateFile", code);
         }
+    }
+    ~Win32SideFileWriter() override {
+        if (!committed_) {
+            file_.reset();
+            DeleteFileW(tempPath_.c_str());
+        }
+    }
+
+    void Append(std::span<const char> bytes) override {
+        for (std::size_t at = 0; at < bytes.size();) {
+            const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - at, kIoChunk));
+            DWORD written = 0;
+            if (!WriteFile(file_.get(), bytes.data() + at, chunk, &written, nullptr))
+                ThrowLastError(L"WriteFile");
+            at += written;
+        }
+    }
+
+    void Commit() override {
+        if (!CloseHandle(file_.release())) ThrowLastError(L"CloseHandle");
+        if (!MoveFileExW(tempPath_.c_str(), path_.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+            ThrowLastError(L"MoveFileEx");
+        committed_ = true;
     }
 
 private:
     std::wstring path_;
-    std::unique_ptr<char[]> bytes_;
-    std::size_t size_;
+    std::wstring tempPath_;
+    UniqueFile file_;
+    bool committed_ = false;
 };
 
 // The text is written straight into the clipboard's own memory; the memory stays ours until
@@ -169,8 +176,8 @@ std::wstring Win32Files::FindFileName(const std::wstring& path) {
     return find ? std::wstring(found.cFileName) : std::wstring();
 }
 
-std::unique_ptr<TextTarget> Win32Files::SideFile(const std::wstring& path, std::size_t bytes) {
-    return std::make_unique<SideFileTarget>(path, bytes);
+std::unique_ptr<SideFileWriter> Win32Files::SideFile(const std::wstring& path) {
+    return std::make_unique<Win32SideFileWriter>(path);
 }
 
 std::unique_ptr<TextTarget> Win32Clipboard::Text(std::size_t bytes) {

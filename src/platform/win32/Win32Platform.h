@@ -15,7 +15,7 @@ public:
     std::optional<std::uint64_t> FileLength(const std::wstring& path) override;
     void ReadExactly(const std::wstring& path, std::span<std::uint8_t> into) override;
     std::wstring FindFileName(const std::wstring& path) override;
-    std::unique_ptr<TextTarget> SideFile(const std::wstring& path, std::size_t bytes) override;
+    std::unique_ptr<SideFileWriter> SideFile(const std::wstring& path) override;
 };
 
 class Win32Clipboard final : public Clipboard {

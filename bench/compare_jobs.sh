@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Whole-job comparison on the side-file road: Quillbox.exe under Wine (timed by the driver from
+# just before process creation to its final message box) against GNU uuencode natively, on the same
+# file in the page cache, writing to the same disk. Prints medians and ratios.
+# Usage: bash bench/compare_jobs.sh [SIZE_BYTES] [RUNS]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+size=${1:-500000000}
+runs=${2:-5}
+
+bash scripts/setup.sh >&2
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target Quillbox qbshow >/dev/null
+source scripts/wine-env.sh
+qb_start_wine
+
+work=$(mktemp -d "$root/build/jobbench.XXXXXX")
+trap 'rm -rf "$work"; qb_cleanup' EXIT
+head -c "$size" /dev/urandom >"$work/in.bin"
+head -c 1 /dev/urandom >"$work/one.bin"
+cat "$work/in.bin" >/dev/null
+win_in=$(winepath -w "$work/in.bin")
+
+median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+
+# The program's footprint with nothing to encode, for the memory figure.
+idle=$(QB_TIME=1 wine64 build/windows/tests/wine/qbshow.exe "$(winepath -w "$work/one.bin")" |
+  awk '/peak working set/ {print $4; exit}')
+
+times=() peaks=()
+for _ in $(seq "$runs"); do
+  out=$(QB_TIME=1 wine64 build/windows/tests/wine/qbshow.exe "$win_in")
+  grep -q 'side file:' <<<"$out" || { echo "$out" >&2; exit 1; }
+  times+=("$(awk '/time to this box/ {t=$5} END {print t}' <<<"$out")")
+  peaks+=("$(awk '/peak working set/ {p=$4} END {print p}' <<<"$out")")
+done
+qb_ms=$(printf '%s\n' "${times[@]}" | median)
+qb_peak=$(printf '%s\n' "${peaks[@]}" | median)
+
+hyperfine --runs "$runs" --warmup 1 --export-json "$work/uu.json" \
+  "uuencode '$work/in.bin' in.bin > '$work/uu.txt'" >&2
+uu_ms=$(python3 -c "import json,sys; print(json.load(open(sys.argv[1]))['results'][0]['median']*1000)" "$work/uu.json")
+
+out_bytes=$(stat -c %s "$work/in.bin.uue")
+python3 - "$size" "$qb_ms" "$uu_ms" "$qb_peak" "$idle" "$out_bytes" <<'PY'
+import sys
+size, qb, uu, peak, idle, out = int(sys.argv[1]), float(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5]), int(sys.argv[6])
+mib = 1 << 20
+print(f"input: {size / mib:.1f} MiB, side file: {out / mib:.1f} MiB")
+print(f"Quillbox.exe under Wine, start to final box (median): {qb:.0f} ms")
+print(f"GNU uuencode (median): {uu:.0f} ms")
+print(f"ratio Quillbox / uuencode: {qb / uu:.2f}")
+print(f"peak working set: {peak / mib:.1f} MiB; idle {idle / mib:.1f} MiB; "
+      f"above idle {(peak - idle) / mib:.1f} MiB vs input + output {(size + out) / mib:.1f} MiB "
+      f"(excess {(peak - idle - size - out) / mib:.1f} MiB)")
+PY
