@@ -1,6 +1,5 @@
 #include "pipeline/MainModule.h"
 
-#include <memory>
 #include <new>
 
 #include "app/AppInfo.h"
@@ -49,12 +48,10 @@ int RunEncodeJob(const std::wstring& path, platform::Platform& p) {
 
     ExitCode failure = kReadFailed;
     try {
-        const std::size_t size = static_cast<std::size_t>(*length);
-        // Default-initialised: the read fills every byte, so zeroing would be wasted work.
-        const std::unique_ptr<std::uint8_t[]> input(new std::uint8_t[size]);
-        p.files.ReadExactly(path, {input.get(), size});
+        // Mapped rather than read: the page cache's own pages are encoded, with no copy.
+        const auto input = p.files.MapWhole(path, *length);
         failure = kDeliveryFailed;
-        Deliver(p, {input.get(), size}, path);
+        Deliver(p, input->Bytes(), path);
         return kDelivered;
     } catch (const platform::Error& e) {
         p.ui.Message(FailureReport(e.Operation(), e.Code(), e.Message()), st::kError);

@@ -39,6 +39,13 @@ public:
     virtual void Commit() = 0;
 };
 
+// A whole file's bytes, held for as long as the view lives.
+class FileView {
+public:
+    virtual ~FileView() = default;
+    virtual std::span<const std::uint8_t> Bytes() const = 0;
+};
+
 // Text appended piece by piece to a temporary file beside the target, which replaces the target
 // only on Commit; dropping the writer uncommitted removes the temporary file.
 class SideFileWriter {
@@ -53,8 +60,9 @@ public:
     virtual ~Files() = default;
     // Length of a regular file; nothing for a missing file, a directory or a malformed path.
     virtual std::optional<std::uint64_t> FileLength(const std::wstring& path) = 0;
-    // Fills `into` from the file's first byte; fails unless the file holds exactly that many.
-    virtual void ReadExactly(const std::wstring& path, std::span<std::uint8_t> into) = 0;
+    // The whole file, read-only in memory; fails unless it holds exactly `size` bytes (it may have
+    // changed since its length was read).
+    virtual std::unique_ptr<FileView> MapWhole(const std::wstring& path, std::uint64_t size) = 0;
     // The file's own name as the file system spells it (no directory); empty if not found.
     virtual std::wstring FindFileName(const std::wstring& path) = 0;
     // A new file that replaces `path` on Commit, all or nothing.

@@ -168,7 +168,7 @@ TEST_F(EncodeJob, FailuresAfterTheChecksAreReportedWithTheCallAndNothingIsDelive
         EXPECT_EQ(box.style, platform::style::kError);
         EXPECT_NE(box.text.find(L"（错误代码 "), std::wstring::npos) << "the report names the code";
     }
-    EXPECT_NE(sys.ui.shown[0].text.find(L"ReadFile"), std::wstring::npos);
+    EXPECT_NE(sys.ui.shown[0].text.find(L"CreateFile"), std::wstring::npos);
     EXPECT_NE(sys.ui.shown[1].text.find(L"OpenClipboard"), std::wstring::npos);
     EXPECT_EQ(sys.clipboard.text, "untouched");
 }

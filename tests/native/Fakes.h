@@ -68,10 +68,10 @@ public:
     std::optional<std::uint64_t> FileLength(const std::wstring& path) override {
         return reportedLength ? reportedLength : PosixFiles::FileLength(path);
     }
-    void ReadExactly(const std::wstring& path, std::span<std::uint8_t> into) override {
+    std::unique_ptr<platform::FileView> MapWhole(const std::wstring& path, std::uint64_t size) override {
         ++reads;
-        if (refuseRead) throw platform::Error(L"ReadFile", 33, L"另一个程序已锁定文件的一部分，进程无法访问。");
-        PosixFiles::ReadExactly(path, into);
+        if (refuseRead) throw platform::Error(L"CreateFile", 33, L"另一个程序已锁定文件的一部分，进程无法访问。");
+        return PosixFiles::MapWhole(path, size);
     }
     // Refuses the write after `refuseAfterBytes` bytes, as a full disk does.
     std::optional<std::size_t> refuseAfterBytes;

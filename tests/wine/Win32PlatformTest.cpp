@@ -50,20 +50,28 @@ TEST(Win32Files, LengthsAreSixtyFourBitAndOnlyForFiles) {
     EXPECT_FALSE(qb::testing::Exists(big + L".uue"));
 }
 
-TEST(Win32Files, ReadingDemandsExactlyTheExpectedLength) {
+TEST(Win32Files, MappingDemandsExactlyTheExpectedLength) {
     ScratchDir dir;
     Win32Files files;
     const std::wstring path = dir / L"ten.bin";
     qb::testing::WriteFileBytes(path, std::vector<std::uint8_t>(10, 7));
-    std::vector<std::uint8_t> buf(10);
-    files.ReadExactly(path, buf);
-    EXPECT_EQ(buf, std::vector<std::uint8_t>(10, 7));
-    std::vector<std::uint8_t> longer(11), shorter(9);
-    EXPECT_THROW(files.ReadExactly(path, longer), Error) << "the file shrank after its length was read";
-    EXPECT_THROW(files.ReadExactly(path, shorter), Error) << "the file grew after its length was read";
+    {
+        const auto view = files.MapWhole(path, 10);
+        EXPECT_EQ(std::vector<std::uint8_t>(view->Bytes().begin(), view->Bytes().end()),
+                  std::vector<std::uint8_t>(10, 7));
+        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        SetFilePointer(f, 5, nullptr, FILE_BEGIN);
+        EXPECT_FALSE(SetEndOfFile(f)) << "nobody may cut the file short while it is being encoded";
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_USER_MAPPED_FILE));
+        CloseHandle(f);
+    }
+    EXPECT_THROW(files.MapWhole(path, 11), Error) << "the file shrank after its length was read";
+    EXPECT_THROW(files.MapWhole(path, 9), Error) << "the file grew after its length was read";
     try {
-        files.ReadExactly(dir / L"gone.bin", buf);
-        ADD_FAILURE() << "reading a missing file must fail";
+        files.MapWhole(dir / L"gone.bin", 1);
+        ADD_FAILURE() << "mapping a missing file must fail";
     } catch (const Error& e) {
         EXPECT_EQ(e.Operation(), L"CreateFile");
         EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -102,6 +103,21 @@ private:
     bool committed_ = false;
 };
 
+class MappedView final : public FileView {
+public:
+    MappedView(void* view, std::size_t size) : view_(view), size_(size) {}
+    MappedView(const MappedView&) = delete;
+    MappedView& operator=(const MappedView&) = delete;
+    ~MappedView() override { ::munmap(view_, size_); }
+    std::span<const std::uint8_t> Bytes() const override {
+        return {static_cast<const std::uint8_t*>(view_), size_};
+    }
+
+private:
+    void* view_;
+    std::size_t size_;
+};
+
 }  // namespace
 
 std::optional<std::uint64_t> PosixFiles::FileLength(const std::wstring& path) {
@@ -111,17 +127,18 @@ std::optional<std::uint64_t> PosixFiles::FileLength(const std::wstring& path) {
     return static_cast<std::uint64_t>(st.st_size);
 }
 
-void PosixFiles::ReadExactly(const std::wstring& path, std::span<std::uint8_t> into) {
+std::unique_ptr<FileView> PosixFiles::MapWhole(const std::wstring& path, std::uint64_t size) {
     Fd fd(::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) ThrowLastError(L"open");
-    for (std::size_t at = 0; at < into.size();) {
-        const ssize_t n = ::read(fd.get(), into.data() + at, into.size() - at);
-        if (n < 0) ThrowLastError(L"read");
-        if (n == 0) throw Error(L"read", 0, L"文件在读取时变短了，请重试。");
-        at += static_cast<std::size_t>(n);
-    }
-    std::uint8_t extra;
-    if (::read(fd.get(), &extra, 1) > 0) throw Error(L"read", 0, L"文件在读取时变长了，请重试。");
+    struct stat st;
+    if (::fstat(fd.get(), &st) != 0) ThrowLastError(L"fstat");
+    if (static_cast<std::uint64_t>(st.st_size) != size)
+        throw Error(L"fstat", 0,
+                    static_cast<std::uint64_t>(st.st_size) < size ? L"文件在读取时变短了，请重试。"
+                                                                  : L"文件在读取时变长了，请重试。");
+    void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd.get(), 0);
+    if (view == MAP_FAILED) ThrowLastError(L"mmap");
+    return std::make_unique<MappedView>(view, static_cast<std::size_t>(size));
 }
 
 std::wstring PosixFiles::FindFileName(const std::wstring& path) {

@@ -136,6 +136,21 @@ private:
     std::size_t size_;
 };
 
+class MappedView final : public FileView {
+public:
+    MappedView(const void* view, std::size_t size) : view_(view), size_(size) {}
+    MappedView(const MappedView&) = delete;
+    MappedView& operator=(const MappedView&) = delete;
+    ~MappedView() override { UnmapViewOfFile(view_); }
+    std::span<const std::uint8_t> Bytes() const override {
+        return {static_cast<const std::uint8_t*>(view_), size_};
+    }
+
+private:
+    const void* view_;
+    std::size_t size_;
+};
+
 }  // namespace
 
 int Win32Ui::Message(std::wstring_view text, unsigned style) {
@@ -150,22 +165,23 @@ std::optional<std::uint64_t> Win32Files::FileLength(const std::wstring& path) {
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
 
-void Win32Files::ReadExactly(const std::wstring& path, std::span<std::uint8_t> into) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+std::unique_ptr<FileView> Win32Files::MapWhole(const std::wstring& path, std::uint64_t size) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) ThrowLastError(L"CreateFile");
-    for (std::size_t at = 0; at < into.size();) {
-        const DWORD chunk = static_cast<DWORD>(std::min(into.size() - at, kIoChunk));
-        DWORD got = 0;
-        if (!ReadFile(file.get(), into.data() + at, chunk, &got, nullptr)) ThrowLastError(L"ReadFile");
-        if (got == 0) throw Error(L"ReadFile", ERROR_HANDLE_EOF, L"文件在读取时变短了，请重试。");
-        at += got;
-    }
-    std::uint8_t extra;
-    DWORD got = 0;
-    if (!ReadFile(file.get(), &extra, 1, &got, nullptr)) ThrowLastError(L"ReadFile");
-    if (got != 0) throw Error(L"ReadFile", ERROR_FILE_INVALID, L"文件在读取时变长了，请重试。");
+    LARGE_INTEGER actual;
+    if (!GetFileSizeEx(file.get(), &actual)) ThrowLastError(L"GetFileSizeEx");
+    if (static_cast<std::uint64_t>(actual.QuadPart) != size)
+        throw Error(L"GetFileSizeEx", ERROR_FILE_INVALID,
+                    static_cast<std::uint64_t>(actual.QuadPart) < size
+                        ? L"文件在读取时变短了，请重试。"
+                        : L"文件在读取时变长了，请重试。");
+    // While the view exists nobody can cut the file short under it.
+    UniqueMapping mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) ThrowLastError(L"CreateFileMapping");
+    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+    if (!view) ThrowLastError(L"MapViewOfFile");
+    return std::make_unique<MappedView>(view, static_cast<std::size_t>(size));
 }
 
 std::wstring Win32Files::FindFileName(const std::wstring& path) {

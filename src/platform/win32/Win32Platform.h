@@ -13,7 +13,7 @@ public:
 class Win32Files final : public Files {
 public:
     std::optional<std::uint64_t> FileLength(const std::wstring& path) override;
-    void ReadExactly(const std::wstring& path, std::span<std::uint8_t> into) override;
+    std::unique_ptr<FileView> MapWhole(const std::wstring& path, std::uint64_t size) override;
     std::wstring FindFileName(const std::wstring& path) override;
     std::unique_ptr<SideFileWriter> SideFile(const std::wstring& path) override;
 };
