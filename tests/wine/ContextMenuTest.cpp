@@ -109,7 +109,8 @@ TEST_F(ContextMenuOnWine, TheCommandReadsBackAsQuotedRegSzInCodePage936) {
     ASSERT_EQ(ansi.status, ERROR_SUCCESS);
     EXPECT_EQ(ansi.type, static_cast<DWORD>(REG_SZ));
     // 工具 is B9 A4 BE DF and 箱 is CF E4 in code page 936; the length includes the NUL.
-    const std::string expected = "\"C:\\Program Files\\\xB9\xA4\xBE\xDF \xCF\xE4\\Quillbox.exe\" \"%1\"";
+    const std::string expected =
+        "\"C:\\Program Files\\\xB9\xA4\xBE\xDF \xCF\xE4\\Quillbox.exe\" \"%1\"";
     EXPECT_EQ(ansi.bytes, expected + '\0');
     EXPECT_EQ(ansi.bytes.size(), 45u);
 
