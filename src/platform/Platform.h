@@ -83,6 +83,51 @@ public:
     virtual void Shell(const std::wstring& commandLine, int windowStyle) = 0;
 };
 
+// The registry through the ANSI advapi32 calls. Every call returns the system's status, 0 on
+// success; names are ANSI bytes. A key handle is an opaque number, kNoKey when there is none, and
+// must be given back to CloseKey.
+enum class RegistryRoot { kClassesRoot };
+using RegistryStatus = long;
+using KeyHandle = std::uintptr_t;
+inline constexpr KeyHandle kNoKey = 0;
+inline constexpr std::uint32_t kRegSz = 1;
+
+struct OpenedKey {
+    RegistryStatus status;
+    KeyHandle handle;  // kNoKey unless status is 0
+};
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+    virtual OpenedKey OpenKey(RegistryRoot root, const std::string& subkey) = 0;
+    // Creates the key and any missing parents; opens it if it exists.
+    virtual OpenedKey CreateKey(RegistryRoot root, const std::string& subkey) = 0;
+    // Writes the default value of `subkey`, creating the key if missing. `length` counts the NUL.
+    virtual RegistryStatus SetValue(RegistryRoot root, const std::string& subkey,
+                                    std::uint32_t type, const char* data, std::uint32_t length) = 0;
+    // Deletes the sub-key `name` of `key` (an empty name: `key` itself); a key that still has
+    // sub-keys is refused.
+    virtual RegistryStatus DeleteKey(KeyHandle key, const std::string& name) = 0;
+    virtual RegistryStatus CloseKey(KeyHandle key) = 0;
+};
+
+// Where the running program lives: its folder (no trailing backslash except at a drive root such
+// as C:\) and its file name without the extension.
+struct ProgramLocation {
+    std::wstring directory;
+    std::wstring name;
+};
+
+// Splits a full program path, as the system reports it, into a ProgramLocation.
+ProgramLocation LocationOfProgram(std::wstring_view path);
+
+class Process {
+public:
+    virtual ~Process() = default;
+    virtual ProgramLocation Location() = 0;
+};
+
 // Text leaves the program in the system's ANSI code page (936 for the users we write for).
 std::string ToAnsi(std::wstring_view text);
 
@@ -91,6 +136,8 @@ struct Platform {
     Files& files;
     Clipboard& clipboard;
     Launcher& launcher;
+    Registry& registry;
+    Process& process;
 };
 
 }  // namespace qb::platform

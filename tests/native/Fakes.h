@@ -3,8 +3,13 @@
 // real ones do (a clipboard holds one text until replaced; a committed target is visible, a
 // dropped one is not) rather than only recording calls.
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,12 +110,144 @@ public:
     }
 };
 
+// One registry root as the system keeps it: a tree of keys, each with an optional default value,
+// names compared without regard to case. Handles name a key by its path and go stale when the key
+// is deleted. Status codes are the system's.
+class FakeRegistry : public platform::Registry {
+public:
+    static constexpr platform::RegistryStatus kNotFound = 2, kDenied = 5, kBadHandle = 6,
+                                              kBadParameter = 87, kKeyDeleted = 1018;
+    struct Value {
+        std::uint32_t type;
+        std::string bytes;  // with the terminating NUL, as stored
+    };
+
+    bool refuseCreate = false;
+    bool refuseSet = false;
+
+    platform::OpenedKey OpenKey(platform::RegistryRoot, const std::string& subkey) override {
+        if (!Find(Split(subkey))) return {kNotFound, platform::kNoKey};
+        return {0, NewHandle(Split(subkey))};
+    }
+    platform::OpenedKey CreateKey(platform::RegistryRoot, const std::string& subkey) override {
+        if (refuseCreate) return {kDenied, platform::kNoKey};
+        Make(Split(subkey));
+        return {0, NewHandle(Split(subkey))};
+    }
+    platform::RegistryStatus SetValue(platform::RegistryRoot, const std::string& subkey,
+                                      std::uint32_t type, const char* data,
+                                      std::uint32_t length) override {
+        lastSetLength = length;
+        if (refuseSet) return kDenied;
+        if (type != platform::kRegSz || !data) return kBadParameter;
+        // Like the real call, the stored length comes from the text, not from `length`.
+        Make(Split(subkey)).value = Value{type, std::string(data, std::strlen(data) + 1)};
+        return 0;
+    }
+    platform::RegistryStatus DeleteKey(platform::KeyHandle key, const std::string& name) override {
+        const auto h = handles_.find(key);
+        if (h == handles_.end()) return kBadHandle;
+        if (!Find(h->second)) return kKeyDeleted;
+        Path target = h->second;
+        for (auto& part : Split(name)) target.push_back(part);
+        if (target.empty()) return kDenied;  // the root itself
+        Key* victim = Find(target);
+        if (!victim) return kNotFound;
+        if (!victim->subkeys.empty()) return kDenied;
+        const std::string leaf = target.back();
+        target.pop_back();
+        Find(target)->subkeys.erase(leaf);
+        return 0;
+    }
+    platform::RegistryStatus CloseKey(platform::KeyHandle key) override {
+        return handles_.erase(key) ? 0 : kBadHandle;
+    }
+
+    // Test side: shape the tree and look at it.
+    void Add(const std::string& path) { Make(Split(path)); }
+    bool Has(const std::string& path) { return Find(Split(path)) != nullptr; }
+    std::optional<Value> DefaultValue(const std::string& path) {
+        const Key* k = Find(Split(path));
+        return k ? k->value : std::nullopt;
+    }
+    // Every key's path as it was spelt when created, parents before children.
+    std::vector<std::string> Paths() const {
+        std::vector<std::string> out;
+        List(root_, "", out);
+        return out;
+    }
+    std::size_t OpenHandles() const { return handles_.size(); }
+    std::optional<std::uint32_t> lastSetLength;
+
+private:
+    using Path = std::vector<std::string>;
+    struct NoCase {
+        bool operator()(const std::string& a, const std::string& b) const {
+            return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                                [](unsigned char x, unsigned char y) {
+                                                    return std::tolower(x) < std::tolower(y);
+                                                });
+        }
+    };
+    struct Key {
+        std::map<std::string, Key, NoCase> subkeys;
+        std::optional<Value> value;
+    };
+
+    static Path Split(const std::string& path) {
+        Path parts;
+        std::size_t at = 0;
+        while (at < path.size()) {
+            const auto end = std::min(path.find('\\', at), path.size());
+            if (end > at) parts.push_back(path.substr(at, end - at));
+            at = end + 1;
+        }
+        return parts;
+    }
+    Key* Find(const Path& path) {
+        Key* k = &root_;
+        for (const auto& part : path) {
+            const auto it = k->subkeys.find(part);
+            if (it == k->subkeys.end()) return nullptr;
+            k = &it->second;
+        }
+        return k;
+    }
+    Key& Make(const Path& path) {
+        Key* k = &root_;
+        for (const auto& part : path) k = &k->subkeys[part];
+        return *k;
+    }
+    platform::KeyHandle NewHandle(Path path) {
+        handles_[next_] = std::move(path);
+        return next_++;
+    }
+    static void List(const Key& k, const std::string& prefix, std::vector<std::string>& out) {
+        for (const auto& [name, sub] : k.subkeys) {
+            out.push_back(prefix + name);
+            List(sub, prefix + name + "\\", out);
+        }
+    }
+
+    Key root_;
+    std::map<platform::KeyHandle, Path> handles_;
+    platform::KeyHandle next_ = 0x100;
+};
+
+class FakeProcess : public platform::Process {
+public:
+    platform::ProgramLocation location{L"D:\\Tools", L"Quillbox"};
+    platform::ProgramLocation Location() override { return location; }
+};
+
 struct FakeSystem {
     FakeUi ui;
     TestFiles files;
     FakeClipboard clipboard;
     FakeLauncher launcher;
-    platform::Platform Get() { return {ui, files, clipboard, launcher}; }
+    FakeRegistry registry;
+    FakeProcess process;
+    platform::Platform Get() { return {ui, files, clipboard, launcher, registry, process}; }
 };
 
 }  // namespace qb::testing

@@ -109,8 +109,11 @@ BOOL CALLBACK FindWindows(HWND w, LPARAM lp) {
 
 }  // namespace
 
-Session::Session(const std::wstring& arguments) {
-    std::wstring line = L"\"" QB_EXE L"\" " + arguments;
+Session::Session(const std::wstring& arguments)
+    : Session(WholeCommandLine{L"\"" QB_EXE L"\" " + arguments}) {}
+
+Session::Session(const WholeCommandLine& commandLine) {
+    std::wstring line = commandLine.text;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     QueryPerformanceCounter(&started_);

@@ -26,9 +26,15 @@ struct Box {
     Icon icon = Icon::kNone;
 };
 
+// A whole command line, program path included, run as given (the way Explorer runs a verb).
+struct WholeCommandLine {
+    std::wstring text;
+};
+
 class Session {
 public:
     explicit Session(const std::wstring& arguments);
+    explicit Session(const WholeCommandLine& commandLine);
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
     ~Session();

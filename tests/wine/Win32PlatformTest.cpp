@@ -43,7 +43,9 @@ TEST(Win32Files, LengthsAreSixtyFourBitAndOnlyForFiles) {
     ScriptedUi ui;
     Win32Clipboard clipboard;
     Win32Launcher launcher;
-    Platform p{ui, files, clipboard, launcher};
+    Win32Registry registry;
+    Win32Process process;
+    Platform p{ui, files, clipboard, launcher, registry, process};
     EXPECT_EQ(pipeline::RunEncodeJob(big, p), pipeline::kTooLarge);
     ASSERT_EQ(ui.shown.size(), 2u);
     EXPECT_NE(ui.shown[1].find(L"766,958,445"), std::wstring::npos);

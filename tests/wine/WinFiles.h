@@ -58,7 +58,7 @@ inline std::vector<std::wstring> ListDir(const std::wstring& dir) {
     return names;
 }
 
-// A fresh folder under the temporary directory, removed with its files afterwards.
+// A fresh folder under the temporary directory, removed with everything in it afterwards.
 class ScratchDir {
 public:
     ScratchDir() {
@@ -68,13 +68,7 @@ public:
                 std::to_wstring(counter_++);
         CreateDirectoryW(path_.c_str(), nullptr);
     }
-    ~ScratchDir() {
-        for (const auto& n : ListDir(path_)) {
-            SetFileAttributesW((path_ + L"\\" + n).c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW((path_ + L"\\" + n).c_str());
-        }
-        RemoveDirectoryW(path_.c_str());
-    }
+    ~ScratchDir() { RemoveTree(path_); }
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
 
@@ -82,6 +76,19 @@ public:
     const std::wstring& path() const { return path_; }
 
 private:
+    static void RemoveTree(const std::wstring& dir) {
+        for (const auto& n : ListDir(dir)) {
+            const std::wstring path = dir + L"\\" + n;
+            if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+                continue;
+            }
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
+        RemoveDirectoryW(dir.c_str());
+    }
+
     static inline int counter_ = 0;
     std::wstring path_;
 };

@@ -28,12 +28,29 @@ public:
     void Shell(const std::wstring& commandLine, int windowStyle) override;
 };
 
+class Win32Registry final : public Registry {
+public:
+    OpenedKey OpenKey(RegistryRoot root, const std::string& subkey) override;
+    OpenedKey CreateKey(RegistryRoot root, const std::string& subkey) override;
+    RegistryStatus SetValue(RegistryRoot root, const std::string& subkey, std::uint32_t type,
+                            const char* data, std::uint32_t length) override;
+    RegistryStatus DeleteKey(KeyHandle key, const std::string& name) override;
+    RegistryStatus CloseKey(KeyHandle key) override;
+};
+
+class Win32Process final : public Process {
+public:
+    ProgramLocation Location() override;
+};
+
 struct Win32Platform {
     Win32Ui ui;
     Win32Files files;
     Win32Clipboard clipboard;
     Win32Launcher launcher;
-    Platform Get() { return {ui, files, clipboard, launcher}; }
+    Win32Registry registry;
+    Win32Process process;
+    Platform Get() { return {ui, files, clipboard, launcher, registry, process}; }
 };
 
 }  // namespace qb::platform::win32

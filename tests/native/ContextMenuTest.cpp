@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+#include "shell/ContextMenu.h"
+
+namespace qb::shell {
+namespace {
+
+using qb::testing::FakeSystem;
+
+const std::string kVerb = "*\\Shell\\Quillbox(&U)";
+const std::string kCommand = kVerb + "\\Command";
+const std::wstring kAdded = L"已经添加到右键菜单", kAddFailed = L"写注册表失败";
+const std::wstring kRemoved = L"右键菜单已经清除", kRemoveFailed = L"删除注册表失败";
+
+class ContextMenu : public ::testing::Test {
+protected:
+    void Add() { AddToContextMenu(p); }
+    void Remove() { RemoveFromContextMenu(p); }
+
+    // The one box the step showed: its text, after checking it is a plain OK box.
+    std::wstring OnlyMessage() {
+        EXPECT_EQ(sys.ui.shown.size(), 1u);
+        if (sys.ui.shown.empty()) return {};
+        EXPECT_EQ(sys.ui.shown.back().style, 0u) << "OK only, no icon";
+        const auto text = sys.ui.shown.back().text;
+        sys.ui.shown.clear();
+        return text;
+    }
+    std::string StoredCommand() {
+        const auto v = sys.registry.DefaultValue(kCommand);
+        if (!v) return "<no value>";
+        EXPECT_EQ(v->type, 1u) << "REG_SZ";
+        return v->bytes;
+    }
+
+    FakeSystem sys;
+    platform::Platform p = sys.Get();
+};
+
+TEST_F(ContextMenu, AddOnAFreshRegistryWritesExactlyTheTwoKeysAndTheQuotedCommand) {
+    EXPECT_FALSE(IsInContextMenu(p));
+    Add();
+    EXPECT_EQ(OnlyMessage(), kAdded);
+    EXPECT_EQ(sys.registry.Paths(), (std::vector<std::string>{"*", "*\\Shell", kVerb, kCommand}))
+        << "names spelt exactly, parents created on the way";
+    EXPECT_EQ(StoredCommand(), std::string("\"D:\\Tools\\Quillbox.exe\" \"%1\"") + '\0');
+    EXPECT_FALSE(sys.registry.DefaultValue(kVerb)) << "the verb key holds no value";
+    EXPECT_TRUE(IsInContextMenu(p));
+    EXPECT_TRUE(sys.ui.shown.empty()) << "the presence test is silent";
+    EXPECT_EQ(sys.registry.OpenHandles(), 0u);
+}
+
+TEST_F(ContextMenu, AddingAgainAfterTheProgramMovedReplacesTheCommand) {
+    Add();
+    sys.process.location = {L"E:\\", L"Quillbox"};
+    Add();
+    EXPECT_EQ(sys.ui.shown.back().text, kAdded);
+    EXPECT_EQ(StoredCommand(), std::string("\"E:\\Quillbox.exe\" \"%1\"") + '\0')
+        << "exactly one backslash after a drive root";
+    EXPECT_EQ(sys.registry.Paths().size(), 4u);
+}
+
+TEST_F(ContextMenu, ACommandInAChineseFolderIsStoredInCodePage936WithItsByteLength) {
+    sys.process.location = {L"C:\\Program Files\\工具 箱", L"quill.box"};
+    Add();
+    EXPECT_EQ(OnlyMessage(), kAdded);
+    const std::string expected =
+        "\"C:\\Program Files\\\xB9\xA4\xBE\xDF \xCF\xE4\\quill.box.exe\" \"%1\"";
+    EXPECT_EQ(StoredCommand(), expected + '\0');
+    // 42 characters, 3 of them Chinese at two bytes each, and one more for the NUL.
+    EXPECT_EQ(sys.registry.lastSetLength, 46u);
+}
+
+TEST_F(ContextMenu, ARefusedCreateStillWritesTheValueButReportsFailure) {
+    sys.registry.refuseCreate = true;
+    Add();
+    EXPECT_EQ(OnlyMessage(), kAddFailed);
+    EXPECT_EQ(StoredCommand(), std::string("\"D:\\Tools\\Quillbox.exe\" \"%1\"") + '\0');
+    EXPECT_EQ(sys.registry.OpenHandles(), 0u);
+
+    sys.registry.refuseCreate = false;
+    sys.registry.refuseSet = true;
+    sys.process.location = {L"F:\\New", L"Quillbox"};
+    Add();
+    EXPECT_EQ(OnlyMessage(), kAddFailed);
+    EXPECT_EQ(StoredCommand(), std::string("\"D:\\Tools\\Quillbox.exe\" \"%1\"") + '\0');
+}
+
+TEST_F(ContextMenu, RemoveAfterAddDeletesBothKeysAndLeavesShellAlone) {
+    sys.registry.Add("*\\Shell\\Other\\Command");
+    Add();
+    OnlyMessage();
+    Remove();
+    EXPECT_EQ(OnlyMessage(), kRemoved);
+    EXPECT_EQ(sys.registry.Paths(),
+              (std::vector<std::string>{"*", "*\\Shell", "*\\Shell\\Other",
+                                        "*\\Shell\\Other\\Command"}));
+    EXPECT_FALSE(IsInContextMenu(p));
+    EXPECT_EQ(sys.registry.OpenHandles(), 0u);
+}
+
+TEST_F(ContextMenu, RemoveWithNothingThereReportsFailureAndChangesNothing) {
+    sys.registry.Add("*\\Shell\\Other\\Command");
+    const auto before = sys.registry.Paths();
+    Remove();
+    EXPECT_EQ(OnlyMessage(), kRemoveFailed);
+    EXPECT_EQ(sys.registry.Paths(), before);
+}
+
+TEST_F(ContextMenu, RemoveOfAHalfEntryStillDeletesTheVerbKey) {
+    sys.registry.Add(kVerb);
+    EXPECT_TRUE(IsInContextMenu(p)) << "the verb key alone is enough for Explorer";
+    Remove();
+    EXPECT_EQ(OnlyMessage(), kRemoveFailed) << "there was no Command key to delete";
+    EXPECT_FALSE(sys.registry.Has(kVerb));
+    EXPECT_TRUE(sys.registry.Has("*\\Shell"));
+}
+
+TEST_F(ContextMenu, RemoveLeavesTheVerbKeyWhenSomethingElseHangsBelowIt) {
+    Add();
+    OnlyMessage();
+    sys.registry.Add(kVerb + "\\DropTarget");
+    Remove();
+    EXPECT_EQ(OnlyMessage(), kRemoveFailed);
+    EXPECT_FALSE(sys.registry.Has(kCommand));
+    EXPECT_TRUE(sys.registry.Has(kVerb + "\\DropTarget"));
+    EXPECT_EQ(sys.registry.OpenHandles(), 0u);
+}
+
+TEST(ProgramLocation, SplitsTheModulePathTheWayTheCommandNeedsIt) {
+    using platform::LocationOfProgram;
+    const auto root = LocationOfProgram(L"C:\\Quillbox.exe");
+    EXPECT_EQ(root.directory, L"C:\\");
+    EXPECT_EQ(root.name, L"Quillbox");
+    EXPECT_EQ(EntryCommand(root), L"\"C:\\Quillbox.exe\" \"%1\"");
+
+    const auto deep = LocationOfProgram(L"D:\\My Tools\\v1.2\\quill.box.EXE");
+    EXPECT_EQ(deep.directory, L"D:\\My Tools\\v1.2");
+    EXPECT_EQ(deep.name, L"quill.box");
+    EXPECT_EQ(EntryCommand(deep), L"\"D:\\My Tools\\v1.2\\quill.box.exe\" \"%1\"")
+        << "the extension is always written as .exe";
+
+    const auto share = LocationOfProgram(L"\\\\server\\share\\Quillbox.exe");
+    EXPECT_EQ(share.directory, L"\\\\server\\share");
+    EXPECT_EQ(LocationOfProgram(L"D:\\bin\\Quillbox").name, L"Quillbox");
+}
+
+}  // namespace
+}  // namespace qb::shell
