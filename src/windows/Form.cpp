@@ -263,6 +263,17 @@ void Form::FocusFirstControl() {
     if (HWND first = GetNextDlgTabItem(hwnd_.get(), nullptr, FALSE)) SetFocus(first);
 }
 
+void Form::Open() {
+    try {
+        Create();
+        Load();
+    } catch (...) {
+        // A half-made window must not count as open and keep the process alive.
+        Unload();
+        throw;
+    }
+}
+
 void Form::Show() {
     if (hwnd_) {
         if (IsIconic(hwnd_.get())) ShowWindow(hwnd_.get(), SW_RESTORE);
@@ -270,8 +281,7 @@ void Form::Show() {
         BringWindowToTop(hwnd_.get());
         return;
     }
-    Create();
-    Load();
+    Open();
     ShowWindow(hwnd_.get(), SW_SHOWNORMAL);
     SetForegroundWindow(hwnd_.get());
     FocusFirstControl();
@@ -315,10 +325,7 @@ private:
 }  // namespace
 
 void Form::ShowModal() {
-    if (!hwnd_) {
-        Create();
-        Load();
-    }
+    if (!hwnd_) Open();
     HWND self = hwnd_.get();
     DisabledWindows others(self);
     ShowWindow(self, SW_SHOWNORMAL);

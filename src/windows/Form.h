@@ -136,6 +136,7 @@ private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
+    void Open();  // creates the window and runs Load, leaving nothing behind if either fails
     void FocusFirstControl();
     SIZE Layout(UINT dpi);
     void CentreOnScreen();
