@@ -62,15 +62,15 @@ LOGFONTW MessageFont(UINT dpi) {
     return metrics.lfMessageFont;
 }
 
-LOGFONTW LogFontFor(const FontSpec& spec, UINT dpi) {
+LOGFONTW LogFontFor(const FontDesign& design, UINT dpi) {
     LOGFONTW lf{};
     // Negative: the character height without internal leading, as point sizes are meant.
-    lf.lfHeight = -MulDiv(spec.centiPoints, static_cast<int>(dpi), 7200);
-    lf.lfWeight = spec.weight;
-    lf.lfUnderline = spec.underline;
-    lf.lfCharSet = spec.charset;
-    const auto length = std::min<std::size_t>(spec.face.size(), LF_FACESIZE - 1);
-    std::copy_n(spec.face.data(), length, lf.lfFaceName);
+    lf.lfHeight = -MulDiv(design.centiPoints, static_cast<int>(dpi), 7200);
+    lf.lfWeight = design.weight;
+    lf.lfUnderline = design.underline;
+    lf.lfCharSet = design.charset;
+    const auto length = std::min<std::size_t>(design.face.size(), LF_FACESIZE - 1);
+    std::copy_n(design.face.data(), length, lf.lfFaceName);
     return lf;
 }
 
@@ -108,13 +108,13 @@ int RunMessageLoop(Session& session) {
     }
 }
 
-Form::Form(Session& session, const FormSpec& spec) : session_(session), spec_(spec) {}
+Form::Form(Session& session, const FormDesign& design) : session_(session), design_(design) {}
 
 Form::~Form() { Unload(); }
 
 int Form::IndexOf(std::wstring_view name) const {
-    for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
-        if (spec_.controls[i].name == name) return static_cast<int>(i);
+    for (std::size_t i = 0; i < design_.controls.size(); ++i) {
+        if (design_.controls[i].name == name) return static_cast<int>(i);
     }
     return -1;
 }
@@ -143,22 +143,22 @@ void Form::Create() {
     HINSTANCE instance = session_.Instance();
     RegisterFormClass(instance, &Form::Procedure);
     // Sized once the window knows the DPI of the monitor it is on.
-    HWND hwnd = CreateWindowExW(ExStyleFor(spec_.border), kFormClass,
-                                std::wstring(spec_.caption).c_str(), StyleFor(spec_.border),
+    HWND hwnd = CreateWindowExW(ExStyleFor(design_.border), kFormClass,
+                                std::wstring(design_.caption).c_str(), StyleFor(design_.border),
                                 CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, Owner(), nullptr, instance,
                                 this);
     if (!hwnd) platform::ThrowLastError(L"CreateWindowEx");
 
     handCursor_ = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_HAND_POINT));
-    for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
-        const ControlSpec& c = spec_.controls[i];
+    for (std::size_t i = 0; i < design_.controls.size(); ++i) {
+        const ControlDesign& c = design_.controls[i];
         const wchar_t* cls = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE, exStyle = 0;
         switch (c.kind) {
         case ControlKind::Button:
             cls = L"BUTTON";
             style |= WS_TABSTOP |
-                     (c.name == spec_.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+                     (c.name == design_.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
             break;
         case ControlKind::Label:
             // SS_LEFT wraps at word breaks; texts are shown as written, '&' included.
@@ -176,10 +176,10 @@ void Form::Create() {
         if (!control) platform::ThrowLastError(L"CreateWindowEx");
     }
     // The dialog manager tabs in z-order, so stack the controls by tab index.
-    std::vector<std::size_t> byTab(spec_.controls.size());
+    std::vector<std::size_t> byTab(design_.controls.size());
     std::iota(byTab.begin(), byTab.end(), 0);
     std::stable_sort(byTab.begin(), byTab.end(), [&](std::size_t a, std::size_t b) {
-        return spec_.controls[a].tabIndex < spec_.controls[b].tabIndex;
+        return design_.controls[a].tabIndex < design_.controls[b].tabIndex;
     });
     for (std::size_t i : byTab) {
         SetWindowPos(GetDlgItem(hwnd, ControlId(static_cast<int>(i))), HWND_BOTTOM, 0, 0, 0, 0,
@@ -208,8 +208,8 @@ SIZE Form::Layout(UINT dpi) {
 
     std::vector<UniqueHfont> fonts;
     const LOGFONTW messageFont = MessageFont(dpi);
-    for (std::size_t i = 0; i < spec_.controls.size(); ++i) {
-        const ControlSpec& c = spec_.controls[i];
+    for (std::size_t i = 0; i < design_.controls.size(); ++i) {
+        const ControlDesign& c = design_.controls[i];
         HWND control = GetDlgItem(hwnd, ControlId(static_cast<int>(i)));
         int width = TwipsToPixels(c.width, d), height = TwipsToPixels(c.height, d);
         if (c.kind == ControlKind::Picture) {
@@ -233,7 +233,7 @@ SIZE Form::Layout(UINT dpi) {
     fonts_ = std::move(fonts);
     InvalidateRect(hwnd, nullptr, TRUE);
 
-    RECT frame{0, 0, TwipsToPixels(spec_.clientWidth, d), TwipsToPixels(spec_.clientHeight, d)};
+    RECT frame{0, 0, TwipsToPixels(design_.clientWidth, d), TwipsToPixels(design_.clientHeight, d)};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
     AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi);
@@ -401,13 +401,13 @@ LRESULT Form::OnCommand(WPARAM wp, LPARAM lp) {
     const int code = HIWORD(wp);
     if (id == IDCANCEL && !lp) {
         // Esc from the dialog manager: only a form with a cancel button answers it.
-        if (!spec_.cancelButton.empty()) Click(spec_.cancelButton);
+        if (!design_.cancelButton.empty()) Click(design_.cancelButton);
         return 0;
     }
     const int index = id - kFirstControlId;
-    if (index < 0 || index >= static_cast<int>(spec_.controls.size())) return 0;
+    if (index < 0 || index >= static_cast<int>(design_.controls.size())) return 0;
     // BN_CLICKED and STN_CLICKED are both 0: a press or a label click.
-    if (code == BN_CLICKED) Click(spec_.controls[static_cast<std::size_t>(index)].name);
+    if (code == BN_CLICKED) Click(design_.controls[static_cast<std::size_t>(index)].name);
     return 0;
 }
 
@@ -418,16 +418,16 @@ LRESULT Form::OnDefaultId() {
         (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
         return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
     }
-    const int index = spec_.defaultButton.empty() ? -1 : IndexOf(spec_.defaultButton);
+    const int index = design_.defaultButton.empty() ? -1 : IndexOf(design_.defaultButton);
     return index < 0 ? 0 : MAKELRESULT(ControlId(index), DC_HASDEFID);
 }
 
 LRESULT Form::OnControlColour(HDC dc, HWND control) {
     const int index = GetDlgCtrlID(control) - kFirstControlId;
     COLORREF colour = GetSysColor(COLOR_BTNTEXT);
-    if (index >= 0 && index < static_cast<int>(spec_.controls.size()) &&
-        spec_.controls[static_cast<std::size_t>(index)].textColour != CLR_INVALID) {
-        colour = spec_.controls[static_cast<std::size_t>(index)].textColour;
+    if (index >= 0 && index < static_cast<int>(design_.controls.size()) &&
+        design_.controls[static_cast<std::size_t>(index)].textColour != CLR_INVALID) {
+        colour = design_.controls[static_cast<std::size_t>(index)].textColour;
     }
     SetTextColor(dc, colour);
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -437,8 +437,8 @@ LRESULT Form::OnControlColour(HDC dc, HWND control) {
 LRESULT Form::OnSetCursor(HWND under, LPARAM lp) {
     const int index = GetDlgCtrlID(under) - kFirstControlId;
     if (under != hwnd_.get() && LOWORD(lp) == HTCLIENT && index >= 0 &&
-        index < static_cast<int>(spec_.controls.size()) &&
-        spec_.controls[static_cast<std::size_t>(index)].pointingHand && handCursor_) {
+        index < static_cast<int>(design_.controls.size()) &&
+        design_.controls[static_cast<std::size_t>(index)].pointingHand && handCursor_) {
         SetCursor(handCursor_);
         return TRUE;
     }
@@ -468,7 +468,7 @@ void Form::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_.get(), &ps);
     const int d = static_cast<int>(dpi_);
-    for (const LineSpec& line : spec_.lines) {
+    for (const LineDesign& line : design_.lines) {
         // Inside-solid keeps a wide line within its drawn extent; colour and width as declared.
         UniqueHpen pen(CreatePen(PS_INSIDEFRAME, std::max(1, MulDiv(line.width, d, 96)),
                                  line.colour));

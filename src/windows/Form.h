@@ -28,7 +28,7 @@ constexpr int TwipsToPixels(int twips, int dpi) {
 enum class ControlKind { Button, Label, Picture };
 
 // A font by what it looks like; size in hundredths of a point so 14.25 pt stays exact.
-struct FontSpec {
+struct FontDesign {
     std::wstring_view face;
     int centiPoints;
     int weight;
@@ -36,20 +36,20 @@ struct FontSpec {
     BYTE charset;
 };
 
-struct ControlSpec {
+struct ControlDesign {
     std::wstring_view name;
     ControlKind kind;
     std::wstring_view caption;
     int left, top, width, height;  // twips
     int tabIndex;
-    const FontSpec* font = nullptr;  // null: the system's message font
+    const FontDesign* font = nullptr;  // null: the system's message font
     COLORREF textColour = CLR_INVALID;  // CLR_INVALID: the system's button text colour
     bool pointingHand = false;  // a link: the hand cursor shows it can be clicked
 };
 
 enum class LineStyle { InsideSolid };
 
-struct LineSpec {
+struct LineDesign {
     std::wstring_view name;
     int x1, y1, x2, y2;  // twips
     COLORREF colour;
@@ -59,12 +59,12 @@ struct LineSpec {
 
 enum class Border { FixedSingle, FixedDialog };
 
-struct FormSpec {
+struct FormDesign {
     std::wstring_view caption;
     Border border;
     int clientWidth, clientHeight;  // twips
-    std::span<const ControlSpec> controls;  // in creation order
-    std::span<const LineSpec> lines;        // in creation order, painted in that order
+    std::span<const ControlDesign> controls;  // in creation order
+    std::span<const LineDesign> lines;        // in creation order, painted in that order
     std::wstring_view defaultButton;  // Enter clicks it wherever the focus is; empty: none
     std::wstring_view cancelButton;   // Esc clicks it; empty: Esc does nothing
 };
@@ -104,7 +104,7 @@ int RunMessageLoop(Session& session);
 
 class Form {
 public:
-    Form(Session& session, const FormSpec& spec);
+    Form(Session& session, const FormDesign& design);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -156,7 +156,7 @@ private:
     static constexpr int kFirstControlId = 100;
 
     Session& session_;
-    const FormSpec& spec_;
+    const FormDesign& design_;
     UINT dpi_ = 96;
     std::vector<UniqueHfont> fonts_;  // one per control, null where the control has none
     UniqueHicon bigIcon_, smallIcon_, pictureIcon_;

@@ -9,20 +9,20 @@ constexpr std::wstring_view kFirstStep =
     L"1、当添加到了文件的右键菜单时，只需要在要复制的文件上点右键，然后点\"Quillbox\"";
 
 constexpr std::array kControls{
-    ControlSpec{L"Command1", ControlKind::Button, L"确定", 3120, 2910, 1245, 375, 1},
-    ControlSpec{L"Label2", ControlKind::Label, L"使用指南：", 210, 210, 1065, 225, 2},
-    ControlSpec{L"Label1", ControlKind::Label, kFirstStep, 180, 600, 7005, 1935, 0},
+    ControlDesign{L"Command1", ControlKind::Button, L"确定", 3120, 2910, 1245, 375, 1},
+    ControlDesign{L"Label2", ControlKind::Label, L"使用指南：", 210, 210, 1065, 225, 2},
+    ControlDesign{L"Label1", ControlKind::Label, kFirstStep, 180, 600, 7005, 1935, 0},
 };
 
 // A grey line over a white one: an etched separator above the button.
 constexpr std::array kLines{
-    LineSpec{L"Line1(1)", 120, 2700, 7350, 2700, RGB(128, 128, 128), 1, LineStyle::InsideSolid},
-    LineSpec{L"Line1(0)", 120, 2730, 7350, 2730, RGB(255, 255, 255), 2, LineStyle::InsideSolid},
+    LineDesign{L"Line1(1)", 120, 2700, 7350, 2700, RGB(128, 128, 128), 1, LineStyle::InsideSolid},
+    LineDesign{L"Line1(0)", 120, 2730, 7350, 2730, RGB(255, 255, 255), 2, LineStyle::InsideSolid},
 };
 
 // Neither a default nor a cancel button: Esc leaves the guide open, Enter presses only the
 // focused button.
-constexpr FormSpec kSecondForm{
+constexpr FormDesign kSecondForm{
     L"Quillbox 使用指南", Border::FixedSingle, 7515, 3420, kControls, kLines, L"", L"",
 };
 

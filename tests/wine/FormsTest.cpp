@@ -266,11 +266,12 @@ TEST_F(Forms, UrlClickLaunchesTheHomePageAndKeepsTheBoxOpen) {
     // The link shows the program's hand cursor; the button keeps the arrow.
     EXPECT_TRUE(SendMessageW(about.Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(url),
                              MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
-    EXPECT_EQ(GetCursor(), LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_POINT)));
+    HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_POINT));
+    EXPECT_EQ(GetCursor(), hand);
     SendMessageW(about.Window(), WM_SETCURSOR,
                  reinterpret_cast<WPARAM>(about.Control(L"cmdOK")),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_NE(GetCursor(), LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_POINT)));
+    EXPECT_NE(GetCursor(), hand);
 }
 
 TEST_F(Forms, AFailedLaunchReachesWhoeverRunsTheLoop) {
@@ -306,7 +307,8 @@ TEST_F(Forms, GuideLayoutTextsFontsAndLines) {
 
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    ASSERT_TRUE(SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, 96));
+    ASSERT_TRUE(
+        SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, 96));
     for (const wchar_t* name : {L"Command1", L"Label1", L"Label2"}) {
         const LOGFONTW lf = FontOf(guide.Control(name));
         EXPECT_STREQ(lf.lfFaceName, metrics.lfMessageFont.lfFaceName) << name;
