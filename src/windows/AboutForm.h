@@ -1,0 +1,28 @@
+#pragma once
+// The About box: title, version, rights and the home page, which opens in the browser on a click.
+
+#include "windows/Form.h"
+
+namespace qb::windows {
+
+class AboutForm final : public Form {
+public:
+    explicit AboutForm(Session& session);
+    // The owner window must outlive the box it owns.
+    ~AboutForm() override { Unload(); }
+
+    // The rights line under the version.
+    static constexpr std::wstring_view kRights = L"Copyright (C) 2026 Quillbox Tools";
+
+protected:
+    void Load() override;
+    void Click(std::wstring_view control) override;
+    HWND Owner() override;
+
+private:
+    // Never shown: an owned window gets no taskbar button, and unlike a tool window it keeps the
+    // normal caption.
+    UniqueHwnd hiddenOwner_;
+};
+
+}  // namespace qb::windows

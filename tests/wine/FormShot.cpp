@@ -1,0 +1,38 @@
+// Not a test: opens one form, writes its window rectangle as WxH+X+Y to a file so a script can
+// grab that part of the screen, and keeps the form open for the given number of milliseconds.
+#include <windows.h>
+
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+#include "platform/win32/Win32Platform.h"
+#include "windows/AboutForm.h"
+#include "windows/SecondForm.h"
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 4) {
+        std::fwprintf(stderr, L"usage: qbformshot about|guide RECT_FILE MILLISECONDS\n");
+        return 2;
+    }
+    qb::platform::win32::Win32Launcher launcher;
+    qb::windows::Session session(GetModuleHandleW(nullptr), launcher);
+    std::unique_ptr<qb::windows::Form> form;
+    if (std::wstring_view(argv[1]) == L"about") {
+        form = std::make_unique<qb::windows::AboutForm>(session);
+    } else {
+        form = std::make_unique<qb::windows::SecondForm>(session);
+    }
+    form->Show();
+    UpdateWindow(form->Window());
+
+    RECT r;
+    GetWindowRect(form->Window(), &r);
+    if (FILE* out = _wfopen(argv[2], L"w")) {
+        std::fprintf(out, "%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top);
+        std::fclose(out);
+    }
+    SetTimer(nullptr, 0, static_cast<UINT>(_wtoi(argv[3])),
+             [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); });
+    return qb::windows::RunMessageLoop(session);
+}

@@ -1,0 +1,384 @@
+// The usage guide and the About box as real windows at 96 DPI: layout, texts, fonts, keys, the
+// modal rule and the end of the process when the last form closes.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/AppInfo.h"
+#include "app/Resources.h"
+#include "platform/Error.h"
+#include "windows/AboutForm.h"
+#include "windows/SecondForm.h"
+
+namespace qb::windows {
+namespace {
+
+class FakeLauncher : public platform::Launcher {
+public:
+    std::vector<std::pair<std::wstring, int>> launched;
+    bool fail = false;
+    void Shell(const std::wstring& commandLine, int windowStyle) override {
+        if (fail) throw platform::Error(L"CreateProcess", ERROR_FILE_NOT_FOUND, L"not found");
+        launched.emplace_back(commandLine, windowStyle);
+    }
+};
+
+// Steps run one per timer tick inside whatever message loop is running, modal ones included.
+std::vector<std::function<void()>> g_steps;
+void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_steps.empty()) return;
+    auto step = std::move(g_steps.front());
+    g_steps.erase(g_steps.begin());
+    step();
+}
+
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(99); }
+
+// Runs the program's loop until the last form closes; 99 means it never did.
+int RunUntilQuit(Session& session) {
+    const UINT_PTR timer = SetTimer(nullptr, 0, 5000, &GiveUp);
+    const int code = RunMessageLoop(session);
+    KillTimer(nullptr, timer);
+    return code;
+}
+
+bool QuitPending() {
+    MSG msg;
+    return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != 0;
+}
+
+void PostKey(HWND to, WPARAM key) { PostMessageW(to, WM_KEYDOWN, key, 1); }
+
+std::wstring WindowText(HWND hwnd) {
+    wchar_t text[256] = {};
+    GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+RECT ClientRectOf(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};  // left, top, width, height
+}
+
+LOGFONTW FontOf(HWND control) {
+    LOGFONTW lf{};
+    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    EXPECT_NE(font, nullptr);
+    EXPECT_EQ(GetObjectW(font, sizeof lf, &lf), static_cast<int>(sizeof lf));
+    return lf;
+}
+
+struct Box {
+    const wchar_t* name;
+    LONG left, top, width, height;
+};
+
+void ExpectLayout(const Form& form, LONG clientWidth, LONG clientHeight,
+                  std::initializer_list<Box> boxes) {
+    ASSERT_EQ(GetDpiForWindow(form.Window()), 96u) << "the pixel sizes below are for 96 DPI";
+    RECT client;
+    GetClientRect(form.Window(), &client);
+    EXPECT_EQ(client.right, clientWidth);
+    EXPECT_EQ(client.bottom, clientHeight);
+    for (const Box& box : boxes) {
+        const RECT r = ClientRectOf(form.Control(box.name));
+        EXPECT_EQ(r.left, box.left) << box.name;
+        EXPECT_EQ(r.top, box.top) << box.name;
+        EXPECT_EQ(r.right, box.width) << box.name;
+        EXPECT_EQ(r.bottom, box.height) << box.name;
+    }
+}
+
+// Children in z-order, which is the order Tab walks.
+std::vector<HWND> TabOrder(HWND form) {
+    std::vector<HWND> order;
+    for (HWND c = GetWindow(form, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
+    return order;
+}
+
+void ExpectFixedBorder(HWND form) {
+    const auto style = GetWindowLongPtrW(form, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU) << "close box";
+    EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION);
+    EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
+    EXPECT_NE(SendMessageW(form, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(SendMessageW(form, WM_GETICON, ICON_SMALL, 0), 0);
+}
+
+// The line at the pixel row, read back from the painted window.
+COLORREF PixelAt(HWND form, int x, int y) {
+    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(form);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(form, dc);
+    return c;
+}
+
+const std::wstring kUsageText =
+    L"1、当添加到了文件的右键菜单时，只需要在要复制的文件上点右键，然后点\u0022Quillbox\u0022"
+    L"\r\n"
+    L"    如果没有添加到右键菜单，你可以托动文件到本程序文件上。"
+    L"\r\n\r\n"
+    L"2、对该文件进行编码并设置到剪切板，然后弹出成功对话框。"
+    L"\r\n\r\n"
+    L"3、最后你就可以直接粘贴到远程服务器上或是论坛帖子中了"
+    L"\r\n\r\n"
+    L"4、把编码后的内容复制到\u201C记事本\u201D中，另存为temp.uue文件名。"
+    L"\r\n\r\n"
+    L"5、用WinRAR或其他工具将temp.uue文件解压就会得到最初的文件。";
+
+class Forms : public ::testing::Test {
+protected:
+    void TearDown() override {
+        g_steps.clear();
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message != WM_QUIT) DispatchMessageW(&msg);
+        }
+    }
+
+    FakeLauncher launcher;
+    Session session{GetModuleHandleW(nullptr), launcher};
+};
+
+TEST_F(Forms, AboutBoxLayoutTextsAndStyles) {
+    AboutForm about(session);
+    about.Show();
+    HWND box = about.Window();
+    EXPECT_EQ(WindowText(box), L"关于 Quillbox");
+    ExpectLayout(about, 382, 201,
+                 {{L"picIcon", 20, 18, 36, 36},
+                  {L"cmdOK", 275, 161, 100, 27},
+                  {L"URL", 72, 82, 223, 13},
+                  {L"lblVersion", 72, 50, 291, 31},
+                  {L"lblDescription", 72, 110, 291, 29},
+                  {L"lblTitle", 72, 16, 291, 19},
+                  {L"lblDisclaimer", 17, 161, 220, 24}});
+
+    EXPECT_EQ(about.Text(L"lblVersion"), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools");
+    EXPECT_EQ(about.Text(L"lblTitle"), L"Quillbox");
+    EXPECT_EQ(about.Text(L"URL"), L"http://quillbox.example.com/");
+    EXPECT_EQ(about.Text(L"cmdOK"), L"确定");
+    EXPECT_EQ(about.Text(L"lblDescription"),
+              L"    此工具可以将任何文件编码为可由WinRAR等工具还原的文本文件。");
+    const std::wstring notice = about.Text(L"lblDisclaimer");
+    const auto lineBreak = notice.find(L"\r\n");
+    ASSERT_NE(lineBreak, std::wstring::npos);
+    EXPECT_GT(lineBreak, 0u);
+    EXPECT_EQ(notice.find(L"\r\n", lineBreak + 2), std::wstring::npos) << "two lines exactly";
+
+    ExpectFixedBorder(box);
+    // No taskbar button: owned by a window nobody sees, with the ordinary caption kept.
+    HWND owner = GetWindow(box, GW_OWNER);
+    EXPECT_NE(owner, nullptr);
+    EXPECT_FALSE(IsWindowVisible(owner));
+    EXPECT_FALSE(GetWindowLongPtrW(box, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW));
+
+    HWND picture = about.Control(L"picIcon");
+    EXPECT_TRUE(GetWindowLongPtrW(picture, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_NE(SendMessageW(picture, STM_GETICON, 0, 0), 0);
+
+    // Tab walks by tab index; cmdOK comes first and holds the focus.
+    const std::vector<HWND> expected{about.Control(L"cmdOK"), picture,
+                                     about.Control(L"lblDescription"),
+                                     about.Control(L"lblDisclaimer"), about.Control(L"lblTitle"),
+                                     about.Control(L"lblVersion"), about.Control(L"URL")};
+    EXPECT_EQ(TabOrder(box), expected);
+    EXPECT_EQ(GetFocus(), about.Control(L"cmdOK"));
+    EXPECT_TRUE(GetWindowLongPtrW(about.Control(L"cmdOK"), GWL_STYLE) & BS_DEFPUSHBUTTON);
+
+    // Etched separator: grey at row 144, white at row 146, from x = 6 and x = 8.
+    EXPECT_EQ(PixelAt(box, 100, 144), RGB(128, 128, 128));
+    EXPECT_EQ(PixelAt(box, 100, 146), RGB(255, 255, 255));
+}
+
+TEST_F(Forms, AboutBoxFonts) {
+    AboutForm about(session);
+    about.Show();
+    for (const wchar_t* name : {L"cmdOK", L"lblVersion", L"lblDescription", L"lblDisclaimer"}) {
+        const LOGFONTW lf = FontOf(about.Control(name));
+        EXPECT_STREQ(lf.lfFaceName, L"宋体") << name;
+        EXPECT_EQ(lf.lfHeight, -12) << name;
+        EXPECT_EQ(lf.lfWeight, FW_NORMAL) << name;
+        EXPECT_FALSE(lf.lfUnderline) << name;
+        EXPECT_EQ(lf.lfCharSet, GB2312_CHARSET) << name;
+    }
+    const LOGFONTW title = FontOf(about.Control(L"lblTitle"));
+    EXPECT_STREQ(title.lfFaceName, L"宋体");
+    EXPECT_EQ(title.lfHeight, -19) << "14.25 pt at 96 DPI";
+    EXPECT_EQ(title.lfWeight, FW_BOLD);
+    EXPECT_EQ(title.lfCharSet, GB2312_CHARSET);
+    const LOGFONTW link = FontOf(about.Control(L"URL"));
+    EXPECT_STREQ(link.lfFaceName, L"宋体");
+    EXPECT_EQ(link.lfHeight, -12);
+    EXPECT_EQ(link.lfWeight, FW_NORMAL);
+    EXPECT_TRUE(link.lfUnderline);
+    EXPECT_EQ(link.lfCharSet, ANSI_CHARSET);
+}
+
+TEST_F(Forms, AboutBoxIsSingleAndStartsAfreshAfterUnload) {
+    AboutForm about(session);
+    about.Show();
+    HWND first = about.Window();
+    about.SetText(L"lblTitle", L"changed");
+    about.Show();
+    EXPECT_EQ(about.Window(), first);
+    EXPECT_EQ(about.Text(L"lblTitle"), L"changed") << "showing again must not load again";
+    EXPECT_EQ(session.OpenForms(), 1);
+
+    about.Unload();
+    EXPECT_FALSE(IsWindow(first));
+    about.Show();
+    EXPECT_EQ(about.Text(L"lblTitle"), L"Quillbox");
+    EXPECT_EQ(about.Text(L"lblVersion"), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools")
+        << "one rights line, however often the box is opened";
+    EXPECT_EQ(WindowText(about.Window()), L"关于 Quillbox");
+}
+
+TEST_F(Forms, EnterAndEscCloseTheAboutBox) {
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        AboutForm about(session);
+        about.Show();
+        ASSERT_EQ(GetFocus(), about.Control(L"cmdOK"));
+        PostKey(GetFocus(), key);
+        EXPECT_EQ(RunUntilQuit(session), 0) << "key " << key;
+        EXPECT_FALSE(about.IsLoaded());
+    }
+}
+
+TEST_F(Forms, UrlClickLaunchesTheHomePageAndKeepsTheBoxOpen) {
+    AboutForm about(session);
+    about.Show();
+    HWND url = about.Control(L"URL");
+    for (int click = 0; click < 2; ++click) {
+        SendMessageW(url, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        SendMessageW(url, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    }
+    const std::pair<std::wstring, int> call{L"explorer.exe http://quillbox.example.com/", 1};
+    EXPECT_EQ(launcher.launched, (std::vector{call, call}));
+    EXPECT_TRUE(about.IsLoaded());
+
+    // The link shows the program's hand cursor; the button keeps the arrow.
+    EXPECT_TRUE(SendMessageW(about.Window(), WM_SETCURSOR, reinterpret_cast<WPARAM>(url),
+                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_POINT));
+    EXPECT_EQ(GetCursor(), hand);
+    SendMessageW(about.Window(), WM_SETCURSOR,
+                 reinterpret_cast<WPARAM>(about.Control(L"cmdOK")),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(GetCursor(), hand);
+}
+
+TEST_F(Forms, AFailedLaunchReachesWhoeverRunsTheLoop) {
+    AboutForm about(session);
+    about.Show();
+    launcher.fail = true;
+    PostMessageW(about.Control(L"URL"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(about.Control(L"URL"), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    try {
+        RunUntilQuit(session);
+        ADD_FAILURE() << "the launch failure was swallowed";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.Operation(), L"CreateProcess");
+    }
+    EXPECT_TRUE(about.IsLoaded());
+}
+
+TEST_F(Forms, GuideLayoutTextsFontsAndLines) {
+    SecondForm guide(session);
+    guide.Show();
+    HWND window = guide.Window();
+    EXPECT_EQ(WindowText(window), L"Quillbox 使用指南");
+    ExpectLayout(guide, 501, 228,
+                 {{L"Command1", 208, 194, 83, 25},
+                  {L"Label2", 14, 14, 71, 15},
+                  {L"Label1", 12, 40, 467, 129}});
+    EXPECT_EQ(guide.Text(L"Label1"), kUsageText);
+    EXPECT_EQ(guide.Text(L"Label2"), L"使用指南：");
+    EXPECT_EQ(guide.Text(L"Command1"), L"确定");
+    ExpectFixedBorder(window);
+    EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr) << "the guide has its taskbar button";
+    EXPECT_FALSE(GetWindowLongPtrW(guide.Control(L"Command1"), GWL_STYLE) & BS_DEFPUSHBUTTON);
+
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    ASSERT_TRUE(
+        SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, 96));
+    for (const wchar_t* name : {L"Command1", L"Label1", L"Label2"}) {
+        const LOGFONTW lf = FontOf(guide.Control(name));
+        EXPECT_STREQ(lf.lfFaceName, metrics.lfMessageFont.lfFaceName) << name;
+        EXPECT_EQ(lf.lfHeight, metrics.lfMessageFont.lfHeight) << name;
+        EXPECT_EQ(lf.lfWeight, metrics.lfMessageFont.lfWeight) << name;
+    }
+    EXPECT_EQ(PixelAt(window, 300, 180), RGB(128, 128, 128));
+    EXPECT_EQ(PixelAt(window, 300, 182), RGB(255, 255, 255));
+}
+
+TEST_F(Forms, ModalGuideBlocksTheProgramAndIgnoresEsc) {
+    HWND caller = CreateWindowExW(0, L"STATIC", L"caller", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(caller, nullptr);
+    AboutForm about(session);
+    about.Show();
+    SecondForm guide(session);
+    bool callerEnabled = true, aboutEnabled = true, openAfterEsc = false, focusOnButton = false;
+    std::wstring usage;
+    g_steps = {
+        [&] {
+            callerEnabled = IsWindowEnabled(caller);
+            aboutEnabled = IsWindowEnabled(about.Window());
+            usage = guide.Text(L"Label1");
+            focusOnButton = GetFocus() == guide.Control(L"Command1");
+            PostKey(guide.Control(L"Command1"), VK_ESCAPE);
+        },
+        [&] {
+            openAfterEsc = guide.IsLoaded();
+            PostKey(guide.Control(L"Command1"), VK_RETURN);  // the focused button takes Enter
+        },
+        [&] { guide.Unload(); },  // only if Enter failed; keeps a broken test from hanging
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &RunNextStep);
+    guide.ShowModal();
+    KillTimer(nullptr, timer);
+
+    EXPECT_FALSE(callerEnabled);
+    EXPECT_FALSE(aboutEnabled);
+    EXPECT_TRUE(focusOnButton);
+    EXPECT_EQ(usage, kUsageText);
+    EXPECT_TRUE(openAfterEsc) << "Esc must not close the guide";
+    EXPECT_EQ(g_steps.size(), 1u) << "Enter on the focused button closes the guide";
+    EXPECT_TRUE(IsWindowEnabled(caller));
+    EXPECT_TRUE(IsWindowEnabled(about.Window()));
+
+    // Opened again: the usage text is set, not appended to.
+    g_steps = {[&] { usage = guide.Text(L"Label1"); }, [&] { guide.Unload(); }};
+    const UINT_PTR again = SetTimer(nullptr, 0, 100, &RunNextStep);
+    guide.ShowModal();
+    KillTimer(nullptr, again);
+    EXPECT_EQ(usage, kUsageText);
+    DestroyWindow(caller);
+}
+
+TEST_F(Forms, TheLastFormToCloseEndsTheProgram) {
+    AboutForm about(session);
+    SecondForm guide(session);
+    about.Show();
+    guide.Show();
+    EXPECT_EQ(session.OpenForms(), 2);
+    SendMessageW(guide.Window(), WM_CLOSE, 0, 0);  // the close box
+    EXPECT_FALSE(guide.IsLoaded());
+    EXPECT_EQ(session.OpenForms(), 1);
+    EXPECT_FALSE(QuitPending()) << "a form is still open";
+    SendMessageW(about.Control(L"cmdOK"), BM_CLICK, 0, 0);
+    EXPECT_EQ(session.OpenForms(), 0);
+    EXPECT_TRUE(QuitPending());
+    EXPECT_EQ(RunMessageLoop(session), 0);
+}
+
+}  // namespace
+}  // namespace qb::windows
