@@ -12,6 +12,7 @@ enum ExitCode : int {
     kReadFailed = 5,     // the file could not be read whole after its length was known
     kDeliveryFailed = 6, // the clipboard or the side file could not be written
     kOutOfMemory = 7,
+    kSetupFailed = 8,    // the options window hit a failure of the system under it
 };
 
 }  // namespace qb::pipeline

@@ -18,8 +18,15 @@ int Main(std::wstring_view commandLine, platform::Platform& p, SetupRoad setup) 
     const std::wstring path = PathFromArgument(ArgumentText(commandLine));
     if (!path.empty()) return RunEncodeJob(path, p);
 
-    p.launcher.Shell(L"explorer.exe " + std::wstring(app::kHomePage), 4);
-    return setup ? setup(p) : kDelivered;
+    // The set-up road has no job of its own to fail; a failure of the system under it still gets
+    // the one report, and the program ends.
+    try {
+        p.launcher.Shell(L"explorer.exe " + std::wstring(app::kHomePage), 4);
+        return setup ? setup(p) : kDelivered;
+    } catch (const platform::Error& e) {
+        p.ui.Message(FailureReport(e.Operation(), e.Code(), e.Message()), st::kError);
+        return kSetupFailed;
+    }
 }
 
 std::wstring FailureReport(const std::wstring& operation, std::uint32_t code,

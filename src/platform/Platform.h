@@ -81,6 +81,9 @@ public:
     virtual ~Launcher() = default;
     // Starts a command line with a window style and does not wait.
     virtual void Shell(const std::wstring& commandLine, int windowStyle) = 0;
+    // Asks the shell to open a document or address (ShellExecuteA "open"); the outcome is not
+    // reported. `owner` is the window handle the shell may use for its own messages.
+    virtual void ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) = 0;
 };
 
 // The registry through the ANSI advapi32 calls. Every call returns the system's status, 0 on
@@ -126,6 +129,8 @@ class Process {
 public:
     virtual ~Process() = default;
     virtual ProgramLocation Location() = 0;
+    // Ends the process at once, every window with it.
+    [[noreturn]] virtual void ExitNow(int code) = 0;
 };
 
 // Text leaves the program in the system's ANSI code page (936 for the users we write for).

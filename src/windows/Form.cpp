@@ -39,9 +39,31 @@ void Dispatch(MSG& msg) {
 }
 
 DWORD StyleFor(Border border) {
-    // Both borders are fixed: a caption with the close box and nothing to resize or minimise.
-    (void)border;
-    return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    // The fixed borders have a caption with the close box and nothing to resize or minimise.
+    const DWORD fixed = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    return border == Border::Sizable ? fixed | WS_THICKFRAME | WS_MINIMIZEBOX : fixed;
+}
+
+// The menu bar, built from its table; item ids follow the table's order from `firstId`.
+HMENU BuildMenu(std::span<const MenuDesign> menu, int firstId) {
+    if (menu.empty()) return nullptr;
+    HMENU bar = CreateMenu();
+    if (!bar) platform::ThrowLastError(L"CreateMenu");
+    HMENU current = nullptr;
+    for (std::size_t i = 0; i < menu.size(); ++i) {
+        const MenuDesign& m = menu[i];
+        const std::wstring caption(m.caption);
+        if (m.level == 0) {
+            current = CreatePopupMenu();
+            AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(current),
+                        caption.c_str());
+        } else if (caption == L"-") {
+            AppendMenuW(current, MF_SEPARATOR, static_cast<UINT_PTR>(firstId) + i, nullptr);
+        } else {
+            AppendMenuW(current, MF_STRING, static_cast<UINT_PTR>(firstId) + i, caption.c_str());
+        }
+    }
+    return bar;
 }
 
 DWORD ExStyleFor(Border border) {
@@ -139,14 +161,31 @@ void Form::SetCaption(std::wstring_view text) {
     SetWindowTextW(hwnd_.get(), std::wstring(text).c_str());
 }
 
+bool Form::IsEnabled(std::wstring_view name) const { return IsWindowEnabled(Control(name)); }
+
+void Form::SetEnabled(std::wstring_view name, bool enabled) {
+    EnableWindow(Control(name), enabled);
+}
+
+int Form::Value(std::wstring_view name) const {
+    return SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void Form::SetValue(std::wstring_view name, int value) {
+    SendMessageW(Control(name), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
 void Form::Create() {
     HINSTANCE instance = session_.Instance();
     RegisterFormClass(instance, &Form::Procedure);
     // Sized once the window knows the DPI of the monitor it is on.
+    // The window owns its menu and destroys it with itself.
+    HMENU menu = BuildMenu(design_.menu, kFirstMenuId);
     HWND hwnd = CreateWindowExW(ExStyleFor(design_.border), kFormClass,
                                 std::wstring(design_.caption).c_str(), StyleFor(design_.border),
-                                CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, Owner(), nullptr, instance,
+                                CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, Owner(), menu, instance,
                                 this);
+    if (!hwnd && menu) DestroyMenu(menu);
     if (!hwnd) platform::ThrowLastError(L"CreateWindowEx");
 
     handCursor_ = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_HAND_POINT));
@@ -159,6 +198,10 @@ void Form::Create() {
             cls = L"BUTTON";
             style |= WS_TABSTOP |
                      (c.name == design_.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+            break;
+        case ControlKind::CheckBox:
+            cls = L"BUTTON";
+            style |= WS_TABSTOP | BS_AUTOCHECKBOX;
             break;
         case ControlKind::Label:
             // SS_LEFT wraps at word breaks; texts are shown as written, '&' included.
@@ -236,7 +279,7 @@ SIZE Form::Layout(UINT dpi) {
     RECT frame{0, 0, TwipsToPixels(design_.clientWidth, d), TwipsToPixels(design_.clientHeight, d)};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
-    AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi);
+    AdjustWindowRectExForDpi(&frame, style, GetMenu(hwnd) != nullptr, exStyle, dpi);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
@@ -402,6 +445,11 @@ LRESULT Form::OnCommand(WPARAM wp, LPARAM lp) {
     if (id == IDCANCEL && !lp) {
         // Esc from the dialog manager: only a form with a cancel button answers it.
         if (!design_.cancelButton.empty()) Click(design_.cancelButton);
+        return 0;
+    }
+    if (!lp && code == 0 && id >= kFirstMenuId &&
+        id < kFirstMenuId + static_cast<int>(design_.menu.size())) {
+        Click(design_.menu[static_cast<std::size_t>(id - kFirstMenuId)].name);
         return 0;
     }
     const int index = id - kFirstControlId;

@@ -25,7 +25,7 @@ constexpr int TwipsToPixels(int twips, int dpi) {
     return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
 }
 
-enum class ControlKind { Button, Label, Picture };
+enum class ControlKind { Button, CheckBox, Label, Picture };
 
 // A font by what it looks like; size in hundredths of a point so 14.25 pt stays exact.
 struct FontDesign {
@@ -57,7 +57,16 @@ struct LineDesign {
     LineStyle style;
 };
 
-enum class Border { FixedSingle, FixedDialog };
+// Sizable: a resizable frame with a minimise box and no maximise box.
+enum class Border { FixedSingle, FixedDialog, Sizable };
+
+// One entry of the menu bar: a top-level menu (level 0) or an item of the menu above it (level 1).
+// The caption "-" makes a separator.
+struct MenuDesign {
+    std::wstring_view name;
+    int level;
+    std::wstring_view caption;
+};
 
 struct FormDesign {
     std::wstring_view caption;
@@ -67,6 +76,7 @@ struct FormDesign {
     std::span<const LineDesign> lines;        // in creation order, painted in that order
     std::wstring_view defaultButton;  // Enter clicks it wherever the focus is; empty: none
     std::wstring_view cancelButton;   // Esc clicks it; empty: Esc does nothing
+    std::span<const MenuDesign> menu = {};  // the menu bar, in order; empty: none
 };
 
 // What every form of one program shares: the module, the platform, the count of open forms
@@ -122,6 +132,13 @@ public:
     std::wstring Text(std::wstring_view name) const;
     void SetText(std::wstring_view name, std::wstring_view text);
     void SetCaption(std::wstring_view text);
+    bool IsEnabled(std::wstring_view name) const;
+    void SetEnabled(std::wstring_view name, bool enabled);
+    // A check box's value: 0 unchecked, 1 checked.
+    int Value(std::wstring_view name) const;
+    void SetValue(std::wstring_view name, int value);
+    // Runs a control's or menu item's click as the user's click would.
+    void PerformClick(std::wstring_view name) { Click(name); }
 
 protected:
     Session& session() { return session_; }
@@ -154,6 +171,7 @@ private:
 
     // Clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc.
     static constexpr int kFirstControlId = 100;
+    static constexpr int kFirstMenuId = 1000;
 
     Session& session_;
     const FormDesign& design_;

@@ -108,6 +108,10 @@ public:
     void Shell(const std::wstring& commandLine, int windowStyle) override {
         launched.emplace_back(commandLine, windowStyle);
     }
+    void ShellOpen(std::uintptr_t, std::wstring_view target, int showCommand) override {
+        opened.emplace_back(target, showCommand);
+    }
+    std::vector<std::pair<std::wstring, int>> opened;
 };
 
 // One registry root as the system keeps it: a tree of keys, each with an optional default value,
@@ -238,6 +242,10 @@ class FakeProcess : public platform::Process {
 public:
     platform::ProgramLocation location{L"D:\\Tools", L"Quillbox"};
     platform::ProgramLocation Location() override { return location; }
+    struct Exited {
+        int code;
+    };
+    [[noreturn]] void ExitNow(int code) override { throw Exited{code}; }
 };
 
 struct FakeSystem {

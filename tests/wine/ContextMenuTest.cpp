@@ -36,6 +36,7 @@ class InjectedProcess : public platform::Process {
 public:
     ProgramLocation location;
     ProgramLocation Location() override { return location; }
+    [[noreturn]] void ExitNow(int) override { std::abort(); }
 };
 
 bool KeyExists(const char* subkey) {

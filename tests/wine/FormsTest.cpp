@@ -24,6 +24,7 @@ public:
         if (fail) throw platform::Error(L"CreateProcess", ERROR_FILE_NOT_FOUND, L"not found");
         launched.emplace_back(commandLine, windowStyle);
     }
+    void ShellOpen(std::uintptr_t, std::wstring_view, int) override {}
 };
 
 // Steps run one per timer tick inside whatever message loop is running, modal ones included.

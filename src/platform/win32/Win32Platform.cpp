@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <memory>
@@ -199,6 +200,14 @@ std::unique_ptr<SideFileWriter> Win32Files::SideFile(const std::wstring& path) {
 std::unique_ptr<TextTarget> Win32Clipboard::Text(std::size_t bytes) {
     return std::make_unique<ClipboardTarget>(bytes);
 }
+
+void Win32Launcher::ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) {
+    const std::string file = ToAnsi(target);
+    ShellExecuteA(reinterpret_cast<HWND>(owner), "open", file.c_str(), nullptr, nullptr,
+                  showCommand);
+}
+
+void Win32Process::ExitNow(int code) { ExitProcess(static_cast<UINT>(code)); }
 
 void Win32Launcher::Shell(const std::wstring& commandLine, int windowStyle) {
     STARTUPINFOW si{};

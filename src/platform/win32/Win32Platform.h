@@ -26,9 +26,10 @@ public:
 class Win32Launcher final : public Launcher {
 public:
     void Shell(const std::wstring& commandLine, int windowStyle) override;
+    void ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) override;
 };
 
-class Win32Registry final : public Registry {
+class Win32Registry : public Registry {
 public:
     OpenedKey OpenKey(RegistryRoot root, const std::string& subkey) override;
     OpenedKey CreateKey(RegistryRoot root, const std::string& subkey) override;
@@ -41,6 +42,7 @@ public:
 class Win32Process final : public Process {
 public:
     ProgramLocation Location() override;
+    [[noreturn]] void ExitNow(int code) override;
 };
 
 struct Win32Platform {
