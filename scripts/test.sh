@@ -14,6 +14,17 @@ cmake --build --preset windows
 status=0
 ctest --preset native || status=1
 
+# Wine hands web addresses to xdg-open; this stand-in records them instead, so no test ever
+# starts a browser or reaches the network.
+mkdir -p build/fakebin
+cat >build/fakebin/xdg-open <<'SH'
+#!/bin/sh
+printf '%s\n' "$*" >>"${QB_URL_LOG:-/dev/null}"
+SH
+chmod +x build/fakebin/xdg-open
+export PATH="$root/build/fakebin:$PATH" QB_URL_LOG="$root/build/launched-urls.txt"
+: >"$QB_URL_LOG"
+
 source scripts/wine-env.sh
 qb_start_wine
 

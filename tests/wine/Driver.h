@@ -46,6 +46,7 @@ public:
     DWORD WaitForExit(DWORD timeoutMs = 20000);
     // Class names of visible top-level windows of the process that are not message boxes.
     const std::vector<std::wstring>& OtherWindows() const { return otherWindows_; }
+    DWORD ProcessId() const { return pi_.dwProcessId; }
     // Milliseconds from just before the process was created to when the last box was found.
     double MillisecondsToLastBox() const { return msToLastBox_; }
     // The process's peak working set so far, in bytes.

@@ -165,6 +165,51 @@ TEST_F(EndToEnd, AHiddenFileKeepsItsNameInTheHeader) {
     EXPECT_EQ(ClipboardText().substr(0, 22), "begin 644 secret.dat\r\n");
 }
 
+HWND FindProcessWindow(DWORD pid, const wchar_t* caption) {
+    struct Search {
+        DWORD pid;
+        const wchar_t* caption;
+        HWND found;
+    } s{pid, caption, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM lp) {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            wchar_t text[64] = {};
+            GetWindowTextW(w, text, 64);
+            if (owner == s->pid && IsWindowVisible(w) && std::wstring(text) == s->caption) s->found = w;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+TEST_F(EndToEnd, WithoutAFileTheOptionsWindowOpensAndExitEndsTheProgram) {
+    const char* log = std::getenv("QB_URL_LOG");
+    Session run(L"");
+    HWND main = nullptr;
+    for (int i = 0; i < 200 && !(main = FindProcessWindow(run.ProcessId(), L"Quillbox")); ++i) Sleep(50);
+    ASSERT_NE(main, nullptr) << "the options window did not appear";
+    EXPECT_EQ(run.WaitForBox(300), std::nullopt) << "no message box on this road";
+
+    // Exit with the About box open still ends the process at once.
+    PostMessageW(main, WM_COMMAND, 1008, 0);  // Help, About
+    HWND about = nullptr;
+    for (int i = 0; i < 100 && !(about = FindProcessWindow(run.ProcessId(), L"关于 Quillbox")); ++i) Sleep(50);
+    EXPECT_NE(about, nullptr);
+    HWND exit = FindWindowExW(main, nullptr, L"Button", L"退出(&X)");
+    ASSERT_NE(exit, nullptr);
+    PostMessageW(exit, BM_CLICK, 0, 0);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+
+    if (log) {
+        Sleep(500);  // the launch runs on its own
+        const std::string urls = ReadFileBytes(std::wstring(log, log + strlen(log)).insert(0, L"Z:"));
+        EXPECT_NE(urls.find("http://quillbox.example.com/"), std::string::npos) << urls;
+    }
+}
+
 // Folders prepared by scripts/test.sh on small tmpfs mounts: one read-only, one nearly full.
 std::wstring PreparedDir(const char* variable) {
     const char* v = std::getenv(variable);
