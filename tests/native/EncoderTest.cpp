@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/KernelChooser.h"
 #include "pipeline/UuEncoder.h"
 #include "UuTestSupport.h"
 
@@ -90,6 +91,23 @@ TEST_P(EveryKernel, MatchesTheScalarKernelFromEveryStartOffset) {
         expected = Encode(in);
         ForceKernel(GetParam());
         ASSERT_EQ(Encode(in), expected) << "offset " << offset;
+    }
+}
+
+TEST_P(EveryKernel, WholeLinesStayInsideExactBuffers) {
+    // Called directly, a kernel's input ends at its last line and its output at the last LF;
+    // the sanitizer build turns any wide load or store past either end into a failure.
+    LineKernel run = nullptr;
+    for (const auto& k : AvailableKernels())
+        if (k.name == GetParam()) run = k.run;
+    ASSERT_NE(run, nullptr);
+    const auto data = RandomBytes(45 * 40, 5);
+    for (std::size_t lines = 0; lines <= 40; ++lines) {
+        const std::vector<std::uint8_t> in(data.begin(), data.begin() + static_cast<long>(45 * lines));
+        std::vector<char> expected(63 * lines), out(63 * lines, '\xEE');
+        ScalarLines(in.data(), lines, expected.data());
+        run(in.data(), lines, out.data());
+        ASSERT_EQ(out, expected) << lines << " lines";
     }
 }
 
