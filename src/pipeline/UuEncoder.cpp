@@ -1,6 +1,10 @@
 #include "pipeline/UuEncoder.h"
 
+#include <emmintrin.h>
+
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "pipeline/KernelChooser.h"
@@ -25,6 +29,30 @@ inline void EncodeGroup(const std::uint8_t* in, char* out) {
 
 }  // namespace
 
+void StreamLines(LineKernel kernel, const std::uint8_t* in, std::size_t lineCount, char* out) {
+    constexpr std::size_t kStageLines = 64;
+    // A line is 63 = -1 (mod 64) bytes, so after (out mod 64) lines the output is 64-byte
+    // aligned, and again after every 64 lines from there.
+    const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(out) % 64;
+    const std::size_t lead = std::min(misalignment, lineCount);
+    kernel(in, lead, out);
+    in += lead * kBytesPerLine;
+    out += lead * kCharsPerFullLine;
+    lineCount -= lead;
+
+    char stage[kStageLines * kCharsPerFullLine];
+    for (; lineCount >= kStageLines; lineCount -= kStageLines) {
+        kernel(in, kStageLines, stage);
+        for (std::size_t i = 0; i < sizeof stage; i += 16)
+            _mm_stream_si128(reinterpret_cast<__m128i*>(out + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(stage + i)));
+        in += kStageLines * kBytesPerLine;
+        out += sizeof stage;
+    }
+    kernel(in, lineCount, out);
+    _mm_sfence();  // later plain stores and other threads see the streamed bytes in order
+}
+
 void ScalarLines(const std::uint8_t* in, std::size_t lineCount, char* out) {
     for (std::size_t n = 0; n < lineCount; ++n) {
         *out++ = 'M';
@@ -37,7 +65,10 @@ void ScalarLines(const std::uint8_t* in, std::size_t lineCount, char* out) {
 void EncodeLines(std::span<const std::uint8_t> input, std::span<char> out) {
     const std::size_t size = input.size();
     const std::size_t fullLines = (size - 1) / kBytesPerLine;
-    ChosenKernel()(input.data(), fullLines, out.data());
+    if (fullLines * kCharsPerFullLine >= kStreamingOutputBytes)
+        StreamLines(ChosenKernel(), input.data(), fullLines, out.data());
+    else
+        ChosenKernel()(input.data(), fullLines, out.data());
 
     // The last line, 1 to 45 bytes, carries its true byte count; the missing bytes of its
     // last group encode as zeros.

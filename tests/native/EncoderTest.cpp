@@ -24,6 +24,17 @@ std::string Encode(std::span<const std::uint8_t> in) {
 
 std::vector<std::uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
+// A copy in a heap block of its own, so that reading past its end trips the sanitizer.
+std::vector<std::uint8_t> Prefix(const std::vector<std::uint8_t>& data, std::size_t n) {
+    return {data.begin(), data.begin() + static_cast<long>(n)};
+}
+
+LineKernel KernelNamed(std::string_view name) {
+    for (const auto& k : AvailableKernels())
+        if (k.name == name) return k.run;
+    return nullptr;
+}
+
 class EveryKernel : public ::testing::TestWithParam<std::string_view> {
 protected:
     void SetUp() override {
@@ -97,17 +108,33 @@ TEST_P(EveryKernel, MatchesTheScalarKernelFromEveryStartOffset) {
 TEST_P(EveryKernel, WholeLinesStayInsideExactBuffers) {
     // Called directly, a kernel's input ends at its last line and its output at the last LF;
     // the sanitizer build turns any wide load or store past either end into a failure.
-    LineKernel run = nullptr;
-    for (const auto& k : AvailableKernels())
-        if (k.name == GetParam()) run = k.run;
-    ASSERT_NE(run, nullptr);
+    const LineKernel run = KernelNamed(GetParam());
     const auto data = RandomBytes(45 * 40, 5);
     for (std::size_t lines = 0; lines <= 40; ++lines) {
-        const std::vector<std::uint8_t> in(data.begin(), data.begin() + static_cast<long>(45 * lines));
+        const auto in = Prefix(data, 45 * lines);
         std::vector<char> expected(63 * lines), out(63 * lines, '\xEE');
         ScalarLines(in.data(), lines, expected.data());
         run(in.data(), lines, out.data());
         ASSERT_EQ(out, expected) << lines << " lines";
+    }
+}
+
+TEST_P(EveryKernel, StreamedLinesMatchDirectOnesAtEveryOutputAlignment) {
+    // The streaming path starts its aligned blocks after a number of lines that depends on
+    // where the output starts, so try every start modulo 64 and counts around the block size.
+    const LineKernel run = KernelNamed(GetParam());
+    const auto data = RandomBytes(45 * 300, 9);
+    for (const std::size_t lines : {0, 1, 5, 63, 64, 65, 127, 128, 129, 300}) {
+        const auto in = Prefix(data, 45 * lines);
+        std::vector<char> expected(63 * lines);
+        run(in.data(), lines, expected.data());
+        for (std::size_t offset = 0; offset < 64; ++offset) {
+            std::vector<char> out(offset + 63 * lines, '\xEE');
+            StreamLines(run, in.data(), lines, out.data() + offset);
+            ASSERT_EQ(std::string_view(out.data() + offset, expected.size()),
+                      std::string_view(expected.data(), expected.size()))
+                << lines << " lines at offset " << offset;
+        }
     }
 }
 
@@ -119,6 +146,12 @@ std::vector<std::string_view> KernelNames() {
 
 INSTANTIATE_TEST_SUITE_P(Kernels, EveryKernel, ::testing::ValuesIn(KernelNames()),
                          [](const auto& info) { return std::string(info.param); });
+
+TEST(EncodeLines, OutputBeyondTheStreamingThresholdRoundTrips) {
+    const std::size_t lines = kStreamingOutputBytes / kCharsPerFullLine + 1;
+    const auto in = RandomBytes(lines * kBytesPerLine + 17, 3);
+    ASSERT_EQ(DecodeBody(Encode(in)), in);
+}
 
 TEST(EncodedBodySize, CountsFourCharsPerGroupAndThreePerLine) {
     EXPECT_EQ(EncodedBodySize(1), 7u);

@@ -45,7 +45,8 @@ inline void EncodeLine(const std::uint8_t* in, char* out) {
     const __m256i first = EncodeTwentyFour(LoadLanes(in, in + 12), pick);
     const __m256i tail = EncodeTwentyFour(LoadLanes(in + 24, in + 29), pickTail);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 1), first);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 33), _mm256_blend_epi32(tail, lineEnd, 0x80));
+    const __m256i tailAndLineEnd = _mm256_blend_epi32(tail, lineEnd, 0x80);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 33), tailAndLineEnd);
 }
 
 }  // namespace
