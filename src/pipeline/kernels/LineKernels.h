@@ -7,6 +7,14 @@
 
 namespace qb::pipeline {
 
+// Whether `lineCount` lines make enough output to be worth non-temporal stores.
+bool StreamsOutput(std::size_t lineCount);
+
+// Runs `kernel` into a staging buffer that stays in L1 and copies that out with non-temporal
+// stores; same contract as the kernel itself.
+void StreamLines(void (*kernel)(const std::uint8_t*, std::size_t, char*), const std::uint8_t* in,
+                 std::size_t lineCount, char* out);
+
 void Ssse3Lines(const std::uint8_t* in, std::size_t lineCount, char* out);
 void Avx2Lines(const std::uint8_t* in, std::size_t lineCount, char* out);
 void Avx512VbmiLines(const std::uint8_t* in, std::size_t lineCount, char* out);
