@@ -119,24 +119,25 @@ TEST_P(EveryKernel, WholeLinesStayInsideExactBuffers) {
     }
 }
 
-TEST_P(EveryKernel, StreamedLinesMatchDirectOnesAtEveryOutputAlignment) {
-    // Streaming starts its aligned blocks after a number of lines that depends on where the
-    // output starts, so try every start modulo 64 and counts around the 64-line block.
-    if (GetParam() == "scalar") GTEST_SKIP() << "the scalar kernel never streams";
+TEST_P(EveryKernel, EveryOutputAlignmentGivesTheSameLinesStreamedOrNot) {
+    // Aligned block stores start after a number of lines that depends on where the output
+    // starts, so try every start modulo 64 and counts around the 64-line block.
     const LineKernel run = KernelNamed(GetParam());
     const auto data = RandomBytes(45 * 300, 9);
     for (const std::size_t lines : {0, 1, 5, 63, 64, 65, 127, 128, 129, 130, 300}) {
         const auto in = Prefix(data, 45 * lines);
         std::vector<char> expected(63 * lines);
         ScalarLines(in.data(), lines, expected.data());
-        for (std::size_t offset = 0; offset < 64; ++offset) {
-            std::vector<char> out(offset + 63 * lines, '\xEE');
-            SetStreamingOutputBytes(0);
-            run(in.data(), lines, out.data() + offset);
-            SetStreamingOutputBytes(kDefaultStreamingOutputBytes);
-            ASSERT_EQ(std::string_view(out.data() + offset, expected.size()),
-                      std::string_view(expected.data(), expected.size()))
-                << lines << " lines at offset " << offset;
+        for (const std::size_t threshold : {kDefaultStreamingOutputBytes, std::size_t{0}}) {
+            for (std::size_t offset = 0; offset < 64; ++offset) {
+                std::vector<char> out(offset + 63 * lines, '\xEE');
+                SetStreamingOutputBytes(threshold);
+                run(in.data(), lines, out.data() + offset);
+                SetStreamingOutputBytes(kDefaultStreamingOutputBytes);
+                ASSERT_EQ(std::string_view(out.data() + offset, expected.size()),
+                          std::string_view(expected.data(), expected.size()))
+                    << lines << " lines at offset " << offset << ", streaming from " << threshold;
+            }
         }
     }
 }

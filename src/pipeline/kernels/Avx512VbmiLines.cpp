@@ -89,10 +89,12 @@ struct Encoder {
     }
 };
 
-// Non-temporal stores must be whole aligned 64-byte blocks. A line is 63 = -1 (mod 64) bytes,
-// so after (out mod 64) lines the output is aligned, and 64 lines then fill exactly 63 blocks:
-// block j is the tail of line j from its byte j on, followed by the head of line j + 1.
-void StreamingLines(const Encoder& e, const std::uint8_t* in, std::size_t lineCount, char* out) {
+// Stores of whole aligned 64-byte blocks: an unaligned one would touch two cache lines, and
+// non-temporal stores must be aligned. A line is 63 = -1 (mod 64) bytes, so after (out mod 64)
+// lines the output is aligned, and 64 lines then fill exactly 63 blocks: block j is the tail of
+// line j from its byte j on, followed by the head of line j + 1.
+template <bool kStreaming>
+void BlockLines(const Encoder& e, const std::uint8_t* in, std::size_t lineCount, char* out) {
     const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(out) % 64;
     const std::size_t lead = misalignment < lineCount ? misalignment : lineCount;
     e.Lines(in, lead, out);
@@ -107,7 +109,7 @@ void StreamingLines(const Encoder& e, const std::uint8_t* in, std::size_t lineCo
         __m512i line = e.Line(Load(in));
         __m512i from = Load(kIota.bytes);  // line byte j + i for output byte i of block j
         for (int j = 0; j < 63; ++j, out += 64) {
-            // The hardware prefetcher alone leaves the input stream short of memory bandwidth.
+            // The hardware prefetcher alone leaves the input stream short of bandwidth.
             _mm_prefetch(reinterpret_cast<const char*>(in) + 2048, _MM_HINT_T0);
             in += 45;
             const __m512i next = e.Line(Load(in));
@@ -115,15 +117,18 @@ void StreamingLines(const Encoder& e, const std::uint8_t* in, std::size_t lineCo
             // of the two-register permute, at index 64 + (j + i - 63).
             const __mmask64 fromNext = _mm512_cmpgt_epu8_mask(from, lastOfLine);
             const __m512i pick = _mm512_mask_add_epi8(from, fromNext, from, one);
-            _mm512_stream_si512(reinterpret_cast<__m512i*>(out),
-                                _mm512_permutex2var_epi8(line, pick, next));
+            const __m512i block = _mm512_permutex2var_epi8(line, pick, next);
+            if (kStreaming)
+                _mm512_stream_si512(reinterpret_cast<__m512i*>(out), block);
+            else
+                _mm512_store_si512(reinterpret_cast<__m512i*>(out), block);
             line = next;
             from = _mm512_add_epi8(from, one);
         }
         in += 45;
     }
     e.Lines(in, lineCount, out);
-    _mm_sfence();  // later plain stores and other threads see the streamed bytes in order
+    if (kStreaming) _mm_sfence();  // later plain stores and other threads see them in order
 }
 
 }  // namespace
@@ -131,9 +136,9 @@ void StreamingLines(const Encoder& e, const std::uint8_t* in, std::size_t lineCo
 void Avx512VbmiLines(const std::uint8_t* in, std::size_t lineCount, char* out) {
     const Encoder e;
     if (StreamsOutput(lineCount))
-        StreamingLines(e, in, lineCount, out);
+        BlockLines<true>(e, in, lineCount, out);
     else
-        e.Lines(in, lineCount, out);
+        BlockLines<false>(e, in, lineCount, out);
 }
 
 }  // namespace qb::pipeline
