@@ -1,9 +1,15 @@
 #include "pipeline/UuEncoder.h"
 
+#include <xmmintrin.h>
+#include <emmintrin.h>
+
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "pipeline/KernelChooser.h"
+#include "pipeline/kernels/LineKernels.h"
 
 namespace qb::pipeline {
 namespace {
@@ -24,6 +30,33 @@ inline void EncodeGroup(const std::uint8_t* in, char* out) {
 }
 
 }  // namespace
+
+void StreamLines(LineKernel kernel, const std::uint8_t* in, std::size_t lineCount, char* out) {
+    constexpr std::size_t kStageLines = 64;
+    // A line is 63 = -1 (mod 64) bytes, so after (out mod 64) lines the output is 64-byte
+    // aligned, and again after every 64 lines from there.
+    const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(out) % 64;
+    const std::size_t lead = std::min(misalignment, lineCount);
+    kernel(in, lead, out);
+    in += lead * kBytesPerLine;
+    out += lead * kCharsPerFullLine;
+    lineCount -= lead;
+
+    char stage[kStageLines * kCharsPerFullLine];
+    for (; lineCount >= kStageLines; lineCount -= kStageLines) {
+        // The hardware prefetcher alone leaves the input stream short of memory bandwidth.
+        for (std::size_t i = 0; i < kStageLines * kBytesPerLine; i += 64)
+            _mm_prefetch(reinterpret_cast<const char*>(in) + 2048 + i, _MM_HINT_T0);
+        kernel(in, kStageLines, stage);
+        for (std::size_t i = 0; i < sizeof stage; i += 16)
+            _mm_stream_si128(reinterpret_cast<__m128i*>(out + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(stage + i)));
+        in += kStageLines * kBytesPerLine;
+        out += sizeof stage;
+    }
+    kernel(in, lineCount, out);
+    _mm_sfence();  // later plain stores and other threads see the streamed bytes in order
+}
 
 void ScalarLines(const std::uint8_t* in, std::size_t lineCount, char* out) {
     for (std::size_t n = 0; n < lineCount; ++n) {
