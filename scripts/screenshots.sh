@@ -14,7 +14,7 @@ source scripts/wine-env.sh
 qb_start_wine
 mkdir -p docs build/shots
 
-for form in guide about; do
+for form in guide about main; do
   rect_file=build/shots/$form.rect
   rm -f "$rect_file"
   wine64 build/windows/tests/wine/qbformshot.exe "$form" "Z:${root//\//\\}\\build\\shots\\$form.rect" 4000 &

@@ -8,17 +8,23 @@
 
 #include "platform/win32/Win32Platform.h"
 #include "windows/AboutForm.h"
+#include "windows/MainForm.h"
 #include "windows/SecondForm.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 4) {
-        std::fwprintf(stderr, L"usage: qbformshot about|guide RECT_FILE MILLISECONDS\n");
+        std::fwprintf(stderr, L"usage: qbformshot about|guide|main RECT_FILE MILLISECONDS\n");
         return 2;
     }
-    qb::platform::win32::Win32Launcher launcher;
+    qb::platform::win32::Win32Platform system;
+    auto platform = system.Get();
+    qb::platform::win32::Win32Launcher& launcher = system.launcher;
     qb::windows::Session session(GetModuleHandleW(nullptr), launcher);
     std::unique_ptr<qb::windows::Form> form;
-    if (std::wstring_view(argv[1]) == L"about") {
+    const std::wstring_view which = argv[1];
+    if (which == L"main") {
+        form = std::make_unique<qb::windows::MainForm>(session, platform);
+    } else if (which == L"about") {
         form = std::make_unique<qb::windows::AboutForm>(session);
     } else {
         form = std::make_unique<qb::windows::SecondForm>(session);
