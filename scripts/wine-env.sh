@@ -48,8 +48,8 @@ qb_start_wine() {
   fi
   # One server for the whole run: a server that quits between two programs takes the clipboard
   # manager with it, and the next one can empty a clipboard that was just set.
-  wineserver -p >/dev/null 2>&1
-  qb_wineserver_started=1
+  # A server already running for this prefix (another run of ours) is shared, and left to its owner.
+  if wineserver -p >/dev/null 2>&1; then qb_wineserver_started=1; fi
   # No window manager here: unmanaged windows hide at once, and a crash ends the process
   # instead of waiting on a dialog nobody will answer.
   wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1

@@ -3,18 +3,12 @@
 
 #include <windows.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
-namespace qb::testing {
+#include "../native/UuTestSupport.h"  // RandomBytes
 
-inline std::vector<std::uint8_t> RandomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::vector<std::uint8_t> v(n);
-    for (auto& b : v) b = static_cast<std::uint8_t>(rng());
-    return v;
-}
+namespace qb::testing {
 
 inline bool WriteWhole(const std::wstring& path, const void* data, std::size_t n) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
