@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ ninja-build googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 xvfb x11-utils fonts-wqy-microhei locales
-  sharutils python3 hyperfine imagemagick
+  sharutils python3 hyperfine imagemagick clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -10,9 +10,12 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
 
 status=0
 ctest --preset native || status=1
+ctest --preset fuzz || status=1
 
 # Wine hands web addresses to xdg-open; this stand-in records them instead, so no test ever
 # starts a browser or reaches the network.
