@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/AppInfo.h"
+#include "pipeline/AheadEncoder.h"
 #include "pipeline/Texts.h"
 #include "pipeline/UuEncoder.h"
 
@@ -45,19 +46,16 @@ void ToClipboard(platform::Clipboard& clipboard, std::span<const std::uint8_t> i
 
 void ToSideFile(platform::Files& files, std::span<const std::uint8_t> input, const Frame& frame,
                 const std::wstring& path) {
-    // Encoded a slice of whole lines at a time into one cache-sized buffer that is written and
-    // reused: no output buffer the size of the body, so no page faults for it and a peak memory
-    // of about the input alone.
+    // A worker encodes a few cache-sized slices of whole lines ahead while this thread writes the
+    // one before: the two overlap on separate cores, and no output buffer the size of the body is
+    // ever needed, so the peak memory stays about the input alone.
     constexpr std::size_t kLinesPerSlice = 16384;
-    constexpr std::size_t kSliceInput = kLinesPerSlice * kBytesPerLine;
+    constexpr std::size_t kSlicesAhead = 4;
     const auto writer = files.SideFile(path);
     writer->Append(frame.header);
-    const auto slice = std::make_unique<char[]>(kLinesPerSlice * kCharsPerFullLine);
-    for (std::size_t at = 0; at < input.size(); at += kSliceInput) {
-        const auto part = input.subspan(at, std::min(kSliceInput, input.size() - at));
-        const std::size_t bytes = EncodedBodySize(part.size());
-        EncodeLines(part, {slice.get(), bytes});
-        writer->Append({slice.get(), bytes});
+    {
+        AheadEncoder slices(input, kLinesPerSlice, kSlicesAhead);
+        for (auto text = slices.Next(); !text.empty(); text = slices.Next()) writer->Append(text);
     }
     writer->Append(frame.footer);
     writer->Commit();

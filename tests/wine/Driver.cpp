@@ -135,13 +135,9 @@ std::optional<Box> Session::WaitForBox(DWORD timeoutMs) {
         Search s{pi_.dwProcessId, lastBox_, nullptr, &otherWindows_};
         EnumWindows(FindWindows, reinterpret_cast<LPARAM>(&s));
         if (s.box) {
+            msToLastBox_ = Elapsed();
             Sleep(50);  // let the box finish laying out and drawing its controls
             lastBox_ = s.box;
-            LARGE_INTEGER now, freq;
-            QueryPerformanceCounter(&now);
-            QueryPerformanceFrequency(&freq);
-            msToLastBox_ = 1000.0 * static_cast<double>(now.QuadPart - started_.QuadPart) /
-                           static_cast<double>(freq.QuadPart);
             return ReadBox(s.box);
         }
         if (WaitForSingleObject(pi_.hProcess, 5) == WAIT_OBJECT_0) return std::nullopt;
@@ -149,7 +145,16 @@ std::optional<Box> Session::WaitForBox(DWORD timeoutMs) {
     return std::nullopt;
 }
 
+double Session::Elapsed() const {
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    return 1000.0 * static_cast<double>(now.QuadPart - started_.QuadPart) /
+           static_cast<double>(freq.QuadPart);
+}
+
 void Session::Press(const Box& box, int buttonId) {
+    if (box.hwnd == lastBox_) msAnswering_ += Elapsed() - msToLastBox_;
     PostMessageW(GetDlgItem(box.hwnd, buttonId), BM_CLICK, 0, 0);
 }
 

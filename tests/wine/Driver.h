@@ -48,7 +48,11 @@ public:
     const std::vector<std::wstring>& OtherWindows() const { return otherWindows_; }
     DWORD ProcessId() const { return pi_.dwProcessId; }
     // Milliseconds from just before the process was created to when the last box was found.
+    // From just before process creation to the moment the last box was found.
     double MillisecondsToLastBox() const { return msToLastBox_; }
+    // How long the boxes answered so far stood open before their answer: a user's time, not the
+    // program's.
+    double MillisecondsAnswering() const { return msAnswering_; }
     // The process's peak working set so far, in bytes.
     std::size_t PeakWorkingSet() const;
 
@@ -57,6 +61,8 @@ private:
     HWND lastBox_ = nullptr;
     LARGE_INTEGER started_{};
     double msToLastBox_ = 0;
+    double msAnswering_ = 0;
+    double Elapsed() const;
     std::vector<std::wstring> otherWindows_;
 };
 

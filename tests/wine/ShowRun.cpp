@@ -43,6 +43,7 @@ int wmain(int, wchar_t**) {
         Print(L"[" + box->caption + L"] " + box->text + L"\n");
         if (timing) {
             Print(L"  time to this box: " + std::to_wstring(run.MillisecondsToLastBox()) + L" ms\n");
+            Print(L"  time spent answering before it: " + std::to_wstring(run.MillisecondsAnswering()) + L" ms\n");
             Print(L"  peak working set: " + std::to_wstring(run.PeakWorkingSet()) + L" bytes\n");
         }
         const bool question = box->buttons.size() == 2;

@@ -51,7 +51,10 @@ public:
         if (!GetTempFileNameW(DirectoryOf(path_).c_str(), L"qb", 0, temp))
             ThrowLastError(L"GetTempFileName");
         tempPath_ = temp;
-        file_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        // GetTempFileName made the file, empty. Opening it as it is, rather than with
+        // CREATE_ALWAYS, spares a truncation that ext4 under Wine takes as a "replace" pattern and
+        // answers by writing the whole file out to disk at CloseHandle.
+        file_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!file_) {
             const DWORD code = GetLastError();

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "pipeline/AheadEncoder.h"
+#include "pipeline/UuEncoder.h"
+#include "UuTestSupport.h"
+
+namespace qb::pipeline {
+namespace {
+
+using namespace std::chrono_literals;
+using qb::testing::RandomBytes;
+
+std::string WholeText(std::span<const std::uint8_t> in) {
+    std::string out(EncodedBodySize(in.size()), '\0');
+    EncodeLines(in, out);
+    return out;
+}
+
+// Joins the slices as the side-file writer does; `pause` runs between them.
+template <typename Pause>
+std::string Joined(AheadEncoder& slices, Pause pause) {
+    std::string joined;
+    std::size_t count = 0;
+    for (auto text = slices.Next(); !text.empty(); text = slices.Next()) {
+        joined.append(text.data(), text.size());
+        pause(++count);
+    }
+    EXPECT_EQ(count, slices.SliceCount());
+    EXPECT_TRUE(slices.Next().empty()) << "asking again after the end gives nothing more";
+    return joined;
+}
+
+TEST(AheadEncoder, SlicesJoinToTheWholeTextAtEverySliceBoundary) {
+    // Three lines per slice: lengths around one, two and many slices, with partial last lines.
+    const auto data = RandomBytes(45 * 3 * 40 + 7, 21);
+    for (const std::size_t n : {std::size_t{1}, std::size_t{44}, std::size_t{45}, std::size_t{134},
+                                std::size_t{135}, std::size_t{136}, std::size_t{270}, data.size()}) {
+        const std::span<const std::uint8_t> in(data.data(), n);
+        for (const std::size_t buffers : {2, 3, 8}) {
+            AheadEncoder slices(in, 3, buffers);
+            ASSERT_EQ(Joined(slices, [](std::size_t) {}), WholeText(in))
+                << n << " bytes, " << buffers << " buffers";
+        }
+    }
+}
+
+TEST(AheadEncoder, SlowReaderAndSleepingWorkerLoseNoSlice) {
+    // Pausing longer than the worker's spin makes it go to sleep with all buffers full; each
+    // release must wake it, or this hangs until the test times out.
+    const auto data = RandomBytes(45 * 64, 22);
+    AheadEncoder slices(data, 4, 2);
+    const std::string joined = Joined(slices, [](std::size_t n) {
+        if (n % 4 == 0) std::this_thread::sleep_for(15ms);
+    });
+    EXPECT_EQ(joined, WholeText(data));
+}
+
+TEST(AheadEncoder, GivingUpEarlyStopsTheWorker) {
+    // A failed write abandons the encoder part-way, with the worker waiting for a buffer.
+    const auto data = RandomBytes(45 * 1000, 23);
+    for (const auto pause : {0ms, 20ms}) {
+        AheadEncoder slices(data, 1, 3);
+        ASSERT_FALSE(slices.Next().empty());
+        std::this_thread::sleep_for(pause);
+    }  // returning from the destructor is the check
+    AheadEncoder untouched(data, 1, 2);
+}
+
+TEST(AheadEncoder, EmptyInputHasNoSlices) {
+    AheadEncoder slices({}, 16, 2);
+    EXPECT_EQ(slices.SliceCount(), 0u);
+    EXPECT_TRUE(slices.Next().empty());
+}
+
+}  // namespace
+}  // namespace qb::pipeline
