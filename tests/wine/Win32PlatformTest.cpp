@@ -111,6 +111,40 @@ TEST(Win32Files, ASideFileAppearsOnlyWhenCommittedWhole) {
     EXPECT_THROW(files.SideFile(dir / L"no such folder\\x.uue"), Error);
 }
 
+TEST(Win32Files, AnOlderSideFileIsReplacedOnlyAsWindowsWouldReplaceIt) {
+    ScratchDir dir;
+    Win32Files files;
+    const std::wstring path = dir / L"out.uue";
+    auto commit = [&](std::string_view text) {
+        auto writer = files.SideFile(path);
+        writer->Append(text);
+        writer->Commit();
+    };
+    // A plain older file gives way, and the new text is the only file left.
+    for (const auto* text : {"first", "second", "third"}) {
+        commit(text);
+        EXPECT_EQ(qb::testing::ReadFileBytes(path), text);
+        EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u) << "nothing moved aside stays behind";
+    }
+    // A hidden one is replaced in one rename, the way Windows itself does it.
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    commit("fourth");
+    EXPECT_EQ(qb::testing::ReadFileBytes(path), "fourth");
+    EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u);
+    // A read-only one is left to the system's own rename over it: Windows refuses it, Wine
+    // allows it. Either way it is all or nothing.
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    bool refused = false;
+    try {
+        commit("fifth");
+    } catch (const Error&) {
+        refused = true;
+    }
+    EXPECT_EQ(qb::testing::ReadFileBytes(path), refused ? "fourth" : "fifth");
+    EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u) << "nothing is left lying about";
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST(Win32Clipboard, TextArrivesAsAnsiAndReadsBackAsUnicode) {
     ASSERT_EQ(GetACP(), 936u);
     const std::string ansi = ToAnsi(L"官方网站：abc");

@@ -81,13 +81,40 @@ public:
 
     void Commit() override {
         if (!CloseHandle(file_.release())) ThrowLastError(L"CloseHandle");
-        if (!MoveFileExW(tempPath_.c_str(), path_.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-            ThrowLastError(L"MoveFileEx");
+        if (!MoveFileExW(tempPath_.c_str(), path_.c_str(), 0)) {
+            const DWORD code = GetLastError();
+            if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS)
+                ThrowError(L"MoveFileEx", code);
+            if (!SwapInPlaceOfOlder()) {
+                if (!MoveFileExW(tempPath_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING))
+                    ThrowLastError(L"MoveFileEx");
+            }
+        }
         committed_ = true;
     }
 
 private:
+    // An older side file is moved aside, the new one moved into its place, and the older one then
+    // deleted. Renaming straight over it would be the same to Windows, but ext4 under Wine takes a
+    // rename over an existing file as a replace and first writes the whole new file out to disk,
+    // a third of a second for a large one. False, with nothing changed, where the older file is
+    // one this shortcut must not touch (read-only, hidden or system) or cannot be moved aside.
+    bool SwapInPlaceOfOlder() {
+        const DWORD attributes = GetFileAttributesW(path_.c_str());
+        constexpr DWORD kKeep = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kKeep) != 0) return false;
+        const std::wstring aside = tempPath_ + L".old";
+        if (!MoveFileExW(path_.c_str(), aside.c_str(), 0)) return false;
+        if (!MoveFileExW(tempPath_.c_str(), path_.c_str(), 0)) {
+            const DWORD code = GetLastError();
+            MoveFileExW(aside.c_str(), path_.c_str(), 0);
+            ThrowError(L"MoveFileEx", code);
+        }
+        DeleteFileW(aside.c_str());
+        return true;
+    }
+
     std::wstring path_;
     std::wstring tempPath_;
     UniqueFile file_;
