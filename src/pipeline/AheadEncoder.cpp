@@ -1,25 +1,40 @@
 #include "pipeline/AheadEncoder.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "pipeline/UuEncoder.h"
 
 namespace qb::pipeline {
 
 AheadEncoder::AheadEncoder(std::span<const std::uint8_t> input, std::size_t linesPerSlice,
-                           std::size_t buffers)
+                           std::size_t buffers, Mode mode)
     : input_(input),
       sliceInput_(linesPerSlice * kBytesPerLine),
       sliceOutput_(linesPerSlice * kCharsPerFullLine),
       buffers_(std::max<std::size_t>(buffers, 2)),
       slices_((input.size() + sliceInput_ - 1) / sliceInput_),
-      memory_(std::make_unique<char[]>(buffers_ * sliceOutput_)),
-      worker_([this] { Work(); }) {}
+      memory_(std::make_unique<char[]>(buffers_ * sliceOutput_)) {
+    if (mode == Mode::kInline) return;
+    try {
+        worker_ = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+        // Out of threads: the job still gets done, only without the overlap.
+    }
+}
 
 AheadEncoder::~AheadEncoder() {
+    if (!worker_.joinable()) return;
     stopping_ = true;
     Publish(released_, released_.load());
     worker_.join();
+}
+
+void AheadEncoder::EncodeSlice(std::size_t slice) {
+    const std::size_t at = slice * sliceInput_;
+    const auto part = input_.subspan(at, std::min(sliceInput_, input_.size() - at));
+    char* out = memory_.get() + (slice % buffers_) * sliceOutput_;
+    EncodeLines(part, {out, EncodedBodySize(part.size())});
 }
 
 // The other thread usually catches up within microseconds, so yield for a while before sleeping:
@@ -50,19 +65,20 @@ void AheadEncoder::Work() {
     for (std::size_t slice = 0; slice < slices_; ++slice) {
         WaitUntil([&] { return stopping_.load() || slice < released_.load() + buffers_; });
         if (stopping_) return;
-        const std::size_t at = slice * sliceInput_;
-        const auto part = input_.subspan(at, std::min(sliceInput_, input_.size() - at));
-        char* out = memory_.get() + (slice % buffers_) * sliceOutput_;
-        EncodeLines(part, {out, EncodedBodySize(part.size())});
+        EncodeSlice(slice);
         Publish(encoded_, slice + 1);
     }
 }
 
 std::span<const char> AheadEncoder::Next() {
     const std::size_t slice = handedOut_;
-    Publish(released_, slice);  // the caller is done with everything handed out before
     if (slice == slices_) return {};
-    WaitUntil([&] { return encoded_.load() > slice; });
+    if (worker_.joinable()) {
+        Publish(released_, slice);  // the caller is done with everything handed out before
+        WaitUntil([&] { return encoded_.load() > slice; });
+    } else {
+        EncodeSlice(slice);
+    }
     ++handedOut_;
     const std::size_t at = slice * sliceInput_;
     const std::size_t bytes = EncodedBodySize(std::min(sliceInput_, input_.size() - at));

@@ -15,9 +15,12 @@ namespace qb::pipeline {
 
 class AheadEncoder {
 public:
+    enum class Mode { kAhead, kInline };
     // `linesPerSlice` whole lines of input per slice; `buffers` slices may be encoded ahead, less
-    // the one the caller holds.
-    AheadEncoder(std::span<const std::uint8_t> input, std::size_t linesPerSlice, std::size_t buffers);
+    // the one the caller holds. Where no thread can be started, or with kInline, each slice is
+    // encoded in the caller's thread when it asks for it.
+    AheadEncoder(std::span<const std::uint8_t> input, std::size_t linesPerSlice, std::size_t buffers,
+                 Mode mode = Mode::kAhead);
     ~AheadEncoder();  // stops the worker and waits for it, also when the caller gave up early
 
     AheadEncoder(const AheadEncoder&) = delete;
@@ -31,6 +34,7 @@ public:
 
 private:
     void Work();
+    void EncodeSlice(std::size_t slice);
     template <typename Ready>
     void WaitUntil(Ready ready);
     void Publish(std::atomic<std::size_t>& counter, std::size_t value);

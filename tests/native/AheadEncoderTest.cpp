@@ -35,15 +35,18 @@ std::string Joined(AheadEncoder& slices, Pause pause) {
 }
 
 TEST(AheadEncoder, SlicesJoinToTheWholeTextAtEverySliceBoundary) {
-    // Three lines per slice: lengths around one, two and many slices, with partial last lines.
+    // Three lines per slice: lengths around one, two and many slices, with partial last lines;
+    // encoded ahead by the worker, and in the caller's thread as when no thread can be started.
     const auto data = RandomBytes(45 * 3 * 40 + 7, 21);
     for (const std::size_t n : {std::size_t{1}, std::size_t{44}, std::size_t{45}, std::size_t{134},
                                 std::size_t{135}, std::size_t{136}, std::size_t{270}, data.size()}) {
         const std::span<const std::uint8_t> in(data.data(), n);
         for (const std::size_t buffers : {2, 3, 8}) {
-            AheadEncoder slices(in, 3, buffers);
-            ASSERT_EQ(Joined(slices, [](std::size_t) {}), WholeText(in))
-                << n << " bytes, " << buffers << " buffers";
+            for (const auto mode : {AheadEncoder::Mode::kAhead, AheadEncoder::Mode::kInline}) {
+                AheadEncoder slices(in, 3, buffers, mode);
+                ASSERT_EQ(Joined(slices, [](std::size_t) {}), WholeText(in))
+                    << n << " bytes, " << buffers << " buffers, mode " << static_cast<int>(mode);
+            }
         }
     }
 }
