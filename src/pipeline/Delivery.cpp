@@ -50,11 +50,11 @@ void ToSideFile(platform::Files& files, std::span<const std::uint8_t> input, con
     // one before: the two overlap on separate cores, and no output buffer the size of the body is
     // ever needed, so the peak memory stays about the input alone.
     constexpr std::size_t kLinesPerSlice = 16384;
-    constexpr std::size_t kSlicesAhead = 4;
+    constexpr std::size_t kSliceBuffers = 4;
     const auto writer = files.SideFile(path);
     writer->Append(frame.header);
     {
-        AheadEncoder slices(input, kLinesPerSlice, kSlicesAhead);
+        AheadEncoder slices(input, kLinesPerSlice, kSliceBuffers);
         for (auto text = slices.Next(); !text.empty(); text = slices.Next()) writer->Append(text);
     }
     writer->Append(frame.footer);
