@@ -1,8 +1,6 @@
 #include "pipeline/Delivery.h"
 
-#include <algorithm>
 #include <cstring>
-#include <memory>
 
 #include "app/AppInfo.h"
 #include "pipeline/AheadEncoder.h"
