@@ -5,6 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/setup.sh
+bash scripts/check_layers.sh
 
 cmake --preset native >/dev/null
 cmake --build --preset native

@@ -1,11 +1,11 @@
 #include <windows.h>
 
-#include "pipeline/MainModule.h"
+#include "app/MainModule.h"
 #include "platform/win32/Win32Platform.h"
-#include "windows/MainForm.h"
+#include "product/AppInfo.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    qb::platform::win32::Win32Platform system;
+    qb::platform::win32::Win32Platform system(qb::product::kTitle);
     auto platform = system.Get();
-    return qb::pipeline::Main(GetCommandLineW(), platform, &qb::windows::RunSetupRoad);
+    return qb::app::Main(GetCommandLineW(), platform);
 }

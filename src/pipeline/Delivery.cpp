@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/AppInfo.h"
+#include "product/AppInfo.h"
 #include "pipeline/AheadEncoder.h"
-#include "pipeline/Texts.h"
+#include "product/Texts.h"
 #include "pipeline/UuEncoder.h"
 
 namespace qb::pipeline {
@@ -12,8 +12,8 @@ namespace qb::pipeline {
 Frame MakeFrame(std::wstring_view fileName, Road road) {
     Frame frame;
     frame.header = "begin 644 " + platform::ToAnsi(fileName) + "\r\n";
-    std::wstring trailer(text::kTrailerLabel);
-    trailer += app::kHomePage;
+    std::wstring trailer(product::text::kTrailerLabel);
+    trailer += product::kHomePage;
     frame.footer = "`\r\nend\r\n" + platform::ToAnsi(trailer);
     if (road == Road::kSideFile) frame.footer += "\r\n";
     return frame;
@@ -21,10 +21,7 @@ Frame MakeFrame(std::wstring_view fileName, Road road) {
 
 std::wstring HeaderName(platform::Files& files, const std::wstring& path) {
     std::wstring name = files.FindFileName(path);
-    if (name.empty()) {
-        const auto slash = path.find_last_of(L"\\/");
-        name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-    }
+    if (name.empty()) name = platform::SplitPath(path).name;
     return name;
 }
 
@@ -67,7 +64,7 @@ void Deliver(platform::Platform& p, std::span<const std::uint8_t> input, const s
     if (road == Road::kClipboard) ToClipboard(p.clipboard, input, frame);
     else ToSideFile(p.files, input, frame, path + L".uue");
 
-    p.ui.Message(road == Road::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
+    p.ui.Message(road == Road::kClipboard ? product::text::kOnClipboard : product::text::kSideFileWritten,
                     platform::style::kOk);
 }
 

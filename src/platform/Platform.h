@@ -122,6 +122,14 @@ struct ProgramLocation {
     std::wstring name;
 };
 
+// A path split at its last separator (\ or /). The directory is empty when there is none, and
+// keeps its separator only at a root ("C:\", "\").
+struct PathParts {
+    std::wstring_view directory;
+    std::wstring_view name;
+};
+PathParts SplitPath(std::wstring_view path);
+
 // Splits a full program path, as the system reports it, into a ProgramLocation.
 ProgramLocation LocationOfProgram(std::wstring_view path);
 

@@ -3,10 +3,13 @@
 #include <string_view>
 #include <utility>
 
+#include "product/Texts.h"
+
 namespace qb::shell {
 
 namespace {
 
+using namespace product::text;
 using platform::KeyHandle;
 using platform::kNoKey;
 using platform::Registry;
@@ -16,11 +19,6 @@ constexpr RegistryRoot kRoot = RegistryRoot::kClassesRoot;
 const std::string kVerbKey = "*\\Shell\\Quillbox(&U)";
 const std::string kCommandName = "Command";
 const std::string kCommandKey = kVerbKey + "\\" + kCommandName;
-
-constexpr std::wstring_view kAdded = L"已经添加到右键菜单";
-constexpr std::wstring_view kAddFailed = L"写注册表失败";
-constexpr std::wstring_view kRemoved = L"右键菜单已经清除";
-constexpr std::wstring_view kRemoveFailed = L"删除注册表失败";
 
 // Gives the handle back to the registry when it goes out of scope, whatever happened meanwhile.
 class OwnedKey {

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "app/AppInfo.h"
+#include "product/AppInfo.h"
 #include "platform/Error.h"
 
 namespace qb::windows {
@@ -19,7 +19,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr std::array kControls{
     ControlDesign{L"picIcon", ControlKind::Picture, L"", 300, 270, 540, 540, 1, &kSong9},
     ControlDesign{L"cmdOK", ControlKind::Button, L"确定", 4125, 2415, 1500, 405, 0, &kSong9},
-    ControlDesign{L"URL", ControlKind::Label, app::kHomePage, 1080, 1230, 3345, 195, 6,
+    ControlDesign{L"URL", ControlKind::Label, product::kHomePage, 1080, 1230, 3345, 195, 6,
                 &kSong9Link, RGB(0, 0, 192), true},
     ControlDesign{L"lblVersion", ControlKind::Label, L"", 1080, 750, 4365, 465, 5, &kSong9},
     ControlDesign{L"lblDescription", ControlKind::Label,
@@ -56,12 +56,12 @@ HWND AboutForm::Owner() {
 }
 
 void AboutForm::Load() {
-    SetCaption(L"关于 " + std::wstring(app::kTitle));
-    const auto& v = app::kVersion;
+    SetCaption(L"关于 " + std::wstring(product::kTitle));
+    const auto& v = product::kVersion;
     SetText(L"lblVersion", L"版本 " + std::to_wstring(v.major) + L"." + std::to_wstring(v.minor) +
                                L"." + std::to_wstring(v.revision));
     SetText(L"lblVersion", Text(L"lblVersion") + L"\r\n" + std::wstring(kRights));
-    SetText(L"lblTitle", app::kTitle);
+    SetText(L"lblTitle", product::kTitle);
 }
 
 void AboutForm::Click(std::wstring_view control) {
@@ -69,7 +69,7 @@ void AboutForm::Click(std::wstring_view control) {
         Unload();
     } else if (control == L"URL") {
         // Style 1 shows the browser normally; a failure goes up to the program's error report.
-        session().Launcher().Shell(L"explorer.exe " + std::wstring(app::kHomePage), 1);
+        session().Launcher().Shell(L"explorer.exe " + std::wstring(product::kHomePage), 1);
     }
 }
 

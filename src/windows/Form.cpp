@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "app/Resources.h"
+#include "product/Resources.h"
 #include "platform/Error.h"
 
 namespace qb::windows {

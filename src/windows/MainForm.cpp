@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/AppInfo.h"
-#include "pipeline/ExitCodes.h"
+#include "product/AppInfo.h"
+#include "product/ExitCodes.h"
 #include "shell/ContextMenu.h"
 #include "windows/SecondForm.h"
 
@@ -30,7 +30,7 @@ constexpr std::array kMenu{
 
 // Neither button answers Enter or Esc.
 constexpr FormDesign kMainForm{
-    app::kTitle, Border::Sizable, 3195, 1335, kControls, {}, L"", L"", kMenu,
+    product::kTitle, Border::Sizable, 3195, 1335, kControls, {}, L"", L"", kMenu,
 };
 
 }  // namespace
@@ -71,7 +71,7 @@ void MainForm::a_Click() {
     }
 }
 
-void MainForm::e_Click() { platform_.process.ExitNow(pipeline::kDelivered); }
+void MainForm::e_Click() { platform_.process.ExitNow(product::kDelivered); }
 
 void MainForm::manual_Click() {
     SecondForm guide(session());
@@ -80,7 +80,7 @@ void MainForm::manual_Click() {
 
 void MainForm::home_Click() {
     // Hidden show command, and no report if the page cannot be opened.
-    platform_.launcher.ShellOpen(reinterpret_cast<std::uintptr_t>(Window()), app::kHomePage, 0);
+    platform_.launcher.ShellOpen(reinterpret_cast<std::uintptr_t>(Window()), product::kHomePage, 0);
 }
 
 void MainForm::about_Click() { about_.Show(); }

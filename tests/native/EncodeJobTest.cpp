@@ -1,15 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "app/AppInfo.h"
+#include "product/AppInfo.h"
 #include "Fakes.h"
-#include "pipeline/ExitCodes.h"
-#include "pipeline/MainModule.h"
-#include "pipeline/Texts.h"
+#include "product/ExitCodes.h"
+#include "pipeline/CommandLine.h"
+#include "pipeline/EncodeJob.h"
+#include "product/Texts.h"
 #include "TempDir.h"
 #include "UuTestSupport.h"
 
 namespace qb::pipeline {
 namespace {
+using namespace product;
 
 using qb::testing::FakeSystem;
 using qb::testing::RandomBytes;
@@ -23,15 +25,9 @@ class EncodeJob : public ::testing::Test {
 protected:
     int Run(const std::wstring& commandLine) {
         auto p = sys.Get();
-        return Main(commandLine, p, nullptr);
+        return RunEncodeJob(PathFromArgument(ArgumentText(commandLine)), p);
     }
     int RunOn(const std::filesystem::path& file) { return Run(L"Quillbox.exe " + Wide(file)); }
-
-    std::vector<std::wstring> Texts() const {
-        std::vector<std::wstring> t;
-        for (const auto& b : sys.ui.shown) t.push_back(b.text);
-        return t;
-    }
 
     TempDir dir;
     FakeSystem sys;
@@ -105,13 +101,13 @@ TEST_F(EncodeJob, LargeFilesAskFirstAndNoEndsTheJobWithNothingWritten) {
     sys.files.reportedLength = 20'000'000;
     sys.files.refuseRead = true;  // past the questions nothing needs to be read here
     RunOn(file);
-    EXPECT_NE(Texts().front(), text::kAskLarge) << "exactly 20,000,000 bytes does not ask";
+    EXPECT_NE(sys.ui.Texts().front(), text::kAskLarge) << "exactly 20,000,000 bytes does not ask";
 
     sys.ui.shown.clear();
     sys.files.reportedLength = 20'000'001;
     sys.ui.answers = {platform::kAnswerNo};
     EXPECT_EQ(RunOn(file), kDeclined);
-    ASSERT_EQ(Texts(), std::vector<std::wstring>{std::wstring(text::kAskLarge)});
+    ASSERT_EQ(sys.ui.Texts(), std::vector<std::wstring>{std::wstring(text::kAskLarge)});
     EXPECT_EQ(sys.ui.shown[0].style, 260u);
     EXPECT_EQ(sys.clipboard.text, "untouched");
     EXPECT_EQ(sys.files.reads, 1) << "No must end the job before the file is read";
@@ -125,8 +121,8 @@ TEST_F(EncodeJob, SizesPastTheLimitAreRefusedAndNeverWrapToASmallSize) {
         sys.ui.shown.clear();
         sys.ui.answers = {6};  // Yes to the question
         EXPECT_EQ((sys.files.reportedLength = size, RunOn(file)), kTooLarge) << size;
-        ASSERT_EQ(Texts().size(), 2u);
-        EXPECT_EQ(Texts()[1], text::kTooLarge);
+        ASSERT_EQ(sys.ui.Texts().size(), 2u);
+        EXPECT_EQ(sys.ui.Texts()[1], text::kTooLarge);
         EXPECT_EQ(sys.ui.shown[1].style, platform::style::kError);
     }
     EXPECT_EQ(sys.files.reads, 0);
@@ -191,23 +187,6 @@ TEST_F(EncodeJob, AFileThatShrinksOrGrowsWhileReadIsNotEncoded) {
     sys.files.reportedLength = 200;  // or grew
     EXPECT_EQ(RunOn(file), kReadFailed);
     EXPECT_EQ(sys.clipboard.text, "untouched");
-}
-
-TEST_F(EncodeJob, NoPathLaunchesTheHomePageAndNeverEncodes) {
-    for (const std::wstring line : {L"Quillbox.exe", L"\"C:\\x y\\Quillbox.exe\"  ", L"Quillbox.exe \"\"\""}) {
-        sys.launcher.launched.clear();
-        EXPECT_EQ(Run(line), kDelivered) << line;
-        ASSERT_EQ(sys.launcher.launched.size(), 1u) << line;
-        EXPECT_EQ(sys.launcher.launched[0].first, L"explorer.exe " + std::wstring(app::kHomePage));
-        EXPECT_EQ(sys.launcher.launched[0].second, 4);
-    }
-    EXPECT_TRUE(sys.ui.shown.empty());
-    EXPECT_EQ(sys.files.reads, 0);
-}
-
-TEST_F(EncodeJob, APathNeverLaunchesTheHomePage) {
-    RunOn(dir.Write("z.txt", {'z'}));
-    EXPECT_TRUE(sys.launcher.launched.empty());
 }
 
 }  // namespace

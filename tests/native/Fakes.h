@@ -16,26 +16,9 @@
 #include "platform/Error.h"
 #include "platform/Platform.h"
 #include "platform/posix/PosixPlatform.h"
+#include "Recorders.h"
 
 namespace qb::testing {
-
-struct ShownBox {
-    std::wstring text;
-    unsigned style;
-};
-
-class FakeUi : public platform::Ui {
-public:
-    std::deque<int> answers;  // buttons to press, in order; OK (1) once they run out
-    std::vector<ShownBox> shown;
-    int Message(std::wstring_view text, unsigned style) override {
-        shown.push_back({std::wstring(text), style});
-        if (answers.empty()) return 1;
-        const int a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-};
 
 class BufferTarget : public platform::TextTarget {
 public:
@@ -100,18 +83,6 @@ public:
         if (!refuseAfterBytes) return real;
         return std::make_unique<Refusing>(std::move(real), *refuseAfterBytes);
     }
-};
-
-class FakeLauncher : public platform::Launcher {
-public:
-    std::vector<std::pair<std::wstring, int>> launched;
-    void Shell(const std::wstring& commandLine, int windowStyle) override {
-        launched.emplace_back(commandLine, windowStyle);
-    }
-    void ShellOpen(std::uintptr_t, std::wstring_view target, int showCommand) override {
-        opened.emplace_back(target, showCommand);
-    }
-    std::vector<std::pair<std::wstring, int>> opened;
 };
 
 // One registry root as the system keeps it: a tree of keys, each with an optional default value,

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "Fakes.h"
-#include "pipeline/MainModule.h"
+#include "pipeline/EncodeJob.h"
 #include "TempDir.h"
 #include "UuTestSupport.h"
 

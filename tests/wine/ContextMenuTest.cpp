@@ -5,6 +5,7 @@
 #include "Driver.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
+#include "Recorders.h"
 #include "shell/ContextMenu.h"
 #include "WinFiles.h"
 
@@ -21,16 +22,6 @@ constexpr char kCommand[] = "*\\Shell\\Quillbox(&U)\\Command";
 constexpr char kExtra[] = "*\\Shell\\Quillbox(&U)\\Extra";
 const std::wstring kAdded = L"已经添加到右键菜单", kRemoved = L"右键菜单已经清除";
 const std::wstring kRemoveFailed = L"删除注册表失败";
-
-class RecordingUi : public platform::Ui {
-public:
-    std::vector<std::wstring> shown;
-    int Message(std::wstring_view text, unsigned style) override {
-        EXPECT_EQ(style, 0u);
-        shown.emplace_back(text);
-        return IDOK;
-    }
-};
 
 class InjectedProcess : public platform::Process {
 public:
@@ -90,7 +81,7 @@ protected:
         for (const char* key : {kExtra, kCommand, kVerb}) RegDeleteKeyA(HKEY_CLASSES_ROOT, key);
     }
 
-    RecordingUi ui;
+    testing::FakeUi ui;
     platform::win32::Win32Files files;
     platform::win32::Win32Clipboard clipboard;
     platform::win32::Win32Launcher launcher;
@@ -103,7 +94,7 @@ TEST_F(ContextMenuOnWine, TheCommandReadsBackAsQuotedRegSzInCodePage936) {
     process.location = {L"C:\\Program Files\\工具 箱", L"Quillbox"};
     EXPECT_FALSE(IsInContextMenu(p));
     AddToContextMenu(p);
-    EXPECT_EQ(ui.shown, std::vector<std::wstring>{kAdded});
+    EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kAdded});
     EXPECT_TRUE(IsInContextMenu(p));
 
     const auto ansi = DefaultValueA(kCommand);
@@ -129,7 +120,7 @@ TEST_F(ContextMenuOnWine, ADriveRootGetsOneBackslashAndAMoveReplacesTheCommand) 
     AddToContextMenu(p);
     process.location = {L"E:\\", L"Quillbox"};
     AddToContextMenu(p);
-    EXPECT_EQ(ui.shown, (std::vector<std::wstring>{kAdded, kAdded}));
+    EXPECT_EQ(ui.Texts(), (std::vector<std::wstring>{kAdded, kAdded}));
     const auto stored = DefaultValueA(kCommand);
     EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(stored.bytes, std::string("\"E:\\Quillbox.exe\" \"%1\"") + '\0');
@@ -143,7 +134,7 @@ TEST_F(ContextMenuOnWine, RemoveDeletesOnlyOurKeysAndReportsWhatHappened) {
     EXPECT_FALSE(KeyExists(kVerb));
     EXPECT_TRUE(KeyExists(kShell));
     RemoveFromContextMenu(p);
-    EXPECT_EQ(ui.shown, (std::vector<std::wstring>{kAdded, kRemoved, kRemoveFailed}));
+    EXPECT_EQ(ui.Texts(), (std::vector<std::wstring>{kAdded, kRemoved, kRemoveFailed}));
 }
 
 // The system refuses to delete a key that still has sub-keys; the fake registry relies on that.
@@ -154,7 +145,7 @@ TEST_F(ContextMenuOnWine, AKeyBelowTheVerbKeepsItButCommandStillGoes) {
     ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, kExtra, &h), ERROR_SUCCESS);
     RegCloseKey(h);
     RemoveFromContextMenu(p);
-    EXPECT_EQ(ui.shown.back(), kRemoveFailed);
+    EXPECT_EQ(ui.Texts().back(), kRemoveFailed);
     EXPECT_FALSE(KeyExists(kCommand));
     EXPECT_TRUE(KeyExists(kVerb));
 }

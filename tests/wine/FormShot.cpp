@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/win32/Win32Platform.h"
+#include "product/AppInfo.h"
 #include "windows/AboutForm.h"
 #include "windows/MainForm.h"
 #include "windows/SecondForm.h"
@@ -16,7 +17,7 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"usage: qbformshot about|guide|main RECT_FILE MILLISECONDS\n");
         return 2;
     }
-    qb::platform::win32::Win32Platform system;
+    qb::platform::win32::Win32Platform system(qb::product::kTitle);
     auto platform = system.Get();
     qb::platform::win32::Win32Launcher& launcher = system.launcher;
     qb::windows::Session session(GetModuleHandleW(nullptr), launcher);

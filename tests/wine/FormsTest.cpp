@@ -7,25 +7,17 @@
 #include <utility>
 #include <vector>
 
-#include "app/AppInfo.h"
-#include "app/Resources.h"
+#include "product/AppInfo.h"
+#include "product/Resources.h"
 #include "platform/Error.h"
+#include "Recorders.h"
 #include "windows/AboutForm.h"
 #include "windows/SecondForm.h"
 
 namespace qb::windows {
 namespace {
 
-class FakeLauncher : public platform::Launcher {
-public:
-    std::vector<std::pair<std::wstring, int>> launched;
-    bool fail = false;
-    void Shell(const std::wstring& commandLine, int windowStyle) override {
-        if (fail) throw platform::Error(L"CreateProcess", ERROR_FILE_NOT_FOUND, L"not found");
-        launched.emplace_back(commandLine, windowStyle);
-    }
-    void ShellOpen(std::uintptr_t, std::wstring_view, int) override {}
-};
+using testing::FakeLauncher;
 
 // Steps run one per timer tick inside whatever message loop is running, modal ones included.
 std::vector<std::function<void()>> g_steps;

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/AppInfo.h"
+#include "app/MainModule.h"
+#include "product/AppInfo.h"
+#include "product/ExitCodes.h"
+#include "Recorders.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32Platform.h"
 #include "shell/ContextMenu.h"
@@ -17,25 +20,6 @@ namespace qb::windows {
 namespace {
 
 constexpr char kVerbKey[] = "*\\Shell\\Quillbox(&U)";
-
-class RecordingUi : public platform::Ui {
-public:
-    std::vector<std::wstring> shown;
-    int Message(std::wstring_view text, unsigned) override {
-        shown.emplace_back(text);
-        return IDOK;
-    }
-};
-
-class RecordingLauncher : public platform::Launcher {
-public:
-    std::vector<std::pair<std::wstring, int>> opened;
-    void Shell(const std::wstring&, int) override {}
-    void ShellOpen(std::uintptr_t owner, std::wstring_view target, int show) override {
-        EXPECT_NE(owner, 0u) << "the main window is the owner";
-        opened.emplace_back(target, show);
-    }
-};
 
 class TestProcess : public platform::Process {
 public:
@@ -83,10 +67,10 @@ protected:
         return {ui, files, clipboard, launcher, registry, process};
     }
 
-    RecordingUi ui;
+    testing::FakeUi ui;
     platform::win32::Win32Files files;
     platform::win32::Win32Clipboard clipboard;
-    RecordingLauncher launcher;
+    testing::FakeLauncher launcher;
     platform::win32::Win32Registry registry;
     TestProcess process;
 };
@@ -157,7 +141,7 @@ TEST_F(MainWindow, LoadingShowsTheEntryAndAlwaysDisablesApply) {
         absent.Unload();
     }
     shell::AddToContextMenu(p);
-    ASSERT_EQ(ui.shown.back(), L"已经添加到右键菜单");
+    ASSERT_EQ(ui.Texts().back(), L"已经添加到右键菜单");
     ASSERT_TRUE(EntryPresent());
     {
         MainForm present(session, p);
@@ -184,7 +168,7 @@ TEST_F(MainWindow, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas) {
 
     // File, Apply works while the button is disabled: the entry is absent, so it removes.
     form.PerformClick(L"ap");
-    ASSERT_EQ(ui.shown, std::vector<std::wstring>{L"删除注册表失败"});
+    ASSERT_EQ(ui.Texts(), std::vector<std::wstring>{L"删除注册表失败"});
 
     // Two clicks on the box leave it as it was, but Apply enabled for good.
     SendMessageW(form.Control(L"c1"), BM_CLICK, 0, 0);
@@ -195,14 +179,14 @@ TEST_F(MainWindow, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas) {
 
     SendMessageW(form.Control(L"c1"), BM_CLICK, 0, 0);
     SendMessageW(form.Control(L"a"), BM_CLICK, 0, 0);
-    EXPECT_EQ(ui.shown.back(), L"已经添加到右键菜单");
+    EXPECT_EQ(ui.Texts().back(), L"已经添加到右键菜单");
     EXPECT_TRUE(EntryPresent());
     EXPECT_EQ(form.Value(L"c1"), 1);
     EXPECT_TRUE(form.IsEnabled(L"a")) << "Apply stays enabled after applying";
 
     SendMessageW(form.Control(L"c1"), BM_CLICK, 0, 0);
     form.PerformClick(L"ap");
-    EXPECT_EQ(ui.shown.back(), L"右键菜单已经清除");
+    EXPECT_EQ(ui.Texts().back(), L"右键菜单已经清除");
     EXPECT_FALSE(EntryPresent());
     EXPECT_EQ(form.Value(L"c1"), 0);
     form.Unload();
@@ -215,8 +199,9 @@ TEST_F(MainWindow, HelpMenuOpensTheHomePageHiddenAndTheAboutBoxBesideTheWindow) 
     form.Show();
     form.PerformClick(L"home");
     ASSERT_EQ(launcher.opened.size(), 1u);
-    EXPECT_EQ(launcher.opened[0].first, app::kHomePage);
+    EXPECT_EQ(launcher.opened[0].first, product::kHomePage);
     EXPECT_EQ(launcher.opened[0].second, 0) << "show command 0, as the shell is asked";
+    EXPECT_NE(launcher.owners[0], 0u) << "the main window is the owner";
 
     form.PerformClick(L"about");
     form.PerformClick(L"about");
@@ -254,6 +239,36 @@ TEST_F(MainWindow, ClosingTheWindowLeavesTheProgramRunningWhileTheAboutBoxIsOpen
     SendMessageW(about, WM_CLOSE, 0, 0);
     EXPECT_EQ(session.OpenForms(), 0);
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the last window ends it";
+}
+
+BOOL CALLBACK CloseIfOptionsWindow(HWND window, LPARAM) {
+    wchar_t title[32] = {};
+    GetWindowTextW(window, title, 32);
+    if (IsWindowVisible(window) && product::kTitle == title) PostMessageW(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+void CALLBACK CloseOptionsWindow(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), CloseIfOptionsWindow, 0);
+}
+
+// A path must take the encoding road alone; no path, however quoted, launches the home page
+// without taking the focus and then runs the options window until it is closed.
+TEST_F(MainWindow, RoadChoiceFollowsTheCommandLine) {
+    auto p = Get(registry);
+    EXPECT_EQ(app::Main(L"Quillbox.exe Z:\\no\\such\\file.bin", p), product::kOpenFailed);
+    EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{L"文件打开失败"});
+    EXPECT_TRUE(launcher.launched.empty());
+
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseOptionsWindow);
+    for (const std::wstring line :
+         {L"Quillbox.exe", L"\"C:\\x y\\Quillbox.exe\"  ", L"Quillbox.exe \"\"\""})
+        EXPECT_EQ(app::Main(line, p), product::kDelivered) << line;
+    KillTimer(nullptr, timer);
+    const testing::FakeLauncher::Call home{L"explorer.exe " + std::wstring(product::kHomePage),
+                                           SW_SHOWNOACTIVATE};
+    EXPECT_EQ(launcher.launched, std::vector(3, home));
+    EXPECT_EQ(ui.shown.size(), 1u) << "the set-up road reports nothing";
 }
 
 }  // namespace

@@ -3,25 +3,17 @@
 
 #include <cstring>
 
-#include "pipeline/ExitCodes.h"
-#include "pipeline/MainModule.h"
+#include "product/ExitCodes.h"
+#include "pipeline/EncodeJob.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32Platform.h"
+#include "Recorders.h"
 #include "WinFiles.h"
 
 namespace qb::platform::win32 {
 namespace {
 
 using qb::testing::ScratchDir;
-
-class ScriptedUi : public Ui {
-public:
-    std::vector<std::wstring> shown;
-    int Message(std::wstring_view text, unsigned) override {
-        shown.emplace_back(text);
-        return 6;  // Yes to every question
-    }
-};
 
 TEST(Win32Files, LengthsAreSixtyFourBitAndOnlyForFiles) {
     ScratchDir dir;
@@ -40,15 +32,16 @@ TEST(Win32Files, LengthsAreSixtyFourBitAndOnlyForFiles) {
     EXPECT_EQ(files.FileLength(dir / L"nothing"), std::nullopt);
 
     // A file of 4 GiB + 3 bytes must not wrap to 3 bytes and be encoded truncated.
-    ScriptedUi ui;
+    qb::testing::FakeUi ui;
+    ui.answers = {IDYES};
     Win32Clipboard clipboard;
     Win32Launcher launcher;
     Win32Registry registry;
     Win32Process process;
     Platform p{ui, files, clipboard, launcher, registry, process};
-    EXPECT_EQ(pipeline::RunEncodeJob(big, p), pipeline::kTooLarge);
+    EXPECT_EQ(pipeline::RunEncodeJob(big, p), product::kTooLarge);
     ASSERT_EQ(ui.shown.size(), 2u);
-    EXPECT_NE(ui.shown[1].find(L"766,958,445"), std::wstring::npos);
+    EXPECT_NE(ui.shown[1].text.find(L"766,958,445"), std::wstring::npos);
     EXPECT_FALSE(qb::testing::Exists(big + L".uue"));
 }
 

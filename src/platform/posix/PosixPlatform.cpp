@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/Error.h"
+#include "product/Texts.h"
 
 namespace qb::platform {
 
@@ -134,8 +135,8 @@ std::unique_ptr<FileView> PosixFiles::MapWhole(const std::wstring& path, std::ui
     if (::fstat(fd.get(), &st) != 0) ThrowLastError(L"fstat");
     if (static_cast<std::uint64_t>(st.st_size) != size)
         throw Error(L"fstat", 0,
-                    static_cast<std::uint64_t>(st.st_size) < size ? L"文件在读取时变短了，请重试。"
-                                                                  : L"文件在读取时变长了，请重试。");
+                    static_cast<std::uint64_t>(st.st_size) < size ? std::wstring(product::text::kFileShrank)
+                                                                  : std::wstring(product::text::kFileGrew));
     void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd.get(), 0);
     if (view == MAP_FAILED) ThrowLastError(L"mmap");
     return std::make_unique<MappedView>(view, static_cast<std::size_t>(size));
@@ -143,8 +144,7 @@ std::unique_ptr<FileView> PosixFiles::MapWhole(const std::wstring& path, std::ui
 
 std::wstring PosixFiles::FindFileName(const std::wstring& path) {
     if (!FileLength(path)) return {};
-    const auto slash = path.find_last_of(L'/');
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+    return std::wstring(SplitPath(path).name);
 }
 
 std::unique_ptr<SideFileWriter> PosixFiles::SideFile(const std::wstring& path) {

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "product/Texts.h"
+
 namespace qb::platform {
 
 namespace {
@@ -10,7 +12,7 @@ std::wstring SystemMessage(std::uint32_t code) {
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = n ? std::wstring(text, n) : L"未知错误";
+    std::wstring message = n ? std::wstring(text, n) : std::wstring(product::text::kUnknownError);
     LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
         message.pop_back();

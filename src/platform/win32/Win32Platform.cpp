@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "app/AppInfo.h"
 #include "platform/Error.h"
+#include "product/Texts.h"
 #include "platform/win32/UniqueHandle.h"
 
 namespace qb::platform {
@@ -30,16 +30,9 @@ namespace {
 // ReadFile and WriteFile take 32-bit counts; stay well inside them.
 constexpr std::size_t kIoChunk = std::size_t{1} << 30;
 
-const std::wstring& Title() {
-    static const std::wstring title(app::kTitle);
-    return title;
-}
-
 std::wstring DirectoryOf(const std::wstring& path) {
-    const auto slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) return L".";
-    if (slash == 0 || (slash == 2 && path[1] == L':')) return path.substr(0, slash + 1);
-    return path.substr(0, slash);
+    const auto directory = SplitPath(path).directory;
+    return directory.empty() ? L"." : std::wstring(directory);
 }
 
 // The text goes to a temporary file beside the target, moved over it only when complete, so a full
@@ -186,7 +179,7 @@ private:
 
 int Win32Ui::Message(std::wstring_view text, unsigned style) {
     const std::wstring s(text);
-    return MessageBoxW(nullptr, s.c_str(), Title().c_str(), style);
+    return MessageBoxW(nullptr, s.c_str(), caption_.c_str(), style);
 }
 
 std::optional<std::uint64_t> Win32Files::FileLength(const std::wstring& path) {
@@ -205,8 +198,8 @@ std::unique_ptr<FileView> Win32Files::MapWhole(const std::wstring& path, std::ui
     if (static_cast<std::uint64_t>(actual.QuadPart) != size)
         throw Error(L"GetFileSizeEx", ERROR_FILE_INVALID,
                     static_cast<std::uint64_t>(actual.QuadPart) < size
-                        ? L"文件在读取时变短了，请重试。"
-                        : L"文件在读取时变长了，请重试。");
+                        ? std::wstring(product::text::kFileShrank)
+                        : std::wstring(product::text::kFileGrew));
     // While the view exists nobody can cut the file short under it.
     UniqueMapping mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
     if (!mapping) ThrowLastError(L"CreateFileMapping");

@@ -1,13 +1,21 @@
 #pragma once
 // The real operations, one object each, gathered into the Platform the program runs on.
 
+#include <string>
+#include <string_view>
+
 #include "platform/Platform.h"
 
 namespace qb::platform::win32 {
 
+// Message boxes captioned with the program's title, which the caller names.
 class Win32Ui final : public Ui {
 public:
+    explicit Win32Ui(std::wstring_view caption) : caption_(caption) {}
     int Message(std::wstring_view text, unsigned style) override;
+
+private:
+    std::wstring caption_;
 };
 
 class Win32Files final : public Files {
@@ -46,6 +54,8 @@ public:
 };
 
 struct Win32Platform {
+    explicit Win32Platform(std::wstring_view caption) : ui(caption) {}
+
     Win32Ui ui;
     Win32Files files;
     Win32Clipboard clipboard;

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace qb::pipeline {
+namespace qb::product {
 
 // How a run ended, as the process exit code. Only kDelivered means the text was delivered.
 enum ExitCode : int {
@@ -15,4 +15,4 @@ enum ExitCode : int {
     kSetupFailed = 8,    // the options window hit a failure of the system under it
 };
 
-}  // namespace qb::pipeline
+}  // namespace qb::product

@@ -1,33 +1,17 @@
-#include "pipeline/MainModule.h"
+#include "pipeline/EncodeJob.h"
 
 #include <new>
 
-#include "app/AppInfo.h"
-#include "pipeline/CommandLine.h"
 #include "pipeline/Delivery.h"
-#include "pipeline/ExitCodes.h"
+#include "product/ExitCodes.h"
 #include "pipeline/JobSizes.h"
-#include "pipeline/Texts.h"
+#include "product/Texts.h"
 #include "platform/Error.h"
 
 namespace qb::pipeline {
 
 namespace st = platform::style;
-
-int Main(std::wstring_view commandLine, platform::Platform& p, SetupRoad setup) {
-    const std::wstring path = PathFromArgument(ArgumentText(commandLine));
-    if (!path.empty()) return RunEncodeJob(path, p);
-
-    // The set-up road has no job of its own to fail; a failure of the system under it still gets
-    // the one report, and the program ends.
-    try {
-        p.launcher.Shell(L"explorer.exe " + std::wstring(app::kHomePage), 4);
-        return setup ? setup(p) : kDelivered;
-    } catch (const platform::Error& e) {
-        p.ui.Message(FailureReport(e.Operation(), e.Code(), e.Message()), st::kError);
-        return kSetupFailed;
-    }
-}
+using namespace product;
 
 std::wstring FailureReport(const std::wstring& operation, std::uint32_t code,
                            const std::wstring& message) {

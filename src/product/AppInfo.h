@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace qb::app {
+namespace qb::product {
 
 inline constexpr std::wstring_view kTitle = L"Quillbox";
 inline constexpr std::wstring_view kHomePage = L"http://quillbox.example.com/";
@@ -14,4 +14,4 @@ struct Version {
 };
 inline constexpr Version kVersion{1, 0, 0};
 
-}  // namespace qb::app
+}  // namespace qb::product

@@ -1,9 +1,9 @@
 #pragma once
-// What the encoding road says to the user, word for word.
+// What the program says to the user, word for word.
 
 #include <string_view>
 
-namespace qb::pipeline::text {
+namespace qb::product::text {
 
 inline constexpr std::wstring_view kOpenFailed = L"文件打开失败";
 inline constexpr std::wstring_view kAskLarge = L"当文件太大的话操作将需要很长时间，真的要继续吗？";
@@ -15,4 +15,14 @@ inline constexpr std::wstring_view kTooLarge =
 inline constexpr std::wstring_view kOutOfMemory = L"内存不足，无法读入并编码整个文件。";
 inline constexpr std::wstring_view kTrailerLabel = L"官方网站：";
 
-}  // namespace qb::pipeline::text
+inline constexpr std::wstring_view kAdded = L"已经添加到右键菜单";
+inline constexpr std::wstring_view kAddFailed = L"写注册表失败";
+inline constexpr std::wstring_view kRemoved = L"右键菜单已经清除";
+inline constexpr std::wstring_view kRemoveFailed = L"删除注册表失败";
+
+// Stand in for the system's message where it has none of its own.
+inline constexpr std::wstring_view kFileShrank = L"文件在读取时变短了，请重试。";
+inline constexpr std::wstring_view kFileGrew = L"文件在读取时变长了，请重试。";
+inline constexpr std::wstring_view kUnknownError = L"未知错误";
+
+}  // namespace qb::product::text

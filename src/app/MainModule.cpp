@@ -1,0 +1,32 @@
+#include "app/MainModule.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "pipeline/CommandLine.h"
+#include "pipeline/EncodeJob.h"
+#include "platform/Error.h"
+#include "product/AppInfo.h"
+#include "product/ExitCodes.h"
+#include "windows/MainForm.h"
+
+namespace qb::app {
+
+int Main(std::wstring_view commandLine, platform::Platform& p) {
+    const std::wstring path = pipeline::PathFromArgument(pipeline::ArgumentText(commandLine));
+    if (!path.empty()) return pipeline::RunEncodeJob(path, p);
+
+    // The set-up road has no job of its own to fail; a failure of the system under it still gets
+    // the one report, and the program ends.
+    try {
+        p.launcher.Shell(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE);
+        return windows::RunSetupRoad(p);
+    } catch (const platform::Error& e) {
+        p.ui.Message(pipeline::FailureReport(e.Operation(), e.Code(), e.Message()),
+                     platform::style::kError);
+        return product::kSetupFailed;
+    }
+}
+
+}  // namespace qb::app

@@ -1,0 +1,57 @@
+#pragma once
+// The message boxes and launches a test stands in for, shared by the native and the Wine tests.
+// The box answers as scripted; the launcher records, or fails like a missing program would.
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/Error.h"
+#include "platform/Platform.h"
+
+namespace qb::testing {
+
+struct ShownBox {
+    std::wstring text;
+    unsigned style;
+};
+
+class FakeUi : public platform::Ui {
+public:
+    std::deque<int> answers;  // buttons to press, in order; OK (1) once they run out
+    std::vector<ShownBox> shown;
+    int Message(std::wstring_view text, unsigned style) override {
+        shown.push_back({std::wstring(text), style});
+        if (answers.empty()) return 1;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::vector<std::wstring> Texts() const {
+        std::vector<std::wstring> t;
+        for (const auto& b : shown) t.push_back(b.text);
+        return t;
+    }
+};
+
+class FakeLauncher : public platform::Launcher {
+public:
+    using Call = std::pair<std::wstring, int>;
+    std::vector<Call> launched;  // Shell: command line and window style
+    std::vector<Call> opened;    // ShellOpen: target and show command
+    std::vector<std::uintptr_t> owners;
+    bool fail = false;
+    void Shell(const std::wstring& commandLine, int windowStyle) override {
+        if (fail) throw platform::Error(L"CreateProcess", 2, L"系统找不到指定的文件。");
+        launched.emplace_back(commandLine, windowStyle);
+    }
+    void ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) override {
+        owners.push_back(owner);
+        opened.emplace_back(target, showCommand);
+    }
+};
+
+}  // namespace qb::testing
