@@ -5,6 +5,7 @@
 
 #include "product/Resources.h"
 #include "platform/Error.h"
+#include "windows/Dpi.h"
 
 namespace qb::windows {
 namespace {
@@ -70,18 +71,15 @@ DWORD ExStyleFor(Border border) {
     return border == Border::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
 }
 
-LOGFONTW MessageFont(UINT dpi) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        return metrics.lfMessageFont;
+// The font the layouts were drawn for: DEFAULT_GUI_FONT, 宋体 9 pt on Chinese Windows. The stock
+// font is made for the system DPI, so it is scaled to the window's.
+LOGFONTW DefaultGuiFont(UINT dpi) {
+    LOGFONTW lf{};
+    if (!GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf)) {
+        platform::ThrowLastError(L"GetObject");
     }
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        platform::ThrowLastError(L"SystemParametersInfo");
-    }
-    metrics.lfMessageFont.lfHeight =
-        MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), GetDpiForSystem());
-    return metrics.lfMessageFont;
+    lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(dpi), static_cast<int>(dpi::ForSystem()));
+    return lf;
 }
 
 LOGFONTW LogFontFor(const FontDesign& design, UINT dpi) {
@@ -229,7 +227,7 @@ void Form::Create() {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    const SIZE size = Layout(GetDpiForWindow(hwnd));
+    const SIZE size = Layout(dpi::ForWindow(hwnd));
     SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CentreOnScreen();
@@ -242,29 +240,29 @@ SIZE Form::Layout(UINT dpi) {
     HWND hwnd = hwnd_.get();
 
     // Set the new icons and fonts before the old ones go: a control never holds a freed handle.
-    UniqueHicon big = LoadProgramIcon(instance, GetSystemMetricsForDpi(SM_CXICON, dpi));
-    UniqueHicon small = LoadProgramIcon(instance, GetSystemMetricsForDpi(SM_CXSMICON, dpi));
+    UniqueHicon big = LoadProgramIcon(instance, dpi::SystemMetric(SM_CXICON, dpi));
+    UniqueHicon small = LoadProgramIcon(instance, dpi::SystemMetric(SM_CXSMICON, dpi));
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
     bigIcon_ = std::move(big);
     smallIcon_ = std::move(small);
 
     std::vector<UniqueHfont> fonts;
-    const LOGFONTW messageFont = MessageFont(dpi);
+    const LOGFONTW defaultFont = DefaultGuiFont(dpi);
     for (std::size_t i = 0; i < design_.controls.size(); ++i) {
         const ControlDesign& c = design_.controls[i];
         HWND control = GetDlgItem(hwnd, ControlId(static_cast<int>(i)));
         int width = TwipsToPixels(c.width, d), height = TwipsToPixels(c.height, d);
         if (c.kind == ControlKind::Picture) {
             // Sized to the picture: the icon plus the sunken border on each side.
-            const int iconSize = GetSystemMetricsForDpi(SM_CXICON, dpi);
-            const int edge = GetSystemMetricsForDpi(SM_CXEDGE, dpi);
+            const int iconSize = dpi::SystemMetric(SM_CXICON, dpi);
+            const int edge = dpi::SystemMetric(SM_CXEDGE, dpi);
             UniqueHicon icon = LoadProgramIcon(instance, iconSize);
             SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
             pictureIcon_ = std::move(icon);
             width = height = iconSize + 2 * edge;
         } else {
-            const LOGFONTW lf = c.font ? LogFontFor(*c.font, dpi) : messageFont;
+            const LOGFONTW lf = c.font ? LogFontFor(*c.font, dpi) : defaultFont;
             UniqueHfont font(CreateFontIndirectW(&lf));
             if (!font) platform::ThrowLastError(L"CreateFontIndirect");
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
@@ -279,7 +277,7 @@ SIZE Form::Layout(UINT dpi) {
     RECT frame{0, 0, TwipsToPixels(design_.clientWidth, d), TwipsToPixels(design_.clientHeight, d)};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
-    AdjustWindowRectExForDpi(&frame, style, GetMenu(hwnd) != nullptr, exStyle, dpi);
+    dpi::AdjustWindowRect(frame, style, GetMenu(hwnd) != nullptr, exStyle, dpi);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 

@@ -12,6 +12,7 @@
 #include "platform/Error.h"
 #include "Recorders.h"
 #include "windows/AboutForm.h"
+#include "windows/Dpi.h"
 #include "windows/SecondForm.h"
 
 namespace qb::windows {
@@ -73,7 +74,7 @@ struct Box {
 
 void ExpectLayout(const Form& form, LONG clientWidth, LONG clientHeight,
                   std::initializer_list<Box> boxes) {
-    ASSERT_EQ(GetDpiForWindow(form.Window()), 96u) << "the pixel sizes below are for 96 DPI";
+    ASSERT_EQ(dpi::ForWindow(form.Window()), 96u) << "the pixel sizes below are for 96 DPI";
     RECT client;
     GetClientRect(form.Window(), &client);
     EXPECT_EQ(client.right, clientWidth);
@@ -298,15 +299,14 @@ TEST_F(Forms, GuideLayoutTextsFontsAndLines) {
     EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr) << "the guide has its taskbar button";
     EXPECT_FALSE(GetWindowLongPtrW(guide.Control(L"Command1"), GWL_STYLE) & BS_DEFPUSHBUTTON);
 
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    ASSERT_TRUE(
-        SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, 96));
+    // A form that names no font draws in the default GUI font, for which it was laid out.
+    LOGFONTW gui{};
+    ASSERT_TRUE(GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui));
     for (const wchar_t* name : {L"Command1", L"Label1", L"Label2"}) {
         const LOGFONTW lf = FontOf(guide.Control(name));
-        EXPECT_STREQ(lf.lfFaceName, metrics.lfMessageFont.lfFaceName) << name;
-        EXPECT_EQ(lf.lfHeight, metrics.lfMessageFont.lfHeight) << name;
-        EXPECT_EQ(lf.lfWeight, metrics.lfMessageFont.lfWeight) << name;
+        EXPECT_STREQ(lf.lfFaceName, gui.lfFaceName) << name;
+        EXPECT_EQ(lf.lfHeight, gui.lfHeight) << name;
+        EXPECT_EQ(lf.lfWeight, gui.lfWeight) << name;
     }
     EXPECT_EQ(PixelAt(window, 300, 180), RGB(128, 128, 128));
     EXPECT_EQ(PixelAt(window, 300, 182), RGB(255, 255, 255));
