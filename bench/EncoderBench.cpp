@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "pipeline/KernelChooser.h"
 #include "pipeline/UuEncoder.h"
 
 namespace {
