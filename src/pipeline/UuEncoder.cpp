@@ -1,6 +1,7 @@
 #include "pipeline/UuEncoder.h"
 
 #include <cstring>
+#include <stdexcept>
 
 #include "pipeline/KernelChooser.h"
 #include "pipeline/kernels/LineKernels.h"
@@ -8,6 +9,9 @@
 namespace qb::pipeline {
 
 void EncodeLines(std::span<const std::uint8_t> input, std::span<char> out) {
+    // The kernels write whole lines without knowing where the output ends.
+    if (input.empty() || out.size() != EncodedBodySize(input.size()))
+        throw std::length_error("UU body output is not the exact size of the body");
     const std::size_t size = input.size();
     const std::size_t fullLines = (size - 1) / kBytesPerLine;
     ChosenKernel()(input.data(), fullLines, out.data());

@@ -19,7 +19,8 @@ constexpr std::size_t EncodedBodySize(std::size_t size) {
 }
 
 // Encodes all of `input` (at least one byte) into `out`, which must be exactly
-// EncodedBodySize(input.size()) bytes. Reads nothing outside `input`.
+// EncodedBodySize(input.size()) bytes; throws std::length_error before writing anything if it
+// is not. Reads nothing outside `input`.
 void EncodeLines(std::span<const std::uint8_t> input, std::span<char> out);
 
 }  // namespace qb::pipeline

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -146,6 +147,20 @@ std::vector<std::string_view> KernelNames() {
 
 INSTANTIATE_TEST_SUITE_P(Kernels, EveryKernel, ::testing::ValuesIn(KernelNames()),
                          [](const auto& info) { return std::string(info.param); });
+
+TEST(EncodeLines, RefusesAnOutputOfAnyOtherSizeBeforeWritingIt) {
+    // One byte short is the overrun a caller's sizing slip would cause; one byte long would
+    // leave a byte of garbage in the text.
+    const auto in = RandomBytes(100, 3);
+    for (const std::size_t size : {EncodedBodySize(100) - 1, EncodedBodySize(100) + 1}) {
+        std::string out(size, '\xEE');
+        EXPECT_THROW(EncodeLines(in, out), std::length_error) << size;
+        EXPECT_EQ(out, std::string(size, '\xEE')) << size;
+    }
+    char untouched = '\xEE';
+    EXPECT_THROW(EncodeLines({}, {&untouched, 1}), std::length_error) << "empty input";
+    EXPECT_EQ(untouched, '\xEE');
+}
 
 TEST(EncodedBodySize, CountsFourCharsPerGroupAndThreePerLine) {
     EXPECT_EQ(EncodedBodySize(1), 7u);
