@@ -44,20 +44,12 @@ std::vector<Kernel> Runnable() {
     return kernels;
 }
 
-std::size_t streamingOutputBytes = kDefaultStreamingOutputBytes;
-
 std::size_t& ActiveIndex() {
     static std::size_t index = AvailableKernels().size() - 1;
     return index;
 }
 
 }  // namespace
-
-bool StreamsOutput(std::size_t lineCount) {
-    return lineCount * kCharsPerFullLine >= streamingOutputBytes;
-}
-
-void SetStreamingOutputBytes(std::size_t bytes) { streamingOutputBytes = bytes; }
 
 std::span<const Kernel> AvailableKernels() {
     static const std::vector<Kernel> kernels = Runnable();

@@ -1,16 +1,24 @@
 #pragma once
-#include "pipeline/UuEncoder.h"
+// Picks the fastest line kernel the CPU runs, once; tests and benchmarks can force another.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
 
 namespace qb::pipeline {
 
-void ScalarLines(const std::uint8_t* in, std::size_t lineCount, char* out);
-LineKernel ChosenKernel();
+// Encodes `lineCount` whole 45-byte lines into 63 characters each.
+using LineKernel = void (*)(const std::uint8_t* in, std::size_t lineCount, char* out);
 
-// Output this large is far beyond any one core's share of the last-level cache. It is not read
-// back soon, and ordinary stores would first fetch each of its cache lines from memory, so the
-// SIMD kernels write it with non-temporal stores instead. Tests lower the threshold to reach
-// those paths with small inputs.
-inline constexpr std::size_t kDefaultStreamingOutputBytes = std::size_t{64} << 20;
-void SetStreamingOutputBytes(std::size_t bytes);
+struct Kernel {
+    std::string_view name;
+    LineKernel run;
+};
+
+std::span<const Kernel> AvailableKernels();  // scalar first
+void ForceKernel(std::string_view name);     // unknown names are ignored
+std::string_view ActiveKernel();
+LineKernel ChosenKernel();
 
 }  // namespace qb::pipeline

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <string_view>
 
 namespace qb::pipeline {
 
@@ -20,19 +19,8 @@ constexpr std::size_t EncodedBodySize(std::size_t size) {
 }
 
 // Encodes all of `input` (at least one byte) into `out`, which must be exactly
-// EncodedBodySize(input.size()) bytes. Reads nothing outside `input`.
+// EncodedBodySize(input.size()) bytes; throws std::length_error before writing anything if it
+// is not. Reads nothing outside `input`.
 void EncodeLines(std::span<const std::uint8_t> input, std::span<char> out);
-
-// Kernels that encode whole 45-byte lines; the chooser picks the fastest one the CPU runs.
-using LineKernel = void (*)(const std::uint8_t* in, std::size_t lineCount, char* out);
-
-struct Kernel {
-    std::string_view name;
-    LineKernel run;
-};
-
-std::span<const Kernel> AvailableKernels();  // scalar first
-void ForceKernel(std::string_view name);     // for tests and benchmarks; unknown names are ignored
-std::string_view ActiveKernel();
 
 }  // namespace qb::pipeline

@@ -25,11 +25,9 @@ using namespace qb::pipeline;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // The first byte picks where the output starts and whether the streaming stores are used;
-    // the rest is the file.
+    // The first byte picks where the output starts; the rest is the file.
     if (size < 2) return 0;
     const unsigned offset = data[0] & 63;
-    const bool streaming = (data[0] & 64) != 0;
     const std::size_t n = size - 1;
     const auto input = std::make_unique<std::uint8_t[]>(n);
     std::memcpy(input.get(), data + 1, n);
@@ -37,7 +35,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::size_t bodySize = EncodedBodySize(n);
     std::string expected;
-    SetStreamingOutputBytes(streaming ? 0 : kDefaultStreamingOutputBytes);
     for (const Kernel& kernel : AvailableKernels()) {
         ForceKernel(kernel.name);
         const auto block = std::make_unique<char[]>(offset + bodySize);
@@ -59,6 +56,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Fail(kernel.name, "differs from the scalar kernel");
         }
     }
-    SetStreamingOutputBytes(kDefaultStreamingOutputBytes);
     return 0;
 }

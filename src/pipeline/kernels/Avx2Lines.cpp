@@ -49,7 +49,9 @@ inline void EncodeLine(const std::uint8_t* in, char* out) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 33), tailAndLineEnd);
 }
 
-void Lines(const std::uint8_t* in, std::size_t lineCount, char* out) {
+}  // namespace
+
+void Avx2Lines(const std::uint8_t* in, std::size_t lineCount, char* out) {
     if (lineCount == 0) return;
     out[0] = 'M';
     for (; lineCount > 1; --lineCount, in += 45, out += 63) EncodeLine(in, out);
@@ -57,15 +59,6 @@ void Lines(const std::uint8_t* in, std::size_t lineCount, char* out) {
     char scratch[65];
     EncodeLine(in, scratch);
     std::memcpy(out + 1, scratch + 1, 62);
-}
-
-}  // namespace
-
-void Avx2Lines(const std::uint8_t* in, std::size_t lineCount, char* out) {
-    if (StreamsOutput(lineCount))
-        StreamLines(&Lines, in, lineCount, out);
-    else
-        Lines(in, lineCount, out);
 }
 
 }  // namespace qb::pipeline

@@ -89,12 +89,14 @@ struct Encoder {
     }
 };
 
-// Stores of whole aligned 64-byte blocks: an unaligned one would touch two cache lines, and
-// non-temporal stores must be aligned. A line is 63 = -1 (mod 64) bytes, so after (out mod 64)
-// lines the output is aligned, and 64 lines then fill exactly 63 blocks: block j is the tail of
-// line j from its byte j on, followed by the head of line j + 1.
-template <bool kStreaming>
-void BlockLines(const Encoder& e, const std::uint8_t* in, std::size_t lineCount, char* out) {
+}  // namespace
+
+// Stores of whole aligned 64-byte blocks: an unaligned one would touch two cache lines. A line
+// is 63 = -1 (mod 64) bytes, so after (out mod 64) lines the output is aligned, and 64 lines then
+// fill exactly 63 blocks: block j is the tail of line j from its byte j on, followed by the head
+// of line j + 1.
+void Avx512VbmiLines(const std::uint8_t* in, std::size_t lineCount, char* out) {
+    const Encoder e;
     const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(out) % 64;
     const std::size_t lead = misalignment < lineCount ? misalignment : lineCount;
     e.Lines(in, lead, out);
@@ -118,27 +120,13 @@ void BlockLines(const Encoder& e, const std::uint8_t* in, std::size_t lineCount,
             const __mmask64 fromNext = _mm512_cmpgt_epu8_mask(from, lastOfLine);
             const __m512i pick = _mm512_mask_add_epi8(from, fromNext, from, one);
             const __m512i block = _mm512_permutex2var_epi8(line, pick, next);
-            if (kStreaming)
-                _mm512_stream_si512(reinterpret_cast<__m512i*>(out), block);
-            else
-                _mm512_store_si512(reinterpret_cast<__m512i*>(out), block);
+            _mm512_store_si512(reinterpret_cast<__m512i*>(out), block);
             line = next;
             from = _mm512_add_epi8(from, one);
         }
         in += 45;
     }
     e.Lines(in, lineCount, out);
-    if (kStreaming) _mm_sfence();  // later plain stores and other threads see them in order
-}
-
-}  // namespace
-
-void Avx512VbmiLines(const std::uint8_t* in, std::size_t lineCount, char* out) {
-    const Encoder e;
-    if (StreamsOutput(lineCount))
-        BlockLines<true>(e, in, lineCount, out);
-    else
-        BlockLines<false>(e, in, lineCount, out);
 }
 
 }  // namespace qb::pipeline

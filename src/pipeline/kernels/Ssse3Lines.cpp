@@ -24,9 +24,11 @@ inline __m128i EncodeTwelve(__m128i bytes, __m128i pick) {
 __m128i Load(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 void Store(char* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
+}  // namespace
+
 // Each line is four overlapping 16-byte loads that end exactly at the line's last byte, and
 // five stores that end exactly at its LF, so no line touches memory outside its own bytes.
-void Lines(const std::uint8_t* in, std::size_t lineCount, char* out) {
+void Ssse3Lines(const std::uint8_t* in, std::size_t lineCount, char* out) {
     const __m128i pickFirst = _mm_setr_epi8(1, 0, 2, 1, 4, 3, 5, 4, 7, 6, 8, 7, 10, 9, 11, 10);
     // Groups 11 to 14 sit at bytes 4 to 15 of a load from byte 29.
     const __m128i pickLast = _mm_setr_epi8(5, 4, 6, 5, 8, 7, 9, 8, 11, 10, 12, 11, 14, 13, 15, 14);
@@ -40,15 +42,6 @@ void Lines(const std::uint8_t* in, std::size_t lineCount, char* out) {
         const __m128i last = EncodeTwelve(Load(in + 29), pickLast);
         Store(out + 47, _mm_or_si128(_mm_srli_si128(last, 2), crLf));
     }
-}
-
-}  // namespace
-
-void Ssse3Lines(const std::uint8_t* in, std::size_t lineCount, char* out) {
-    if (StreamsOutput(lineCount))
-        StreamLines(&Lines, in, lineCount, out);
-    else
-        Lines(in, lineCount, out);
 }
 
 }  // namespace qb::pipeline
