@@ -3,10 +3,15 @@
 # Safe to run again: every step checks first.
 set -euo pipefail
 
+if [ "$(id -u)" != 0 ]; then
+  echo "setup: run this as root: it installs packages and generates a locale" >&2
+  exit 1
+fi
+
 packages=(
   cmake g++ ninja-build googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 xvfb x11-utils fonts-wqy-microhei locales
-  sharutils python3 hyperfine imagemagick clang-14 libclang-rt-14-dev
+  sharutils python3 hyperfine imagemagick clang libclang-rt-dev
 )
 
 missing=()
@@ -26,7 +31,11 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi
 
-# The MinGW runtime must be the posix-thread flavour for std::thread-free static builds either way;
-# the win32 one lacks nothing we use, so whichever alternative is set stays.
-command -v x86_64-w64-mingw32-g++ >/dev/null
+# The toolchain file names the posix-thread flavour of MinGW's g++ (GoogleTest needs std::mutex,
+# which the win32 flavour lacks); make sure it is there and is that flavour.
+mingw=x86_64-w64-mingw32-g++-posix
+if ! "$mingw" -v 2>&1 | grep -q '^Thread model: posix$'; then
+  echo "setup: $mingw is missing or not the posix-thread flavour" >&2
+  exit 1
+fi
 test -x /usr/lib/wine/wine64

@@ -1,5 +1,6 @@
-# Sourced by run.sh and test.sh: gives this shell its own Xvfb display, Wine prefix and wineserver,
-# and stops exactly those (by process id) when the shell exits.
+# Sourced by run.sh, the benchmark and screenshot scripts and the Wine tests' ctest fixture: gives
+# this shell its own Xvfb display, Wine prefix and wineserver, and stops exactly those (by process
+# id) when the shell exits.
 # Reads QB_PREFIX (default: build/wineprefix under the repo) and QB_USE_DISPLAY (1 = keep $DISPLAY).
 
 qb_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
