@@ -13,6 +13,23 @@
 
 namespace qb::app {
 
+namespace {
+
+// While a window of the program is open, a box must hold off all of them, the About box included:
+// task-modal with no owner. An owner would disable only that one window.
+class TaskModalUi final : public platform::Ui {
+public:
+    explicit TaskModalUi(platform::Ui& inner) : inner_(inner) {}
+    int Message(std::wstring_view text, unsigned style) override {
+        return inner_.Message(text, style | platform::style::kTaskModal);
+    }
+
+private:
+    platform::Ui& inner_;
+};
+
+}  // namespace
+
 int Main(std::wstring_view commandLine, platform::Platform& p) {
     const std::wstring path = pipeline::PathFromArgument(pipeline::ArgumentText(commandLine));
     if (!path.empty()) return pipeline::RunEncodeJob(path, p);
@@ -21,7 +38,9 @@ int Main(std::wstring_view commandLine, platform::Platform& p) {
     // the one report, and the program ends.
     try {
         p.launcher.Shell(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE);
-        return windows::RunSetupRoad(p);
+        TaskModalUi modal(p.ui);
+        platform::Platform withWindows{modal, p.files, p.clipboard, p.launcher, p.registry, p.process};
+        return windows::RunSetupRoad(withWindows);
     } catch (const platform::Error& e) {
         p.ui.Message(pipeline::FailureReport(e.Operation(), e.Code(), e.Message()),
                      platform::style::kError);

@@ -20,6 +20,8 @@ inline constexpr unsigned kError = 16;
 inline constexpr unsigned kExclamation = 48;
 inline constexpr unsigned kInformation = 64;
 inline constexpr unsigned kDefaultSecond = 256;
+// Holds off every window of the thread, not only an owner, until the box is answered.
+inline constexpr unsigned kTaskModal = 0x2000;
 }  // namespace style
 inline constexpr int kAnswerNo = 7;
 
