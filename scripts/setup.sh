@@ -34,7 +34,9 @@ fi
 # The toolchain file names the posix-thread flavour of MinGW's g++ (GoogleTest needs std::mutex,
 # which the win32 flavour lacks); make sure it is there and is that flavour.
 mingw=x86_64-w64-mingw32-g++-posix
-if ! "$mingw" -v 2>&1 | grep -q '^Thread model: posix$'; then
+# Read the whole answer first: grep -q stops at the match, and under pipefail the compiler's
+# SIGPIPE would then fail the check now and then.
+if ! grep -q '^Thread model: posix$' <<<"$("$mingw" -v 2>&1 || true)"; then
   echo "setup: $mingw is missing or not the posix-thread flavour" >&2
   exit 1
 fi
