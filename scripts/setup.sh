@@ -10,7 +10,7 @@ fi
 
 packages=(
   cmake g++ ninja-build googletest libgtest-dev libbenchmark-dev
-  g++-mingw-w64-x86-64 wine64 xvfb x11-utils fonts-wqy-microhei locales
+  g++-mingw-w64-x86-64 wine64 fonts-wine xvfb x11-utils fonts-wqy-microhei fonts-arphic-uming locales
   sharutils python3 hyperfine imagemagick clang libclang-rt-dev
 )
 
@@ -34,7 +34,9 @@ fi
 # The toolchain file names the posix-thread flavour of MinGW's g++ (GoogleTest needs std::mutex,
 # which the win32 flavour lacks); make sure it is there and is that flavour.
 mingw=x86_64-w64-mingw32-g++-posix
-if ! "$mingw" -v 2>&1 | grep -q '^Thread model: posix$'; then
+# Read the whole answer first: grep -q stops at the match, and under pipefail the compiler's
+# SIGPIPE would then fail the check now and then.
+if ! grep -q '^Thread model: posix$' <<<"$("$mingw" -v 2>&1 || true)"; then
   echo "setup: $mingw is missing or not the posix-thread flavour" >&2
   exit 1
 fi
