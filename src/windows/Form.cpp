@@ -371,6 +371,8 @@ void Form::ShowModal() {
 
 void Form::Unload() {
     if (!hwnd_) return;
+    // First the windows a modal form disabled, so that one of them takes the activation.
+    if (disabled_) disabled_->Enable();
     DestroyWindow(hwnd_.get());
 }
 

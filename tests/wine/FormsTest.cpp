@@ -357,6 +357,46 @@ TEST_F(Forms, TheLastFormToCloseEndsTheProgram) {
     EXPECT_EQ(RunMessageLoop(session), 0);
 }
 
+// Activation comes back while the guide is still there: had it gone first, the system would have
+// had no enabled window of ours to give it to, and another program could have taken it.
+SecondForm* g_closingGuide = nullptr;
+bool g_activatedBeforeGuideWentAway = false;
+LRESULT CALLBACK RecordActivation(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && g_closingGuide) {
+        g_activatedBeforeGuideWentAway = g_closingGuide->IsLoaded();
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+}
+
+TEST_F(Forms, ClosingTheModalGuideHandsActivationBackToTheWindowThatOpenedIt) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &RecordActivation;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QbCaller";
+    RegisterClassW(&wc);
+    HWND caller = CreateWindowExW(0, L"QbCaller", L"caller", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(caller, nullptr);
+    SetForegroundWindow(caller);
+    ASSERT_EQ(GetActiveWindow(), caller);
+    SecondForm guide(session);
+    bool guideActive = false;
+    g_steps = {[&] {
+                   guideActive = GetActiveWindow() == guide.Window();
+                   g_closingGuide = &guide;
+                   SendMessageW(guide.Control(GuideId::Command1), BM_CLICK, 0, 0);
+               },
+               [&] { guide.Unload(); }};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &RunNextStep);
+    guide.ShowModal();
+    KillTimer(nullptr, timer);
+    g_closingGuide = nullptr;
+    EXPECT_TRUE(guideActive);
+    EXPECT_TRUE(g_activatedBeforeGuideWentAway);
+    EXPECT_EQ(GetActiveWindow(), caller);
+    DestroyWindow(caller);
+}
+
 // The text of a control at its full length.
 std::wstring FullText(HWND control) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
