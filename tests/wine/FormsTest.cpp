@@ -51,8 +51,9 @@ bool QuitPending() {
 void PostKey(HWND to, WPARAM key) { PostMessageW(to, WM_KEYDOWN, key, 1); }
 
 std::wstring WindowText(HWND hwnd) {
-    wchar_t text[256] = {};
-    GetWindowTextW(hwnd, text, 256);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(),
+                                                        static_cast<int>(text.size()))));
     return text;
 }
 
@@ -397,18 +398,10 @@ TEST_F(Forms, ClosingTheModalGuideHandsActivationBackToTheWindowThatOpenedIt) {
     DestroyWindow(caller);
 }
 
-// The text of a control at its full length.
-std::wstring FullText(HWND control) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(),
-                                                        static_cast<int>(text.size()))));
-    return text;
-}
-
 // What the text needs in the control's own font: a label wraps at its width, a button shows one
 // line.
 SIZE TextNeeds(HWND control, int width, bool label) {
-    const std::wstring text = FullText(control);
+    const std::wstring text = WindowText(control);
     HDC dc = GetDC(control);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     RECT r{0, 0, width, 0};
