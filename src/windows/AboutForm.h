@@ -1,13 +1,16 @@
 #pragma once
 // The About box: title, version, rights and the home page, which opens in the browser on a click.
 
+#include "platform/Platform.h"
+#include "windows/AboutFormDesign.h"
 #include "windows/Form.h"
 
 namespace qb::windows {
 
-class AboutForm final : public Form {
+class AboutForm final : public FormOf<about_form::Id> {
 public:
-    explicit AboutForm(Session& session);
+    using Id = about_form::Id;
+    AboutForm(Session& session, platform::Launcher& launcher);
     // The owner window must outlive the box it owns.
     ~AboutForm() override { Unload(); }
 
@@ -16,10 +19,11 @@ public:
 
 protected:
     void Load() override;
-    void Click(std::wstring_view control) override;
+    void Click(Id id) override;
     HWND Owner() override;
 
 private:
+    platform::Launcher& launcher_;
     // Never shown: an owned window gets no taskbar button, and unlike a tool window it keeps the
     // normal caption.
     UniqueHwnd hiddenOwner_;

@@ -3,14 +3,15 @@
 #include <algorithm>
 #include <numeric>
 
-#include "product/Resources.h"
 #include "platform/Error.h"
 #include "windows/Dpi.h"
 
 namespace qb::windows {
 namespace {
 
-constexpr wchar_t kFormClass[] = L"QuillboxForm";
+static_assert(static_cast<BYTE>(Charset::Western) == ANSI_CHARSET);
+static_assert(static_cast<BYTE>(Charset::Gb2312) == GB2312_CHARSET);
+static_assert(kNormalWeight == FW_NORMAL && kBoldWeight == FW_BOLD);
 
 using UniqueHpen = platform::win32::UniqueAny<platform::win32::HandleTraits<HPEN, &::DeleteObject>>;
 
@@ -26,176 +27,183 @@ void RegisterFormClass(HINSTANCE instance, WNDPROC procedure) {
     if (!RegisterClassExW(&wc)) platform::ThrowLastError(L"RegisterClassEx");
 }
 
-bool IsForm(HWND hwnd) {
-    wchar_t name[32];
-    return GetClassNameW(hwnd, name, 32) && std::wstring_view(name) == kFormClass;
-}
-
-// Enter, Esc and Tab go to the form under the message; everything else is dispatched as usual.
-void Dispatch(MSG& msg) {
-    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (root && IsForm(root) && IsDialogMessageW(root, &msg)) return;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-}
-
 DWORD StyleFor(Border border) {
     // The fixed borders have a caption with the close box and nothing to resize or minimise.
     const DWORD fixed = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     return border == Border::Sizable ? fixed | WS_THICKFRAME | WS_MINIMIZEBOX : fixed;
 }
 
-// The menu bar, built from its table; item ids follow the table's order from `firstId`.
-HMENU BuildMenu(std::span<const MenuDesign> menu, int firstId) {
-    if (menu.empty()) return nullptr;
-    HMENU bar = CreateMenu();
-    if (!bar) platform::ThrowLastError(L"CreateMenu");
-    HMENU current = nullptr;
-    for (std::size_t i = 0; i < menu.size(); ++i) {
-        const MenuDesign& m = menu[i];
-        const std::wstring caption(m.caption);
-        if (m.level == 0) {
-            current = CreatePopupMenu();
-            AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(current),
-                        caption.c_str());
-        } else if (caption == L"-") {
-            AppendMenuW(current, MF_SEPARATOR, static_cast<UINT_PTR>(firstId) + i, nullptr);
-        } else {
-            AppendMenuW(current, MF_STRING, static_cast<UINT_PTR>(firstId) + i, caption.c_str());
-        }
-    }
-    return bar;
-}
-
 DWORD ExStyleFor(Border border) {
     return border == Border::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
 }
 
-// The font the layouts were drawn for: DEFAULT_GUI_FONT, 宋体 9 pt on Chinese Windows. The stock
-// font is made for the system DPI, so it is scaled to the window's.
-LOGFONTW DefaultGuiFont(UINT dpi) {
+COLORREF ToColorref(Colour c) { return RGB(c.red, c.green, c.blue); }
+
+// DEFAULT_GUI_FONT, 宋体 9 pt on Chinese Windows: the font the layouts were drawn for. It is made
+// at the system DPI; the layout scales it to the window's.
+LOGFONTW DefaultGuiFont() {
     LOGFONTW lf{};
     if (!GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf)) {
         platform::ThrowLastError(L"GetObject");
     }
-    lf.lfHeight = MulDiv(lf.lfHeight, static_cast<int>(dpi), static_cast<int>(dpi::ForSystem()));
     return lf;
 }
 
-LOGFONTW LogFontFor(const FontDesign& design, UINT dpi) {
+LOGFONTW LogFontFor(const FontDesign& design) {
     LOGFONTW lf{};
-    // Negative: the character height without internal leading, as point sizes are meant.
-    lf.lfHeight = -MulDiv(design.centiPoints, static_cast<int>(dpi), 7200);
     lf.lfWeight = design.weight;
     lf.lfUnderline = design.underline;
-    lf.lfCharSet = design.charset;
+    lf.lfCharSet = static_cast<BYTE>(design.charset);
     const auto length = std::min<std::size_t>(design.face.size(), LF_FACESIZE - 1);
     std::copy_n(design.face.data(), length, lf.lfFaceName);
     return lf;
 }
 
-UniqueHicon LoadProgramIcon(HINSTANCE instance, int size) {
+UniqueHicon LoadFormIcon(HINSTANCE instance, int id, int size) {
     UniqueHicon icon(static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(IDI_QUILLBOX), IMAGE_ICON, size, size, 0)));
+        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
     if (!icon) platform::ThrowLastError(L"LoadImage");
     return icon;
 }
 
-}  // namespace
-
-void Session::FormClosed() {
-    if (--openForms_ == 0) PostQuitMessage(0);
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)), L'\0');
+    if (!text.empty()) GetWindowTextW(window, text.data(), static_cast<int>(text.size() + 1));
+    return text;
 }
 
-void Session::Fail(std::exception_ptr failure) {
-    if (!failure_) failure_ = std::move(failure);
-    // Wake the loop even if the failing message was the last one for a while.
-    PostMessageW(nullptr, WM_NULL, 0, 0);
-}
-
-void Session::RethrowFailure() {
-    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
-}
-
-int RunMessageLoop(Session& session) {
-    MSG msg;
-    for (;;) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) platform::ThrowLastError(L"GetMessage");
-        if (got == 0) return static_cast<int>(msg.wParam);
-        Dispatch(msg);
-        session.RethrowFailure();
+// The room a control's text needs, drawn as the control draws it, plus the button's own parts.
+Size MeasureText(HDC dc, HFONT font, ControlKind kind, const std::wstring& text, int width,
+                 UINT dpi) {
+    if (text.empty()) return {0, 0};
+    // A static control wraps at word breaks and shows '&' as written; a button shows one line.
+    const UINT flags = kind == ControlKind::Label
+                           ? DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX
+                           : DT_CALCRECT | DT_SINGLELINE;
+    RECT r{0, 0, width, 0};
+    const HGDIOBJ old = SelectObject(dc, font);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, flags);
+    SelectObject(dc, old);
+    Size need{r.right - r.left, r.bottom - r.top};
+    // A push button's frame and focus rectangle; a check box's box and the gap after it.
+    const int edge = dpi::SystemMetric(SM_CXEDGE, dpi);
+    if (kind == ControlKind::Button) {
+        need.width += 4 * edge;
+        need.height += 4 * edge;
+    } else if (kind == ControlKind::CheckBox) {
+        need.width += dpi::SystemMetric(SM_CXMENUCHECK, dpi) + 3 * edge;
     }
+    return need;
 }
+
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {
+        if (!dc_) platform::ThrowLastError(L"GetDC");
+    }
+    ~WindowDc() { ReleaseDC(window_, dc_); }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+}  // namespace
 
 Form::Form(Session& session, const FormDesign& design) : session_(session), design_(design) {}
 
 Form::~Form() { Unload(); }
 
-int Form::IndexOf(std::wstring_view name) const {
-    for (std::size_t i = 0; i < design_.controls.size(); ++i) {
-        if (design_.controls[i].name == name) return static_cast<int>(i);
+int Form::CommandId(RowId row) const {
+    const int controls = static_cast<int>(design_.controls.size());
+    return row.value < controls ? kFirstControlId + row.value
+                                : kFirstMenuId + row.value - controls;
+}
+
+int Form::RowOf(int command) const {
+    const int controls = static_cast<int>(design_.controls.size());
+    const int menu = static_cast<int>(design_.menu.size());
+    if (command >= kFirstMenuId && command < kFirstMenuId + menu) {
+        return command - kFirstMenuId + controls;
+    }
+    if (command >= kFirstControlId && command < kFirstControlId + controls) {
+        return command - kFirstControlId;
     }
     return -1;
 }
 
-HWND Form::Control(std::wstring_view name) const {
-    const int index = IndexOf(name);
-    return index < 0 || !hwnd_ ? nullptr : GetDlgItem(hwnd_.get(), ControlId(index));
+// The menu bar, built from its table; each item carries its row's command.
+HMENU Form::BuildMenu() const {
+    if (design_.menu.empty()) return nullptr;
+    HMENU bar = CreateMenu();
+    if (!bar) platform::ThrowLastError(L"CreateMenu");
+    HMENU current = nullptr;
+    for (const MenuDesign& m : design_.menu) {
+        const std::wstring caption(m.caption);
+        const auto command = static_cast<UINT_PTR>(CommandId(m.id));
+        if (m.level == 0) {
+            current = CreatePopupMenu();
+            AppendMenuW(bar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(current),
+                        caption.c_str());
+        } else if (caption == L"-") {
+            AppendMenuW(current, MF_SEPARATOR, command, nullptr);
+        } else {
+            AppendMenuW(current, MF_STRING, command, caption.c_str());
+        }
+    }
+    return bar;
 }
 
-std::wstring Form::Text(std::wstring_view name) const {
-    HWND control = Control(name);
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)), L'\0');
-    if (!text.empty()) GetWindowTextW(control, text.data(), static_cast<int>(text.size() + 1));
-    return text;
+HWND Form::ControlAt(RowId row) const {
+    return hwnd_ ? GetDlgItem(hwnd_.get(), CommandId(row)) : nullptr;
 }
 
-void Form::SetText(std::wstring_view name, std::wstring_view text) {
-    SetWindowTextW(Control(name), std::wstring(text).c_str());
+std::wstring Form::TextAt(RowId row) const { return WindowText(ControlAt(row)); }
+
+void Form::SetTextAt(RowId row, std::wstring_view text) {
+    SetWindowTextW(ControlAt(row), std::wstring(text).c_str());
 }
 
 void Form::SetCaption(std::wstring_view text) {
     SetWindowTextW(hwnd_.get(), std::wstring(text).c_str());
 }
 
-bool Form::IsEnabled(std::wstring_view name) const { return IsWindowEnabled(Control(name)); }
-
-void Form::SetEnabled(std::wstring_view name, bool enabled) {
-    EnableWindow(Control(name), enabled);
-}
-
-int Form::Value(std::wstring_view name) const {
-    return SendMessageW(Control(name), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-}
-
-void Form::SetValue(std::wstring_view name, int value) {
-    SendMessageW(Control(name), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+const ControlDesign* Form::DesignOf(HWND control) const {
+    const int row = control ? RowOf(GetDlgCtrlID(control)) : -1;
+    if (GetParent(control) != hwnd_.get() || row < 0 ||
+        row >= static_cast<int>(design_.controls.size())) {
+        return nullptr;
+    }
+    return &design_.controls[static_cast<std::size_t>(row)];
 }
 
 void Form::Create() {
     HINSTANCE instance = session_.Instance();
     RegisterFormClass(instance, &Form::Procedure);
-    // Sized once the window knows the DPI of the monitor it is on.
-    // The window owns its menu and destroys it with itself.
-    HMENU menu = BuildMenu(design_.menu, kFirstMenuId);
+    // Sized once the texts are loaded and the window knows its DPI. The window owns its menu and
+    // destroys it with itself.
+    HMENU menu = BuildMenu();
     HWND hwnd = CreateWindowExW(ExStyleFor(design_.border), kFormClass,
                                 std::wstring(design_.caption).c_str(), StyleFor(design_.border),
                                 CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, Owner(), menu, instance,
                                 this);
     if (!hwnd && menu) DestroyMenu(menu);
     if (!hwnd) platform::ThrowLastError(L"CreateWindowEx");
+    CreateControls();
+}
 
-    handCursor_ = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_HAND_POINT));
-    for (std::size_t i = 0; i < design_.controls.size(); ++i) {
-        const ControlDesign& c = design_.controls[i];
+void Form::CreateControls() {
+    HWND hwnd = hwnd_.get();
+    for (const ControlDesign& c : design_.controls) {
         const wchar_t* cls = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE, exStyle = 0;
         switch (c.kind) {
         case ControlKind::Button:
             cls = L"BUTTON";
-            style |= WS_TABSTOP |
-                     (c.name == design_.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+            style |= WS_TABSTOP | (c.id == design_.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
             break;
         case ControlKind::CheckBox:
             cls = L"BUTTON";
@@ -212,69 +220,76 @@ void Form::Create() {
         }
         HWND control = CreateWindowExW(
             exStyle, cls, std::wstring(c.caption).c_str(), style, 0, 0, 0, 0, hwnd,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(static_cast<int>(i)))),
-            instance, nullptr);
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(CommandId(c.id))), session_.Instance(),
+            nullptr);
         if (!control) platform::ThrowLastError(L"CreateWindowEx");
     }
     // The dialog manager tabs in z-order, so stack the controls by tab index.
-    std::vector<std::size_t> byTab(design_.controls.size());
-    std::iota(byTab.begin(), byTab.end(), 0);
-    std::stable_sort(byTab.begin(), byTab.end(), [&](std::size_t a, std::size_t b) {
-        return design_.controls[a].tabIndex < design_.controls[b].tabIndex;
-    });
-    for (std::size_t i : byTab) {
-        SetWindowPos(GetDlgItem(hwnd, ControlId(static_cast<int>(i))), HWND_BOTTOM, 0, 0, 0, 0,
+    std::vector<const ControlDesign*> byTab;
+    for (const ControlDesign& c : design_.controls) byTab.push_back(&c);
+    std::stable_sort(byTab.begin(), byTab.end(),
+                     [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
+    for (const ControlDesign* c : byTab) {
+        SetWindowPos(ControlAt(c->id), HWND_BOTTOM, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-
-    const SIZE size = Layout(dpi::ForWindow(hwnd));
-    SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    CentreOnScreen();
 }
 
-SIZE Form::Layout(UINT dpi) {
-    dpi_ = dpi;
+// Lays the design out for `dpi` with every text measured in the font it is shown in, then puts
+// fonts, icons and controls in place. Returns the window size that holds the laid-out client.
+SIZE Form::ApplyLayout(UINT dpi) {
     HINSTANCE instance = session_.Instance();
-    const int d = static_cast<int>(dpi);
     HWND hwnd = hwnd_.get();
 
     // Set the new icons and fonts before the old ones go: a control never holds a freed handle.
-    UniqueHicon big = LoadProgramIcon(instance, dpi::SystemMetric(SM_CXICON, dpi));
-    UniqueHicon small = LoadProgramIcon(instance, dpi::SystemMetric(SM_CXSMICON, dpi));
+    UniqueHicon big = LoadFormIcon(instance, design_.icon, dpi::SystemMetric(SM_CXICON, dpi));
+    UniqueHicon small = LoadFormIcon(instance, design_.icon, dpi::SystemMetric(SM_CXSMICON, dpi));
     SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
     SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
     bigIcon_ = std::move(big);
     smallIcon_ = std::move(small);
 
-    std::vector<UniqueHfont> fonts;
-    const LOGFONTW defaultFont = DefaultGuiFont(dpi);
-    for (std::size_t i = 0; i < design_.controls.size(); ++i) {
-        const ControlDesign& c = design_.controls[i];
-        HWND control = GetDlgItem(hwnd, ControlId(static_cast<int>(i)));
-        int width = TwipsToPixels(c.width, d), height = TwipsToPixels(c.height, d);
-        if (c.kind == ControlKind::Picture) {
-            // Sized to the picture: the icon plus the sunken border on each side.
-            const int iconSize = dpi::SystemMetric(SM_CXICON, dpi);
-            const int edge = dpi::SystemMetric(SM_CXEDGE, dpi);
-            UniqueHicon icon = LoadProgramIcon(instance, iconSize);
-            SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
-            pictureIcon_ = std::move(icon);
-            width = height = iconSize + 2 * edge;
-        } else {
-            const LOGFONTW lf = c.font ? LogFontFor(*c.font, dpi) : defaultFont;
-            UniqueHfont font(CreateFontIndirectW(&lf));
-            if (!font) platform::ThrowLastError(L"CreateFontIndirect");
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-            fonts.push_back(std::move(font));
-        }
-        SetWindowPos(control, nullptr, TwipsToPixels(c.left, d), TwipsToPixels(c.top, d), width,
-                     height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const LOGFONTW gui = DefaultGuiFont();
+    const int iconSize = dpi::SystemMetric(SM_CXICON, dpi);
+    // The picture box shows the icon inside its sunken edge.
+    const int pictureSize = iconSize + 2 * dpi::SystemMetric(SM_CXEDGE, dpi);
+    std::vector<UniqueHfont> fonts(design_.controls.size());
+    FormLayout layout;
+    {
+        WindowDc dc(hwnd);
+        auto measure = [&](std::size_t i, int fontHeight, int width) -> Size {
+            const ControlDesign& c = design_.controls[i];
+            if (c.kind == ControlKind::Picture) return {pictureSize, pictureSize};
+            LOGFONTW lf = c.font ? LogFontFor(*c.font) : gui;
+            lf.lfHeight = fontHeight;
+            fonts[i].reset(CreateFontIndirectW(&lf));
+            if (!fonts[i]) platform::ThrowLastError(L"CreateFontIndirect");
+            return MeasureText(dc.get(), fonts[i].get(), c.kind, WindowText(ControlAt(c.id)),
+                               width, dpi);
+        };
+        layout = LayOut(design_, static_cast<int>(dpi),
+                        {gui.lfHeight, static_cast<int>(dpi::ForSystem())}, measure);
     }
+
+    UniqueHicon picture;
+    for (std::size_t i = 0; i < design_.controls.size(); ++i) {
+        HWND control = ControlAt(design_.controls[i].id);
+        if (design_.controls[i].kind == ControlKind::Picture) {
+            if (!picture) picture = LoadFormIcon(instance, design_.icon, iconSize);
+            SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(picture.get()), 0);
+        } else {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[i].get()), FALSE);
+        }
+        const Rect& r = layout.controls[i];
+        SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    pictureIcon_ = std::move(picture);
     fonts_ = std::move(fonts);
+    layout_ = std::move(layout);
     InvalidateRect(hwnd, nullptr, TRUE);
 
-    RECT frame{0, 0, TwipsToPixels(design_.clientWidth, d), TwipsToPixels(design_.clientHeight, d)};
+    RECT frame{0, 0, layout_.client.width, layout_.client.height};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
     dpi::AdjustWindowRect(frame, style, GetMenu(hwnd) != nullptr, exStyle, dpi);
@@ -308,6 +323,11 @@ void Form::Open() {
     try {
         Create();
         Load();
+        // Laid out after loading, so the texts Load sets are measured too.
+        const SIZE size = ApplyLayout(dpi::ForWindow(hwnd_.get()));
+        SetWindowPos(hwnd_.get(), nullptr, 0, 0, size.cx, size.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        CentreOnScreen();
     } catch (...) {
         // A half-made window must not count as open and keep the process alive.
         Unload();
@@ -328,66 +348,32 @@ void Form::Show() {
     FocusFirstControl();
 }
 
-namespace {
-
-// The program's other windows, disabled while a modal form is open and enabled again after.
-class DisabledWindows {
-public:
-    explicit DisabledWindows(HWND except) : except_(except) {
-        HWND active = GetActiveWindow();
-        restoreActive_ = active != except ? active : nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), &DisabledWindows::Collect,
-                          reinterpret_cast<LPARAM>(this));
-        for (HWND w : windows_) EnableWindow(w, FALSE);
-    }
-    ~DisabledWindows() {
-        for (HWND w : windows_) {
-            if (IsWindow(w)) EnableWindow(w, TRUE);
-        }
-        if (restoreActive_ && IsWindow(restoreActive_)) SetActiveWindow(restoreActive_);
-    }
-    DisabledWindows(const DisabledWindows&) = delete;
-    DisabledWindows& operator=(const DisabledWindows&) = delete;
-
-private:
-    static BOOL CALLBACK Collect(HWND hwnd, LPARAM self) {
-        auto* me = reinterpret_cast<DisabledWindows*>(self);
-        if (hwnd != me->except_ && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
-            me->windows_.push_back(hwnd);
-        }
-        return TRUE;
-    }
-
-    HWND except_;
-    HWND restoreActive_ = nullptr;
-    std::vector<HWND> windows_;
-};
-
-}  // namespace
-
 void Form::ShowModal() {
     if (!hwnd_) Open();
     HWND self = hwnd_.get();
-    DisabledWindows others(self);
+    disabled_ = std::make_unique<DisabledWindows>(self);
+    const HWND previouslyActive = disabled_->PreviouslyActive();
     ShowWindow(self, SW_SHOWNORMAL);
     SetForegroundWindow(self);
     FocusFirstControl();
-    MSG msg;
-    while (hwnd_.get() == self) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) platform::ThrowLastError(L"GetMessage");
-        if (got == 0) {
-            // The outer loop must see the quit too.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        Dispatch(msg);
-        session_.RethrowFailure();
+    try {
+        RunModalLoop(session_, [&] { return hwnd_.get() == self; });
+    } catch (...) {
+        disabled_.reset();
+        throw;
+    }
+    disabled_.reset();
+    // Normally the system has already handed activation back, to the first enabled window.
+    if (!GetActiveWindow() && previouslyActive && IsWindow(previouslyActive)) {
+        SetActiveWindow(previouslyActive);
     }
 }
 
 void Form::Unload() {
-    if (hwnd_) DestroyWindow(hwnd_.get());
+    if (!hwnd_) return;
+    // First the windows a modal form disabled, so that one of them takes the activation.
+    if (disabled_) disabled_->Enable();
+    DestroyWindow(hwnd_.get());
 }
 
 LRESULT CALLBACK Form::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -408,10 +394,9 @@ LRESULT CALLBACK Form::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
-    HWND hwnd = hwnd_.get();
     switch (msg) {
     case WM_COMMAND:
-        return OnCommand(wp, lp);
+        return OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
     case DM_GETDEFID:
         return OnDefaultId();
     case WM_CTLCOLORSTATIC:
@@ -419,7 +404,7 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETCURSOR:
         return OnSetCursor(reinterpret_cast<HWND>(wp), lp);
     case WM_DPICHANGED:
-        return OnDpiChanged(wp, *reinterpret_cast<const RECT*>(lp));
+        return OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
     case WM_ACTIVATE:
         OnActivate(wp);
         return 0;
@@ -427,33 +412,32 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         OnPaint();
         return 0;
     case WM_CLOSE:
-        Unload();
+        OnClose();
         return 0;
-    case WM_NCDESTROY:
+    case WM_NCDESTROY: {
+        HWND hwnd = hwnd_.get();
         OnNcDestroy();
         return DefWindowProcW(hwnd, msg, wp, lp);
+    }
     default:
-        return DefWindowProcW(hwnd, msg, wp, lp);
+        return DefWindowProcW(hwnd_.get(), msg, wp, lp);
     }
 }
 
-LRESULT Form::OnCommand(WPARAM wp, LPARAM lp) {
-    const int id = LOWORD(wp);
-    const int code = HIWORD(wp);
-    if (id == IDCANCEL && !lp) {
+LRESULT Form::OnCommand(int id, int code, HWND from) {
+    if (id == IDCANCEL && !from) {
         // Esc from the dialog manager: only a form with a cancel button answers it.
-        if (!design_.cancelButton.empty()) Click(design_.cancelButton);
+        if (design_.cancelButton) ClickRow(*design_.cancelButton);
         return 0;
     }
-    if (!lp && code == 0 && id >= kFirstMenuId &&
-        id < kFirstMenuId + static_cast<int>(design_.menu.size())) {
-        Click(design_.menu[static_cast<std::size_t>(id - kFirstMenuId)].name);
-        return 0;
+    const int row = RowOf(id);
+    const int controls = static_cast<int>(design_.controls.size());
+    if (!from && code == 0 && row >= controls) {
+        ClickRow(design_.menu[static_cast<std::size_t>(row - controls)].id);
+    } else if (code == BN_CLICKED && row >= 0 && row < controls) {
+        // BN_CLICKED and STN_CLICKED are both 0: a press or a label click.
+        ClickRow(design_.controls[static_cast<std::size_t>(row)].id);
     }
-    const int index = id - kFirstControlId;
-    if (index < 0 || index >= static_cast<int>(design_.controls.size())) return 0;
-    // BN_CLICKED and STN_CLICKED are both 0: a press or a label click.
-    if (code == BN_CLICKED) Click(design_.controls[static_cast<std::size_t>(index)].name);
     return 0;
 }
 
@@ -464,35 +448,31 @@ LRESULT Form::OnDefaultId() {
         (SendMessageW(focus, WM_GETDLGCODE, 0, 0) & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
         return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
     }
-    const int index = design_.defaultButton.empty() ? -1 : IndexOf(design_.defaultButton);
-    return index < 0 ? 0 : MAKELRESULT(ControlId(index), DC_HASDEFID);
+    return design_.defaultButton ? MAKELRESULT(CommandId(*design_.defaultButton), DC_HASDEFID) : 0;
 }
 
 LRESULT Form::OnControlColour(HDC dc, HWND control) {
-    const int index = GetDlgCtrlID(control) - kFirstControlId;
-    COLORREF colour = GetSysColor(COLOR_BTNTEXT);
-    if (index >= 0 && index < static_cast<int>(design_.controls.size()) &&
-        design_.controls[static_cast<std::size_t>(index)].textColour != CLR_INVALID) {
-        colour = design_.controls[static_cast<std::size_t>(index)].textColour;
-    }
-    SetTextColor(dc, colour);
+    const ControlDesign* design = DesignOf(control);
+    SetTextColor(dc, design && design->textColour ? ToColorref(*design->textColour)
+                                                  : GetSysColor(COLOR_BTNTEXT));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
 LRESULT Form::OnSetCursor(HWND under, LPARAM lp) {
-    const int index = GetDlgCtrlID(under) - kFirstControlId;
-    if (under != hwnd_.get() && LOWORD(lp) == HTCLIENT && index >= 0 &&
-        index < static_cast<int>(design_.controls.size()) &&
-        design_.controls[static_cast<std::size_t>(index)].pointingHand && handCursor_) {
-        SetCursor(handCursor_);
-        return TRUE;
+    const ControlDesign* design = DesignOf(under);
+    if (LOWORD(lp) == HTCLIENT && design && design->cursor) {
+        // A shared resource cursor: loaded once by the system, never destroyed.
+        if (HCURSOR cursor = LoadCursorW(session_.Instance(), MAKEINTRESOURCEW(design->cursor))) {
+            SetCursor(cursor);
+            return TRUE;
+        }
     }
     return DefWindowProcW(hwnd_.get(), WM_SETCURSOR, reinterpret_cast<WPARAM>(under), lp);
 }
 
-LRESULT Form::OnDpiChanged(WPARAM wp, const RECT& suggested) {
-    const SIZE size = Layout(HIWORD(wp));
+LRESULT Form::OnDpiChanged(UINT dpi, const RECT& suggested) {
+    const SIZE size = ApplyLayout(dpi);
     SetWindowPos(hwnd_.get(), nullptr, suggested.left, suggested.top, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     return 0;
@@ -513,18 +493,19 @@ void Form::OnActivate(WPARAM wp) {
 void Form::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd_.get(), &ps);
-    const int d = static_cast<int>(dpi_);
-    for (const LineDesign& line : design_.lines) {
-        // Inside-solid keeps a wide line within its drawn extent; colour and width as declared.
-        UniqueHpen pen(CreatePen(PS_INSIDEFRAME, std::max(1, MulDiv(line.width, d, 96)),
-                                 line.colour));
+    for (std::size_t i = 0; i < layout_.lines.size(); ++i) {
+        const PixelLine& line = layout_.lines[i];
+        // Inside-solid keeps a wide line within its drawn extent.
+        UniqueHpen pen(CreatePen(PS_INSIDEFRAME, line.width, ToColorref(design_.lines[i].colour)));
         HGDIOBJ old = SelectObject(dc, pen.get());
-        MoveToEx(dc, TwipsToPixels(line.x1, d), TwipsToPixels(line.y1, d), nullptr);
-        LineTo(dc, TwipsToPixels(line.x2, d), TwipsToPixels(line.y2, d));
+        MoveToEx(dc, line.x1, line.y1, nullptr);
+        LineTo(dc, line.x2, line.y2);
         SelectObject(dc, old);
     }
     EndPaint(hwnd_.get(), &ps);
 }
+
+void Form::OnClose() { Unload(); }
 
 void Form::OnNcDestroy() {
     HWND hwnd = hwnd_.release();
@@ -535,6 +516,7 @@ void Form::OnNcDestroy() {
     bigIcon_.reset();
     smallIcon_.reset();
     lastFocus_ = nullptr;
+    if (disabled_) disabled_->Enable();
     session_.FormClosed();
 }
 

@@ -1,116 +1,23 @@
 #pragma once
-// A small form layer: each window is declared as a table of controls measured in twips, laid out
-// in pixels for the window's DPI, and driven by one object per window.
+// The window of a form: made from its design table, laid out for the window's DPI and fonts, and
+// driven by one object per window with one method per message.
 
 #include <windows.h>
 
-#include <exception>
-#include <span>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/Platform.h"
 #include "platform/win32/UniqueHandle.h"
+#include "windows/Layout.h"
+#include "windows/MessageLoop.h"
 
 namespace qb::windows {
 
 using platform::win32::UniqueHfont;
 using platform::win32::UniqueHicon;
 using platform::win32::UniqueHwnd;
-
-// 1440 twips to the inch, so 15 twips are one pixel at 96 DPI; rounded to the nearest pixel.
-constexpr int TwipsToPixels(int twips, int dpi) {
-    const long long scaled = static_cast<long long>(twips) * dpi;
-    return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
-}
-
-enum class ControlKind { Button, CheckBox, Label, Picture };
-
-// A font by what it looks like; size in hundredths of a point so 14.25 pt stays exact.
-struct FontDesign {
-    std::wstring_view face;
-    int centiPoints;
-    int weight;
-    bool underline;
-    BYTE charset;
-};
-
-struct ControlDesign {
-    std::wstring_view name;
-    ControlKind kind;
-    std::wstring_view caption;
-    int left, top, width, height;  // twips
-    int tabIndex;
-    const FontDesign* font = nullptr;  // null: the system's message font
-    COLORREF textColour = CLR_INVALID;  // CLR_INVALID: the system's button text colour
-    bool pointingHand = false;  // a link: the hand cursor shows it can be clicked
-};
-
-enum class LineStyle { InsideSolid };
-
-struct LineDesign {
-    std::wstring_view name;
-    int x1, y1, x2, y2;  // twips
-    COLORREF colour;
-    int width;  // pixels at 96 DPI
-    LineStyle style;
-};
-
-// Sizable: a resizable frame with a minimise box and no maximise box.
-enum class Border { FixedSingle, FixedDialog, Sizable };
-
-// One entry of the menu bar: a top-level menu (level 0) or an item of the menu above it (level 1).
-// The caption "-" makes a separator.
-struct MenuDesign {
-    std::wstring_view name;
-    int level;
-    std::wstring_view caption;
-};
-
-struct FormDesign {
-    std::wstring_view caption;
-    Border border;
-    int clientWidth, clientHeight;  // twips
-    std::span<const ControlDesign> controls;  // in creation order
-    std::span<const LineDesign> lines;        // in creation order, painted in that order
-    std::wstring_view defaultButton;  // Enter clicks it wherever the focus is; empty: none
-    std::wstring_view cancelButton;   // Esc clicks it; empty: Esc does nothing
-    std::span<const MenuDesign> menu = {};  // the menu bar, in order; empty: none
-};
-
-// What every form of one program shares: the module, the platform, the count of open forms
-// (the process ends when it drops to zero) and a failure raised inside a window procedure, which
-// the message loops hand on to whoever runs them.
-class Session {
-public:
-    Session(HINSTANCE instance, platform::Launcher& launcher)
-        : instance_(instance), launcher_(launcher) {}
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    HINSTANCE Instance() const { return instance_; }
-    platform::Launcher& Launcher() { return launcher_; }
-    int OpenForms() const { return openForms_; }
-
-    void FormOpened() { ++openForms_; }
-    void FormClosed();
-
-    // Exceptions must not cross the system's frames between DispatchMessage and our window
-    // procedures, so they are parked here and rethrown by the loop.
-    void Fail(std::exception_ptr failure);
-    void RethrowFailure();
-
-private:
-    HINSTANCE instance_;
-    platform::Launcher& launcher_;
-    int openForms_ = 0;
-    std::exception_ptr failure_;
-};
-
-// Runs until WM_QUIT, with Tab, Enter and Esc working on every form; returns the quit code.
-// Rethrows a failure raised while handling a message.
-int RunMessageLoop(Session& session);
 
 class Form {
 public:
@@ -128,24 +35,23 @@ public:
 
     HWND Window() const { return hwnd_.get(); }
     bool IsLoaded() const { return static_cast<bool>(hwnd_); }
-    HWND Control(std::wstring_view name) const;
-    std::wstring Text(std::wstring_view name) const;
-    void SetText(std::wstring_view name, std::wstring_view text);
     void SetCaption(std::wstring_view text);
-    bool IsEnabled(std::wstring_view name) const;
-    void SetEnabled(std::wstring_view name, bool enabled);
-    // A check box's value: 0 unchecked, 1 checked.
-    int Value(std::wstring_view name) const;
-    void SetValue(std::wstring_view name, int value);
-    // Runs a control's or menu item's click as the user's click would.
-    void PerformClick(std::wstring_view name) { Click(name); }
+    // Where the controls and lines are, for the window's DPI and the texts it had when shown.
+    const FormLayout& Layout() const { return layout_; }
+
+    // The command of a row as WM_COMMAND carries it: controls from 100, clear of IDOK and
+    // IDCANCEL, which the dialog manager sends for Enter and Esc; menu items from 1000.
+    int CommandId(RowId row) const;
 
 protected:
     Session& session() { return session_; }
-    // Runs once per opening, after the controls exist and before the window is shown.
+    HWND ControlAt(RowId row) const;
+    std::wstring TextAt(RowId row) const;
+    void SetTextAt(RowId row, std::wstring_view text);
+    // Runs once per opening, after the controls exist and before the window is laid out and shown.
     virtual void Load() {}
-    // A button press or a label click.
-    virtual void Click(std::wstring_view /*control*/) {}
+    // A button press, a label click or a menu item.
+    virtual void ClickRow(RowId /*row*/) {}
     // The window that owns this one; null for a top-level window with a taskbar button.
     virtual HWND Owner() { return nullptr; }
 
@@ -153,34 +59,65 @@ private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     void Create();
+    void CreateControls();
     void Open();  // creates the window and runs Load, leaving nothing behind if either fails
-    void FocusFirstControl();
-    SIZE Layout(UINT dpi);
+    SIZE ApplyLayout(UINT dpi);
     void CentreOnScreen();
-    int IndexOf(std::wstring_view name) const;
-    int ControlId(int index) const { return kFirstControlId + index; }
+    void FocusFirstControl();
+    const ControlDesign* DesignOf(HWND control) const;
+    HMENU BuildMenu() const;
+    // The row of a command, or -1.
+    int RowOf(int command) const;
 
-    LRESULT OnCommand(WPARAM wp, LPARAM lp);
-    LRESULT OnDefaultId();
-    LRESULT OnControlColour(HDC dc, HWND control);
-    LRESULT OnSetCursor(HWND under, LPARAM lp);
-    LRESULT OnDpiChanged(WPARAM wp, const RECT& suggested);
-    void OnActivate(WPARAM wp);
-    void OnPaint();
-    void OnNcDestroy();
-
-    // Clear of IDOK and IDCANCEL, which the dialog manager sends for Enter and Esc.
     static constexpr int kFirstControlId = 100;
     static constexpr int kFirstMenuId = 1000;
 
+    LRESULT OnCommand(int id, int code, HWND from);
+    LRESULT OnDefaultId();
+    LRESULT OnControlColour(HDC dc, HWND control);
+    LRESULT OnSetCursor(HWND under, LPARAM lp);
+    LRESULT OnDpiChanged(UINT dpi, const RECT& suggested);
+    void OnActivate(WPARAM wp);
+    void OnPaint();
+    void OnClose();
+    void OnNcDestroy();
+
     Session& session_;
     const FormDesign& design_;
-    UINT dpi_ = 96;
+    FormLayout layout_;
     std::vector<UniqueHfont> fonts_;  // one per control, null where the control has none
     UniqueHicon bigIcon_, smallIcon_, pictureIcon_;
-    HCURSOR handCursor_ = nullptr;  // a shared resource cursor; never destroyed
     HWND lastFocus_ = nullptr;  // given back when the window is activated again
+    std::unique_ptr<DisabledWindows> disabled_;  // while shown modally
     UniqueHwnd hwnd_;
+};
+
+// A form whose rows are named by its enum class `Id`: handlers are reached through Click, which a
+// form writes as a switch over every enumerator.
+template <class Id>
+class FormOf : public Form {
+public:
+    using Form::Form;
+
+    HWND Control(Id id) const { return ControlAt(id); }
+    std::wstring Text(Id id) const { return TextAt(id); }
+    void SetText(Id id, std::wstring_view text) { SetTextAt(id, text); }
+    bool IsEnabled(Id id) const { return IsWindowEnabled(ControlAt(id)); }
+    void SetEnabled(Id id, bool enabled) { EnableWindow(ControlAt(id), enabled); }
+    // A check box's value: 0 unchecked, 1 checked.
+    int Value(Id id) const {
+        return SendMessageW(ControlAt(id), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    }
+    void SetValue(Id id, int value) {
+        SendMessageW(ControlAt(id), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    int CommandId(Id id) const { return Form::CommandId(id); }
+
+protected:
+    virtual void Click(Id id) = 0;
+
+private:
+    void ClickRow(RowId row) final { Click(static_cast<Id>(row.value)); }
 };
 
 }  // namespace qb::windows

@@ -5,22 +5,26 @@
 #include "platform/Platform.h"
 #include "windows/AboutForm.h"
 #include "windows/Form.h"
+#include "windows/MainFormDesign.h"
 
 namespace qb::windows {
 
-class MainForm final : public Form {
+class MainForm final : public FormOf<main_form::Id> {
 public:
+    using Id = main_form::Id;
     MainForm(Session& session, platform::Platform& platform);
 
 protected:
     void Load() override;
-    void Click(std::wstring_view control) override;
+    void Click(Id id) override;
 
 private:
     void Form_Load();
     void c1_Click();
     void a_Click();
+    void ap_Click();
     void e_Click();
+    void ex_Click();
     void manual_Click();
     void home_Click();
     void about_Click();

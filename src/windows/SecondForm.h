@@ -2,11 +2,13 @@
 // The usage guide: a fixed page of steps, shown modally by whoever offers it.
 
 #include "windows/Form.h"
+#include "windows/SecondFormDesign.h"
 
 namespace qb::windows {
 
-class SecondForm final : public Form {
+class SecondForm final : public FormOf<second_form::Id> {
 public:
+    using Id = second_form::Id;
     explicit SecondForm(Session& session);
 
     // The whole text Form_Load puts into the guide.
@@ -14,7 +16,7 @@ public:
 
 protected:
     void Load() override;
-    void Click(std::wstring_view control) override;
+    void Click(Id id) override;
 };
 
 }  // namespace qb::windows

@@ -19,14 +19,13 @@ int wmain(int argc, wchar_t** argv) {
     }
     qb::platform::win32::Win32Platform system(qb::product::kTitle);
     auto platform = system.Get();
-    qb::platform::win32::Win32Launcher& launcher = system.launcher;
-    qb::windows::Session session(GetModuleHandleW(nullptr), launcher);
+    qb::windows::Session session(GetModuleHandleW(nullptr));
     std::unique_ptr<qb::windows::Form> form;
     const std::wstring_view which = argv[1];
     if (which == L"main") {
         form = std::make_unique<qb::windows::MainForm>(session, platform);
     } else if (which == L"about") {
-        form = std::make_unique<qb::windows::AboutForm>(session);
+        form = std::make_unique<qb::windows::AboutForm>(session, system.launcher);
     } else {
         form = std::make_unique<qb::windows::SecondForm>(session);
     }

@@ -1,8 +1,10 @@
-// The usage guide and the About box as real windows at 96 DPI: layout, texts, fonts, keys, the
-// modal rule and the end of the process when the last form closes.
+// The forms as real windows at the prefix's DPI and fonts: layout, texts, fonts, keys, the modal
+// rule and the end of the process when the last form closes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,9 +12,11 @@
 #include "product/AppInfo.h"
 #include "product/Resources.h"
 #include "platform/Error.h"
+#include "platform/win32/Win32Platform.h"
 #include "Recorders.h"
 #include "windows/AboutForm.h"
 #include "windows/Dpi.h"
+#include "windows/MainForm.h"
 #include "windows/SecondForm.h"
 
 namespace qb::windows {
@@ -47,8 +51,9 @@ bool QuitPending() {
 void PostKey(HWND to, WPARAM key) { PostMessageW(to, WM_KEYDOWN, key, 1); }
 
 std::wstring WindowText(HWND hwnd) {
-    wchar_t text[256] = {};
-    GetWindowTextW(hwnd, text, 256);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(),
+                                                        static_cast<int>(text.size()))));
     return text;
 }
 
@@ -65,27 +70,6 @@ LOGFONTW FontOf(HWND control) {
     EXPECT_NE(font, nullptr);
     EXPECT_EQ(GetObjectW(font, sizeof lf, &lf), static_cast<int>(sizeof lf));
     return lf;
-}
-
-struct Box {
-    const wchar_t* name;
-    LONG left, top, width, height;
-};
-
-void ExpectLayout(const Form& form, LONG clientWidth, LONG clientHeight,
-                  std::initializer_list<Box> boxes) {
-    ASSERT_EQ(dpi::ForWindow(form.Window()), 96u) << "the pixel sizes below are for 96 DPI";
-    RECT client;
-    GetClientRect(form.Window(), &client);
-    EXPECT_EQ(client.right, clientWidth);
-    EXPECT_EQ(client.bottom, clientHeight);
-    for (const Box& box : boxes) {
-        const RECT r = ClientRectOf(form.Control(box.name));
-        EXPECT_EQ(r.left, box.left) << box.name;
-        EXPECT_EQ(r.top, box.top) << box.name;
-        EXPECT_EQ(r.right, box.width) << box.name;
-        EXPECT_EQ(r.bottom, box.height) << box.name;
-    }
 }
 
 // Children in z-order, which is the order Tab walks.
@@ -137,30 +121,28 @@ protected:
     }
 
     FakeLauncher launcher;
-    Session session{GetModuleHandleW(nullptr), launcher};
+    Session session{GetModuleHandleW(nullptr)};
 };
 
+using AboutId = AboutForm::Id;
+using GuideId = SecondForm::Id;
+
+int WindowDpi(const Form& form) { return static_cast<int>(dpi::ForWindow(form.Window())); }
+
+
 TEST_F(Forms, AboutBoxLayoutTextsAndStyles) {
-    AboutForm about(session);
+    AboutForm about(session, launcher);
     about.Show();
     HWND box = about.Window();
     EXPECT_EQ(WindowText(box), L"关于 Quillbox");
-    ExpectLayout(about, 382, 201,
-                 {{L"picIcon", 20, 18, 36, 36},
-                  {L"cmdOK", 275, 161, 100, 27},
-                  {L"URL", 72, 82, 223, 13},
-                  {L"lblVersion", 72, 50, 291, 31},
-                  {L"lblDescription", 72, 110, 291, 29},
-                  {L"lblTitle", 72, 16, 291, 19},
-                  {L"lblDisclaimer", 17, 161, 220, 24}});
 
-    EXPECT_EQ(about.Text(L"lblVersion"), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools");
-    EXPECT_EQ(about.Text(L"lblTitle"), L"Quillbox");
-    EXPECT_EQ(about.Text(L"URL"), L"http://quillbox.example.com/");
-    EXPECT_EQ(about.Text(L"cmdOK"), L"确定");
-    EXPECT_EQ(about.Text(L"lblDescription"),
+    EXPECT_EQ(about.Text(AboutId::lblVersion), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools");
+    EXPECT_EQ(about.Text(AboutId::lblTitle), L"Quillbox");
+    EXPECT_EQ(about.Text(AboutId::URL), L"http://quillbox.example.com/");
+    EXPECT_EQ(about.Text(AboutId::cmdOK), L"确定");
+    EXPECT_EQ(about.Text(AboutId::lblDescription),
               L"    此工具可以将任何文件编码为可由WinRAR等工具还原的文本文件。");
-    const std::wstring notice = about.Text(L"lblDisclaimer");
+    const std::wstring notice = about.Text(AboutId::lblDisclaimer);
     const auto lineBreak = notice.find(L"\r\n");
     ASSERT_NE(lineBreak, std::wstring::npos);
     EXPECT_GT(lineBreak, 0u);
@@ -173,72 +155,77 @@ TEST_F(Forms, AboutBoxLayoutTextsAndStyles) {
     EXPECT_FALSE(IsWindowVisible(owner));
     EXPECT_FALSE(GetWindowLongPtrW(box, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW));
 
-    HWND picture = about.Control(L"picIcon");
+    HWND picture = about.Control(AboutId::picIcon);
     EXPECT_TRUE(GetWindowLongPtrW(picture, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     EXPECT_NE(SendMessageW(picture, STM_GETICON, 0, 0), 0);
 
     // Tab walks by tab index; cmdOK comes first and holds the focus.
-    const std::vector<HWND> expected{about.Control(L"cmdOK"), picture,
-                                     about.Control(L"lblDescription"),
-                                     about.Control(L"lblDisclaimer"), about.Control(L"lblTitle"),
-                                     about.Control(L"lblVersion"), about.Control(L"URL")};
+    const std::vector<HWND> expected{about.Control(AboutId::cmdOK), picture,
+                                     about.Control(AboutId::lblDescription),
+                                     about.Control(AboutId::lblDisclaimer), about.Control(AboutId::lblTitle),
+                                     about.Control(AboutId::lblVersion), about.Control(AboutId::URL)};
     EXPECT_EQ(TabOrder(box), expected);
-    EXPECT_EQ(GetFocus(), about.Control(L"cmdOK"));
-    EXPECT_TRUE(GetWindowLongPtrW(about.Control(L"cmdOK"), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_EQ(GetFocus(), about.Control(AboutId::cmdOK));
+    EXPECT_TRUE(GetWindowLongPtrW(about.Control(AboutId::cmdOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
 
-    // Etched separator: grey at row 144, white at row 146, from x = 6 and x = 8.
-    EXPECT_EQ(PixelAt(box, 100, 144), RGB(128, 128, 128));
-    EXPECT_EQ(PixelAt(box, 100, 146), RGB(255, 255, 255));
+    // Etched separator: grey over white, where the layout put them.
+    const auto& lines = about.Layout().lines;
+    EXPECT_EQ(PixelAt(box, 100, lines[0].y1), RGB(128, 128, 128));
+    EXPECT_EQ(PixelAt(box, 100, lines[1].y1), RGB(255, 255, 255));
 }
 
 TEST_F(Forms, AboutBoxFonts) {
-    AboutForm about(session);
+    AboutForm about(session, launcher);
     about.Show();
-    for (const wchar_t* name : {L"cmdOK", L"lblVersion", L"lblDescription", L"lblDisclaimer"}) {
-        const LOGFONTW lf = FontOf(about.Control(name));
-        EXPECT_STREQ(lf.lfFaceName, L"宋体") << name;
-        EXPECT_EQ(lf.lfHeight, -12) << name;
-        EXPECT_EQ(lf.lfWeight, FW_NORMAL) << name;
-        EXPECT_FALSE(lf.lfUnderline) << name;
-        EXPECT_EQ(lf.lfCharSet, GB2312_CHARSET) << name;
+    // Points at the window's DPI: 9 pt is 12 pixels at 96 DPI, 14.25 pt is 19.
+    const int dpi = WindowDpi(about);
+    for (AboutId id : {AboutId::cmdOK, AboutId::lblVersion, AboutId::lblDescription,
+                       AboutId::lblDisclaimer}) {
+        const LOGFONTW lf = FontOf(about.Control(id));
+        const int row = static_cast<int>(id);
+        EXPECT_STREQ(lf.lfFaceName, L"宋体") << row;
+        EXPECT_EQ(lf.lfHeight, -MulDiv(12, dpi, 96)) << row;
+        EXPECT_EQ(lf.lfWeight, FW_NORMAL) << row;
+        EXPECT_FALSE(lf.lfUnderline) << row;
+        EXPECT_EQ(lf.lfCharSet, GB2312_CHARSET) << row;
     }
-    const LOGFONTW title = FontOf(about.Control(L"lblTitle"));
+    const LOGFONTW title = FontOf(about.Control(AboutId::lblTitle));
     EXPECT_STREQ(title.lfFaceName, L"宋体");
-    EXPECT_EQ(title.lfHeight, -19) << "14.25 pt at 96 DPI";
+    EXPECT_EQ(title.lfHeight, -MulDiv(1425, dpi, 7200));
     EXPECT_EQ(title.lfWeight, FW_BOLD);
     EXPECT_EQ(title.lfCharSet, GB2312_CHARSET);
-    const LOGFONTW link = FontOf(about.Control(L"URL"));
+    const LOGFONTW link = FontOf(about.Control(AboutId::URL));
     EXPECT_STREQ(link.lfFaceName, L"宋体");
-    EXPECT_EQ(link.lfHeight, -12);
+    EXPECT_EQ(link.lfHeight, -MulDiv(12, dpi, 96));
     EXPECT_EQ(link.lfWeight, FW_NORMAL);
     EXPECT_TRUE(link.lfUnderline);
     EXPECT_EQ(link.lfCharSet, ANSI_CHARSET);
 }
 
 TEST_F(Forms, AboutBoxIsSingleAndStartsAfreshAfterUnload) {
-    AboutForm about(session);
+    AboutForm about(session, launcher);
     about.Show();
     HWND first = about.Window();
-    about.SetText(L"lblTitle", L"changed");
+    about.SetText(AboutId::lblTitle, L"changed");
     about.Show();
     EXPECT_EQ(about.Window(), first);
-    EXPECT_EQ(about.Text(L"lblTitle"), L"changed") << "showing again must not load again";
+    EXPECT_EQ(about.Text(AboutId::lblTitle), L"changed") << "showing again must not load again";
     EXPECT_EQ(session.OpenForms(), 1);
 
     about.Unload();
     EXPECT_FALSE(IsWindow(first));
     about.Show();
-    EXPECT_EQ(about.Text(L"lblTitle"), L"Quillbox");
-    EXPECT_EQ(about.Text(L"lblVersion"), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools")
+    EXPECT_EQ(about.Text(AboutId::lblTitle), L"Quillbox");
+    EXPECT_EQ(about.Text(AboutId::lblVersion), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools")
         << "one rights line, however often the box is opened";
     EXPECT_EQ(WindowText(about.Window()), L"关于 Quillbox");
 }
 
 TEST_F(Forms, EnterAndEscCloseTheAboutBox) {
     for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
-        AboutForm about(session);
+        AboutForm about(session, launcher);
         about.Show();
-        ASSERT_EQ(GetFocus(), about.Control(L"cmdOK"));
+        ASSERT_EQ(GetFocus(), about.Control(AboutId::cmdOK));
         PostKey(GetFocus(), key);
         EXPECT_EQ(RunUntilQuit(session), 0) << "key " << key;
         EXPECT_FALSE(about.IsLoaded());
@@ -246,9 +233,9 @@ TEST_F(Forms, EnterAndEscCloseTheAboutBox) {
 }
 
 TEST_F(Forms, UrlClickLaunchesTheHomePageAndKeepsTheBoxOpen) {
-    AboutForm about(session);
+    AboutForm about(session, launcher);
     about.Show();
-    HWND url = about.Control(L"URL");
+    HWND url = about.Control(AboutId::URL);
     for (int click = 0; click < 2; ++click) {
         SendMessageW(url, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         SendMessageW(url, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -263,17 +250,17 @@ TEST_F(Forms, UrlClickLaunchesTheHomePageAndKeepsTheBoxOpen) {
     HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_POINT));
     EXPECT_EQ(GetCursor(), hand);
     SendMessageW(about.Window(), WM_SETCURSOR,
-                 reinterpret_cast<WPARAM>(about.Control(L"cmdOK")),
+                 reinterpret_cast<WPARAM>(about.Control(AboutId::cmdOK)),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_NE(GetCursor(), hand);
 }
 
 TEST_F(Forms, AFailedLaunchReachesWhoeverRunsTheLoop) {
-    AboutForm about(session);
+    AboutForm about(session, launcher);
     about.Show();
     launcher.fail = true;
-    PostMessageW(about.Control(L"URL"), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageW(about.Control(L"URL"), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    PostMessageW(about.Control(AboutId::URL), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(about.Control(AboutId::URL), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     try {
         RunUntilQuit(session);
         ADD_FAILURE() << "the launch failure was swallowed";
@@ -288,35 +275,33 @@ TEST_F(Forms, GuideLayoutTextsFontsAndLines) {
     guide.Show();
     HWND window = guide.Window();
     EXPECT_EQ(WindowText(window), L"Quillbox 使用指南");
-    ExpectLayout(guide, 501, 228,
-                 {{L"Command1", 208, 194, 83, 25},
-                  {L"Label2", 14, 14, 71, 15},
-                  {L"Label1", 12, 40, 467, 129}});
-    EXPECT_EQ(guide.Text(L"Label1"), kUsageText);
-    EXPECT_EQ(guide.Text(L"Label2"), L"使用指南：");
-    EXPECT_EQ(guide.Text(L"Command1"), L"确定");
+    EXPECT_EQ(guide.Text(GuideId::Label1), kUsageText);
+    EXPECT_EQ(guide.Text(GuideId::Label2), L"使用指南：");
+    EXPECT_EQ(guide.Text(GuideId::Command1), L"确定");
     ExpectFixedBorder(window);
     EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr) << "the guide has its taskbar button";
-    EXPECT_FALSE(GetWindowLongPtrW(guide.Control(L"Command1"), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_FALSE(GetWindowLongPtrW(guide.Control(GuideId::Command1), GWL_STYLE) & BS_DEFPUSHBUTTON);
 
-    // A form that names no font draws in the default GUI font, for which it was laid out.
+    // A form that names no font draws in the default GUI font, for which it was laid out; the
+    // stock one is made for the system's DPI.
     LOGFONTW gui{};
     ASSERT_TRUE(GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui));
-    for (const wchar_t* name : {L"Command1", L"Label1", L"Label2"}) {
-        const LOGFONTW lf = FontOf(guide.Control(name));
-        EXPECT_STREQ(lf.lfFaceName, gui.lfFaceName) << name;
-        EXPECT_EQ(lf.lfHeight, gui.lfHeight) << name;
-        EXPECT_EQ(lf.lfWeight, gui.lfWeight) << name;
+    for (GuideId id : {GuideId::Command1, GuideId::Label1, GuideId::Label2}) {
+        const LOGFONTW lf = FontOf(guide.Control(id));
+        EXPECT_STREQ(lf.lfFaceName, gui.lfFaceName);
+        EXPECT_EQ(lf.lfHeight, MulDiv(gui.lfHeight, WindowDpi(guide), dpi::ForSystem()));
+        EXPECT_EQ(lf.lfWeight, gui.lfWeight);
     }
-    EXPECT_EQ(PixelAt(window, 300, 180), RGB(128, 128, 128));
-    EXPECT_EQ(PixelAt(window, 300, 182), RGB(255, 255, 255));
+    const auto& lines = guide.Layout().lines;
+    EXPECT_EQ(PixelAt(window, 300, lines[0].y1), RGB(128, 128, 128));
+    EXPECT_EQ(PixelAt(window, 300, lines[1].y1), RGB(255, 255, 255));
 }
 
 TEST_F(Forms, ModalGuideBlocksTheProgramAndIgnoresEsc) {
     HWND caller = CreateWindowExW(0, L"STATIC", L"caller", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(caller, nullptr);
-    AboutForm about(session);
+    AboutForm about(session, launcher);
     about.Show();
     SecondForm guide(session);
     bool callerEnabled = true, aboutEnabled = true, openAfterEsc = false, focusOnButton = false;
@@ -325,13 +310,13 @@ TEST_F(Forms, ModalGuideBlocksTheProgramAndIgnoresEsc) {
         [&] {
             callerEnabled = IsWindowEnabled(caller);
             aboutEnabled = IsWindowEnabled(about.Window());
-            usage = guide.Text(L"Label1");
-            focusOnButton = GetFocus() == guide.Control(L"Command1");
-            PostKey(guide.Control(L"Command1"), VK_ESCAPE);
+            usage = guide.Text(GuideId::Label1);
+            focusOnButton = GetFocus() == guide.Control(GuideId::Command1);
+            PostKey(guide.Control(GuideId::Command1), VK_ESCAPE);
         },
         [&] {
             openAfterEsc = guide.IsLoaded();
-            PostKey(guide.Control(L"Command1"), VK_RETURN);  // the focused button takes Enter
+            PostKey(guide.Control(GuideId::Command1), VK_RETURN);  // the focused button takes Enter
         },
         [&] { guide.Unload(); },  // only if Enter failed; keeps a broken test from hanging
     };
@@ -349,7 +334,7 @@ TEST_F(Forms, ModalGuideBlocksTheProgramAndIgnoresEsc) {
     EXPECT_TRUE(IsWindowEnabled(about.Window()));
 
     // Opened again: the usage text is set, not appended to.
-    g_steps = {[&] { usage = guide.Text(L"Label1"); }, [&] { guide.Unload(); }};
+    g_steps = {[&] { usage = guide.Text(GuideId::Label1); }, [&] { guide.Unload(); }};
     const UINT_PTR again = SetTimer(nullptr, 0, 100, &RunNextStep);
     guide.ShowModal();
     KillTimer(nullptr, again);
@@ -358,7 +343,7 @@ TEST_F(Forms, ModalGuideBlocksTheProgramAndIgnoresEsc) {
 }
 
 TEST_F(Forms, TheLastFormToCloseEndsTheProgram) {
-    AboutForm about(session);
+    AboutForm about(session, launcher);
     SecondForm guide(session);
     about.Show();
     guide.Show();
@@ -367,10 +352,127 @@ TEST_F(Forms, TheLastFormToCloseEndsTheProgram) {
     EXPECT_FALSE(guide.IsLoaded());
     EXPECT_EQ(session.OpenForms(), 1);
     EXPECT_FALSE(QuitPending()) << "a form is still open";
-    SendMessageW(about.Control(L"cmdOK"), BM_CLICK, 0, 0);
+    SendMessageW(about.Control(AboutId::cmdOK), BM_CLICK, 0, 0);
     EXPECT_EQ(session.OpenForms(), 0);
     EXPECT_TRUE(QuitPending());
     EXPECT_EQ(RunMessageLoop(session), 0);
+}
+
+// Activation comes back while the guide is still there: had it gone first, the system would have
+// had no enabled window of ours to give it to, and another program could have taken it.
+SecondForm* g_closingGuide = nullptr;
+bool g_activatedBeforeGuideWentAway = false;
+LRESULT CALLBACK RecordActivation(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && g_closingGuide) {
+        g_activatedBeforeGuideWentAway = g_closingGuide->IsLoaded();
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+}
+
+TEST_F(Forms, ClosingTheModalGuideHandsActivationBackToTheWindowThatOpenedIt) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &RecordActivation;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QbCaller";
+    RegisterClassW(&wc);
+    HWND caller = CreateWindowExW(0, L"QbCaller", L"caller", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                                  200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(caller, nullptr);
+    SetForegroundWindow(caller);
+    ASSERT_EQ(GetActiveWindow(), caller);
+    SecondForm guide(session);
+    bool guideActive = false;
+    g_steps = {[&] {
+                   guideActive = GetActiveWindow() == guide.Window();
+                   g_closingGuide = &guide;
+                   SendMessageW(guide.Control(GuideId::Command1), BM_CLICK, 0, 0);
+               },
+               [&] { guide.Unload(); }};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &RunNextStep);
+    guide.ShowModal();
+    KillTimer(nullptr, timer);
+    g_closingGuide = nullptr;
+    EXPECT_TRUE(guideActive);
+    EXPECT_TRUE(g_activatedBeforeGuideWentAway);
+    EXPECT_EQ(GetActiveWindow(), caller);
+    DestroyWindow(caller);
+}
+
+// What the text needs in the control's own font: a label wraps at its width, a button shows one
+// line.
+SIZE TextNeeds(HWND control, int width, bool label) {
+    const std::wstring text = WindowText(control);
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT r{0, 0, width, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | (label ? DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX : DT_SINGLELINE));
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+// Each control stands where the layout put it, never smaller nor higher up than drawn at the
+// window's DPI and inside the window; and its text, measured in its own font, fits the room it
+// leaves: a label all of itself, a button inside its frame, a check box beside its box.
+void ExpectEveryTextFits(const Form& form, const FormDesign& design, const char* window) {
+    const int dpi = WindowDpi(form);
+    const int edge = dpi::SystemMetric(SM_CXEDGE, dpi);
+    RECT client;
+    GetClientRect(form.Window(), &client);
+    EXPECT_EQ(client.right, form.Layout().client.width) << window;
+    EXPECT_EQ(client.bottom, form.Layout().client.height) << window;
+    for (std::size_t row = 0; row < design.controls.size(); ++row) {
+        const ControlDesign& c = design.controls[row];
+        HWND control = GetDlgItem(form.Window(), form.CommandId(c.id));
+        const RECT r = ClientRectOf(control);  // left, top, width, height
+        const Rect& laid = form.Layout().controls[row];
+        EXPECT_EQ(std::vector({r.left, r.top, r.right, r.bottom}),
+                  std::vector<LONG>({laid.left, laid.top, laid.width, laid.height}))
+            << window << " row " << row;
+        EXPECT_LE(r.left + r.right, client.right) << window << " row " << row;
+        EXPECT_LE(r.top + r.bottom, client.bottom) << window << " row " << row;
+        if (c.kind == ControlKind::Picture) continue;
+        EXPECT_GE(r.left, TwipsToPixels(c.left, dpi)) << window << " row " << row;
+        EXPECT_GE(r.top, TwipsToPixels(c.top, dpi)) << window << " row " << row;
+        EXPECT_GE(r.right, TwipsToPixels(c.width, dpi)) << window << " row " << row;
+        EXPECT_GE(r.bottom, TwipsToPixels(c.height, dpi)) << window << " row " << row;
+
+        const SIZE need = TextNeeds(control, r.right, c.kind == ControlKind::Label);
+        LONG roomWidth = r.right, roomHeight = r.bottom;
+        if (c.kind == ControlKind::Button) {
+            roomWidth -= 2 * edge;
+            roomHeight -= 2 * edge;
+        } else if (c.kind == ControlKind::CheckBox) {
+            roomWidth -= dpi::SystemMetric(SM_CXMENUCHECK, dpi) + edge;
+        }
+        EXPECT_LE(need.cx, roomWidth) << window << " row " << row << " is cut at the right";
+        EXPECT_LE(need.cy, roomHeight) << window << " row " << row << " is cut at the bottom";
+        std::printf("%s row %zu at %d DPI: text needs %ldx%ld, drawn %dx%d, given %ldx%ld\n",
+                    window, row, dpi, need.cx, need.cy, TwipsToPixels(c.width, dpi),
+                    TwipsToPixels(c.height, dpi), r.right, r.bottom);
+    }
+}
+
+// Run again at other DPIs and font mappings: it depends only on what the prefix gives.
+class TextFits : public Forms {};
+
+TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
+    testing::FakeUi ui;
+    platform::win32::Win32Files files;
+    platform::win32::Win32Clipboard clipboard;
+    platform::win32::Win32Registry registry;
+    platform::win32::Win32Process process;
+    platform::Platform p{ui, files, clipboard, launcher, registry, process};
+    MainForm main(session, p);
+    main.Show();
+    ExpectEveryTextFits(main, main_form::kDesign, "main");
+    SecondForm guide(session);
+    guide.Show();
+    ExpectEveryTextFits(guide, second_form::kDesign, "guide");
+    AboutForm about(session, launcher);
+    about.Show();
+    ExpectEveryTextFits(about, about_form::kDesign, "about");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/MainModule.h"
@@ -48,10 +49,22 @@ bool EntryPresent() {
     return true;
 }
 
+using Id = MainForm::Id;
+
+// A menu item's click, as the menu sends it.
+void Choose(const MainForm& form, Id item) {
+    SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(form.CommandId(item), 0), 0);
+}
+
 std::wstring MenuText(HMENU menu, UINT position) {
     wchar_t text[64] = {};
     GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
     return (GetMenuState(menu, position, MF_BYPOSITION) & MF_SEPARATOR) ? L"-" : text;
+}
+
+std::function<void()> g_whileModal;
+void CALLBACK RunWhileModal(HWND, UINT, UINT_PTR, DWORD) {
+    if (auto step = std::exchange(g_whileModal, nullptr)) step();
 }
 
 class MainWindow : public ::testing::Test {
@@ -77,7 +90,7 @@ protected:
 
 TEST_F(MainWindow, LayoutMenusAndStylesMatchTheDesign) {
     auto p = Get(registry);
-    Session session(GetModuleHandleW(nullptr), launcher);
+    Session session(GetModuleHandleW(nullptr));
     MainForm form(session, p);
     form.Show();
     HWND w = form.Window();
@@ -88,31 +101,13 @@ TEST_F(MainWindow, LayoutMenusAndStylesMatchTheDesign) {
     EXPECT_TRUE(style & WS_THICKFRAME);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    RECT client;
-    GetClientRect(w, &client);
-    EXPECT_EQ(client.right, 213);
-    EXPECT_EQ(client.bottom, 89);
-
-    struct Expected {
-        const wchar_t* name;
-        const wchar_t* caption;
-        RECT rect;  // left, top, width, height in pixels
-    };
-    for (const Expected& e : {Expected{L"c1", L"添加到文件的右键菜单", {14, 10, 159, 27}},
-                              Expected{L"e", L"退出(&X)", {118, 48, 73, 25}},
-                              Expected{L"a", L"应用(&A)", {14, 48, 73, 25}}}) {
-        HWND c = form.Control(e.name);
-        ASSERT_NE(c, nullptr) << e.name;
-        RECT r;
-        GetWindowRect(c, &r);
-        MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(form.Text(e.name), e.caption);
-        EXPECT_EQ(r.left, e.rect.left) << e.name;
-        EXPECT_EQ(r.top, e.rect.top) << e.name;
-        EXPECT_EQ(r.right - r.left, e.rect.right) << e.name;
-        EXPECT_EQ(r.bottom - r.top, e.rect.bottom) << e.name;
-        EXPECT_EQ(GetWindowLongW(c, GWL_STYLE) & 0x0F,
-                  std::wstring(e.name) == L"c1" ? BS_AUTOCHECKBOX : BS_PUSHBUTTON)
+    // Where the controls stand at each DPI is the layout's business; here, what they are.
+    for (auto [id, text] : {std::pair{Id::c1, L"添加到文件的右键菜单"}, std::pair{Id::e, L"退出(&X)"},
+                            std::pair{Id::a, L"应用(&A)"}}) {
+        HWND c = form.Control(id);
+        ASSERT_NE(c, nullptr) << text;
+        EXPECT_EQ(form.Text(id), text);
+        EXPECT_EQ(GetWindowLongW(c, GWL_STYLE) & 0x0F, id == Id::c1 ? BS_AUTOCHECKBOX : BS_PUSHBUTTON)
             << "neither button is the default";
     }
 
@@ -132,12 +127,12 @@ TEST_F(MainWindow, LayoutMenusAndStylesMatchTheDesign) {
 
 TEST_F(MainWindow, LoadingShowsTheEntryAndAlwaysDisablesApply) {
     auto p = Get(registry);
-    Session session(GetModuleHandleW(nullptr), launcher);
+    Session session(GetModuleHandleW(nullptr));
     {
         MainForm absent(session, p);
         absent.Show();
-        EXPECT_EQ(absent.Value(L"c1"), 0);
-        EXPECT_FALSE(absent.IsEnabled(L"a"));
+        EXPECT_EQ(absent.Value(Id::c1), 0);
+        EXPECT_FALSE(absent.IsEnabled(Id::a));
         absent.Unload();
     }
     shell::AddToContextMenu(p);
@@ -146,8 +141,8 @@ TEST_F(MainWindow, LoadingShowsTheEntryAndAlwaysDisablesApply) {
     {
         MainForm present(session, p);
         present.Show();
-        EXPECT_EQ(present.Value(L"c1"), 1);
-        EXPECT_FALSE(present.IsEnabled(L"a"));
+        EXPECT_EQ(present.Value(Id::c1), 1);
+        EXPECT_FALSE(present.IsEnabled(Id::a));
         present.Unload();
     }
     BrokenRegistry broken;
@@ -155,56 +150,56 @@ TEST_F(MainWindow, LoadingShowsTheEntryAndAlwaysDisablesApply) {
     MainForm opensAnyway(session, failing);
     opensAnyway.Show();
     EXPECT_TRUE(IsWindowVisible(opensAnyway.Window())) << "a failed look-up must not stop loading";
-    EXPECT_EQ(opensAnyway.Value(L"c1"), 0);
-    EXPECT_FALSE(opensAnyway.IsEnabled(L"a"));
+    EXPECT_EQ(opensAnyway.Value(Id::c1), 0);
+    EXPECT_FALSE(opensAnyway.IsEnabled(Id::a));
     opensAnyway.Unload();
 }
 
 TEST_F(MainWindow, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas) {
     auto p = Get(registry);
-    Session session(GetModuleHandleW(nullptr), launcher);
+    Session session(GetModuleHandleW(nullptr));
     MainForm form(session, p);
     form.Show();
 
     // File, Apply works while the button is disabled: the entry is absent, so it removes.
-    form.PerformClick(L"ap");
+    Choose(form, Id::ap);
     ASSERT_EQ(ui.Texts(), std::vector<std::wstring>{L"删除注册表失败"});
 
     // Two clicks on the box leave it as it was, but Apply enabled for good.
-    SendMessageW(form.Control(L"c1"), BM_CLICK, 0, 0);
-    EXPECT_TRUE(form.IsEnabled(L"a"));
-    SendMessageW(form.Control(L"c1"), BM_CLICK, 0, 0);
-    EXPECT_EQ(form.Value(L"c1"), 0);
-    EXPECT_TRUE(form.IsEnabled(L"a"));
+    SendMessageW(form.Control(Id::c1), BM_CLICK, 0, 0);
+    EXPECT_TRUE(form.IsEnabled(Id::a));
+    SendMessageW(form.Control(Id::c1), BM_CLICK, 0, 0);
+    EXPECT_EQ(form.Value(Id::c1), 0);
+    EXPECT_TRUE(form.IsEnabled(Id::a));
 
-    SendMessageW(form.Control(L"c1"), BM_CLICK, 0, 0);
-    SendMessageW(form.Control(L"a"), BM_CLICK, 0, 0);
+    SendMessageW(form.Control(Id::c1), BM_CLICK, 0, 0);
+    SendMessageW(form.Control(Id::a), BM_CLICK, 0, 0);
     EXPECT_EQ(ui.Texts().back(), L"已经添加到右键菜单");
     EXPECT_TRUE(EntryPresent());
-    EXPECT_EQ(form.Value(L"c1"), 1);
-    EXPECT_TRUE(form.IsEnabled(L"a")) << "Apply stays enabled after applying";
+    EXPECT_EQ(form.Value(Id::c1), 1);
+    EXPECT_TRUE(form.IsEnabled(Id::a)) << "Apply stays enabled after applying";
 
-    SendMessageW(form.Control(L"c1"), BM_CLICK, 0, 0);
-    form.PerformClick(L"ap");
+    SendMessageW(form.Control(Id::c1), BM_CLICK, 0, 0);
+    Choose(form, Id::ap);
     EXPECT_EQ(ui.Texts().back(), L"右键菜单已经清除");
     EXPECT_FALSE(EntryPresent());
-    EXPECT_EQ(form.Value(L"c1"), 0);
+    EXPECT_EQ(form.Value(Id::c1), 0);
     form.Unload();
 }
 
-TEST_F(MainWindow, HelpMenuOpensTheHomePageHiddenAndTheAboutBoxBesideTheWindow) {
+TEST_F(MainWindow, EveryMenuItemReachesTheHandlerOfItsName) {
     auto p = Get(registry);
-    Session session(GetModuleHandleW(nullptr), launcher);
+    Session session(GetModuleHandleW(nullptr));
     MainForm form(session, p);
     form.Show();
-    form.PerformClick(L"home");
+    Choose(form, Id::home);
     ASSERT_EQ(launcher.opened.size(), 1u);
     EXPECT_EQ(launcher.opened[0].first, product::kHomePage);
     EXPECT_EQ(launcher.opened[0].second, 0) << "show command 0, as the shell is asked";
     EXPECT_NE(launcher.owners[0], 0u) << "the main window is the owner";
 
-    form.PerformClick(L"about");
-    form.PerformClick(L"about");
+    Choose(form, Id::about);
+    Choose(form, Id::about);
     int aboutBoxes = 0;
     EnumThreadWindows(
         GetCurrentThreadId(),
@@ -218,17 +213,34 @@ TEST_F(MainWindow, HelpMenuOpensTheHomePageHiddenAndTheAboutBoxBesideTheWindow) 
     EXPECT_EQ(aboutBoxes, 1) << "one About box, shown again rather than twice";
     EXPECT_TRUE(IsWindowEnabled(form.Window())) << "the About box is modeless";
 
-    EXPECT_THROW(form.PerformClick(L"ex"), TestProcess::Exited) << "Exit ends the process at once";
-    EXPECT_THROW(form.PerformClick(L"e"), TestProcess::Exited);
+    // Exit ends the process at once: the end reaches whoever runs the loop.
+    Choose(form, Id::ex);
+    EXPECT_THROW(session.RethrowFailure(), TestProcess::Exited);
+    SendMessageW(form.Control(Id::e), BM_CLICK, 0, 0);
+    EXPECT_THROW(session.RethrowFailure(), TestProcess::Exited);
+    EXPECT_NO_THROW(session.RethrowFailure());
+
+    std::wstring guide;
+    g_whileModal = [&] {
+        wchar_t text[64] = {};
+        GetWindowTextW(GetForegroundWindow(), text, 64);
+        guide = text;
+        PostMessageW(GetForegroundWindow(), WM_CLOSE, 0, 0);
+    };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &RunWhileModal);
+    Choose(form, Id::manual);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(guide, L"Quillbox 使用指南");
+    EXPECT_TRUE(IsWindowEnabled(form.Window()));
     form.Unload();
 }
 
 TEST_F(MainWindow, ClosingTheWindowLeavesTheProgramRunningWhileTheAboutBoxIsOpen) {
     auto p = Get(registry);
-    Session session(GetModuleHandleW(nullptr), launcher);
+    Session session(GetModuleHandleW(nullptr));
     MainForm form(session, p);
     form.Show();
-    form.PerformClick(L"about");
+    Choose(form, Id::about);
     SendMessageW(form.Window(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(form.IsLoaded());
     EXPECT_EQ(session.OpenForms(), 1) << "the About box keeps the program alive";

@@ -1,0 +1,38 @@
+#pragma once
+// The usage guide as drawn.
+
+#include <array>
+#include <string_view>
+
+#include "product/Resources.h"
+#include "windows/Layout.h"
+
+namespace qb::windows::second_form {
+
+enum class Id { Command1, Label2, Label1 };
+
+// Label1's design text; loading replaces it with the whole guide.
+constexpr std::wstring_view kFirstStep =
+    L"1、当添加到了文件的右键菜单时，只需要在要复制的文件上点右键，然后点\"Quillbox\"";
+
+constexpr std::array kControls{
+    ControlDesign{Id::Command1, ControlKind::Button, L"确定", 3120, 2910, 1245, 375, 1},
+    ControlDesign{Id::Label2, ControlKind::Label, L"使用指南：", 210, 210, 1065, 225, 2},
+    ControlDesign{Id::Label1, ControlKind::Label, kFirstStep, 180, 600, 7005, 1935, 0},
+};
+
+// Line1(1), grey, over Line1(0), white: an etched separator above the button.
+constexpr std::array kLines{
+    LineDesign{120, 2700, 7350, 2700, {128, 128, 128}, 1, LineStyle::InsideSolid},
+    LineDesign{120, 2730, 7350, 2730, {255, 255, 255}, 2, LineStyle::InsideSolid},
+};
+
+// Neither a default nor a cancel button: Esc leaves the guide open, Enter presses only the
+// focused button.
+constexpr FormDesign kDesign{
+    L"Quillbox 使用指南", Border::FixedSingle, 7515, 3420, kControls, kLines, {}, {}, {},
+    IDI_QUILLBOX,
+};
+static_assert(RowsInIdOrder(kDesign));
+
+}  // namespace qb::windows::second_form

@@ -1,0 +1,123 @@
+// The layout of each form at the DPIs Windows offers, and the growth that keeps text from being cut.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <tuple>
+
+#include "windows/AboutFormDesign.h"
+#include "windows/Layout.h"
+#include "windows/MainFormDesign.h"
+#include "windows/SecondFormDesign.h"
+
+namespace qb::windows {
+namespace {
+
+constexpr ScaledFont kGuiFont{-12, 96};  // 宋体 9 pt at 96 DPI
+
+// Every text fits; a picture is its 32-pixel icon in a 2-pixel edge, scaled.
+Measure Fitting(const FormDesign& design, int dpi) {
+    return [&design, dpi](std::size_t i, int, int) {
+        const int picture = 36 * dpi / 96;
+        return design.controls[i].kind == ControlKind::Picture ? Size{picture, picture}
+                                                               : Size{1, 1};
+    };
+}
+
+// Fitting, except that `row` needs `need`.
+Measure Needing(const FormDesign& design, RowId row, Size need) {
+    return [&design, row, need, fits = Fitting(design, 96)](std::size_t i, int h, int w) {
+        return static_cast<int>(i) == row.value ? need : fits(i, h, w);
+    };
+}
+
+void ExpectNear(int pixels, int at96, int dpi, const char* what) {
+    EXPECT_LE(std::abs(pixels - at96 * dpi / 96.0), 1.0) << what << " at " << dpi << " DPI";
+}
+
+TEST(Layout, EveryFormScalesWithTheWindowDpi) {
+    struct Case {
+        const FormDesign& design;
+        Size client96;
+    };
+    for (const Case& form : {Case{main_form::kDesign, {213, 89}},
+                             Case{second_form::kDesign, {501, 228}},
+                             Case{about_form::kDesign, {382, 201}}}) {
+        const FormLayout base = LayOut(form.design, 96, kGuiFont, Fitting(form.design, 96));
+        EXPECT_EQ(base.client.width, form.client96.width);
+        EXPECT_EQ(base.client.height, form.client96.height);
+        for (int dpi : {120, 144, 192}) {
+            const FormLayout at = LayOut(form.design, dpi, kGuiFont, Fitting(form.design, dpi));
+            ExpectNear(at.client.width, base.client.width, dpi, "client width");
+            ExpectNear(at.client.height, base.client.height, dpi, "client height");
+            for (std::size_t i = 0; i < at.controls.size(); ++i) {
+                ExpectNear(at.controls[i].left, base.controls[i].left, dpi, "left");
+                ExpectNear(at.controls[i].top, base.controls[i].top, dpi, "top");
+                ExpectNear(at.controls[i].width, base.controls[i].width, dpi, "width");
+                ExpectNear(at.controls[i].height, base.controls[i].height, dpi, "height");
+            }
+            for (std::size_t i = 0; i < at.lines.size(); ++i) {
+                ExpectNear(at.lines[i].y1, base.lines[i].y1, dpi, "line");
+                ExpectNear(at.lines[i].x2, base.lines[i].x2, dpi, "line end");
+                ExpectNear(at.lines[i].width, base.lines[i].width, dpi, "pen");
+            }
+        }
+    }
+    // The About box's fonts in points, the others' default font scaled from the system's DPI.
+    const int title = static_cast<int>(about_form::Id::lblTitle);
+    const int version = static_cast<int>(about_form::Id::lblVersion);
+    for (auto [dpi, nine, fourteen] : {std::tuple{96, -12, -19}, std::tuple{120, -15, -24},
+                                       std::tuple{144, -18, -29}, std::tuple{192, -24, -38}}) {
+        const auto& about = about_form::kDesign;
+        const FormLayout a = LayOut(about, dpi, kGuiFont, Fitting(about, dpi));
+        EXPECT_EQ(a.fontHeights[version], nine) << dpi;
+        EXPECT_EQ(a.fontHeights[title], fourteen) << dpi;
+        const auto& guide = second_form::kDesign;
+        const FormLayout g = LayOut(guide, dpi, {-15, 120}, Fitting(guide, dpi));
+        EXPECT_EQ(g.fontHeights[0], -15 * dpi / 120) << "default font made at 120 DPI, at " << dpi;
+    }
+}
+
+// The usage text in WenQuanYi: ten 14-pixel lines where 129 pixels were drawn.
+TEST(Layout, LabelTooShortForItsTextGrowsAndPushesEverythingUnderItDown) {
+    using second_form::Id;
+    const auto& guide = second_form::kDesign;
+    const FormLayout drawn = LayOut(guide, 96, kGuiFont, Fitting(guide, 96));
+    const FormLayout grown = LayOut(guide, 96, kGuiFont, Needing(guide, Id::Label1, {400, 140}));
+    const auto at = [](const FormLayout& l, Id id) { return l.controls[static_cast<int>(id)]; };
+    EXPECT_EQ(at(grown, Id::Label1).height, 140);
+    EXPECT_EQ(at(grown, Id::Label1).top, at(drawn, Id::Label1).top);
+    EXPECT_EQ(at(grown, Id::Label1).width, at(drawn, Id::Label1).width) << "it fits the width";
+    EXPECT_EQ(at(grown, Id::Command1).top, at(drawn, Id::Command1).top + 11);
+    EXPECT_EQ(at(grown, Id::Command1).left, at(drawn, Id::Command1).left);
+    EXPECT_EQ(at(grown, Id::Label2).top, at(drawn, Id::Label2).top) << "above the label";
+    for (std::size_t i = 0; i < grown.lines.size(); ++i) {
+        EXPECT_EQ(grown.lines[i].y1, drawn.lines[i].y1 + 11) << "lines move with the rest";
+    }
+    EXPECT_EQ(grown.client.height, drawn.client.height + 11);
+    EXPECT_EQ(grown.client.width, drawn.client.width);
+}
+
+TEST(Layout, ButtonOrCheckBoxTooNarrowWidensAndPushesItsRowAndTheWindowRight) {
+    using main_form::Id;
+    const auto& main = main_form::kDesign;
+    const auto at = [](const FormLayout& l, Id id) { return l.controls[static_cast<int>(id)]; };
+    const FormLayout drawn = LayOut(main, 96, kGuiFont, Fitting(main, 96));
+
+    const FormLayout apply = LayOut(main, 96, kGuiFont, Needing(main, Id::a, {90, 20}));
+    EXPECT_EQ(at(apply, Id::a).width, 90);
+    EXPECT_EQ(at(apply, Id::a).height, at(drawn, Id::a).height) << "its text is not too tall";
+    EXPECT_EQ(at(apply, Id::e).left, at(drawn, Id::e).left + 17) << "Exit stands to its right";
+    EXPECT_EQ(at(apply, Id::c1).left, at(drawn, Id::c1).left) << "the check box is another row";
+    EXPECT_EQ(at(apply, Id::c1).width, at(drawn, Id::c1).width);
+    EXPECT_EQ(apply.client.width, drawn.client.width + 17);
+
+    const FormLayout box = LayOut(main, 96, kGuiFont, Needing(main, Id::c1, {180, 14}));
+    EXPECT_EQ(at(box, Id::c1).width, 180);
+    EXPECT_EQ(at(box, Id::e).left, at(drawn, Id::e).left);
+    EXPECT_EQ(box.client.width, drawn.client.width + 21) << "the margin it was drawn with";
+    EXPECT_EQ(box.client.height, drawn.client.height);
+}
+
+}  // namespace
+}  // namespace qb::windows
