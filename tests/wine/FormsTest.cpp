@@ -14,6 +14,7 @@
 #include "platform/Error.h"
 #include "platform/win32/Win32Platform.h"
 #include "Recorders.h"
+#include "Steps.h"
 #include "windows/AboutForm.h"
 #include "windows/Dpi.h"
 #include "windows/MainForm.h"
@@ -24,14 +25,8 @@ namespace {
 
 using testing::FakeLauncher;
 
-// Steps run one per timer tick inside whatever message loop is running, modal ones included.
-std::vector<std::function<void()>> g_steps;
-void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_steps.empty()) return;
-    auto step = std::move(g_steps.front());
-    g_steps.erase(g_steps.begin());
-    step();
-}
+using testing::g_steps;
+using testing::RunNextStep;
 
 void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(99); }
 

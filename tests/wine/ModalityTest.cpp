@@ -12,16 +12,12 @@
 #include "platform/win32/Win32Platform.h"
 #include "product/AppInfo.h"
 #include "Recorders.h"
+#include "Steps.h"
 
 namespace {
 
-std::vector<std::function<void()>> g_steps;
-void CALLBACK RunNextStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_steps.empty()) return;
-    auto step = std::move(g_steps.front());
-    g_steps.erase(g_steps.begin());
-    step();
-}
+using qb::testing::g_steps;
+using qb::testing::RunNextStep;
 
 std::vector<HWND> ThreadWindows(const wchar_t* className) {
     struct Search {
