@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <string>
 
 #include "pipeline/CommandLine.h"
@@ -9,23 +10,53 @@
 #include "platform/Error.h"
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
+#include "product/Texts.h"
 #include "windows/MainForm.h"
 
 namespace qb::app {
 
-int Main(std::wstring_view commandLine, platform::Platform& p) {
-    const std::wstring path = pipeline::PathFromArgument(pipeline::ArgumentText(commandLine));
-    if (!path.empty()) return pipeline::RunEncodeJob(path, p);
+namespace st = platform::style;
+namespace text = product::text;
 
-    // The set-up road has no job of its own to fail; a failure of the system under it still gets
-    // the one report, and the program ends.
+int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure) {
+    std::wstring report(text::kInternalError);
     try {
-        p.launcher.Shell(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE);
-        return windows::RunSetupRoad(p);
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        ui.Message(text::kOutOfMemory, st::kError);
+        return product::kOutOfMemory;
     } catch (const platform::Error& e) {
-        p.ui.Message(pipeline::FailureReport(e.Operation(), e.Code(), e.Message()),
-                     platform::style::kError);
-        return product::kSetupFailed;
+        report = pipeline::FailureReport(report + e.Operation(), e);
+    } catch (const std::exception& e) {
+        // The library's own words are plain ASCII.
+        for (const char* c = e.what(); *c; ++c) report += static_cast<unsigned char>(*c);
+    } catch (...) {
+        report += text::kUnknownError;
+    }
+    ui.Message(report, st::kError);
+    return product::kInternalError;
+}
+
+int Main(std::wstring_view commandLine, platform::Platform& p) {
+    // Whatever escapes a road still becomes one report and an exit code.
+    try {
+        const std::wstring path =
+            pipeline::PathFromArgument(pipeline::ArgumentText(commandLine));
+        if (!path.empty()) return pipeline::RunEncodeJob(path, p);
+
+        // The set-up road has no job of its own to fail; a failure of the system under it still
+        // gets the one report, and the program ends.
+        std::wstring_view action = text::kCannotOpenHomePage;
+        try {
+            p.launcher.Shell(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE);
+            action = text::kCannotShowWindow;
+            return windows::RunSetupRoad(p);
+        } catch (const platform::Error& e) {
+            p.ui.Message(pipeline::FailureReport(action, e), st::kError);
+            return product::kSetupFailed;
+        }
+    } catch (...) {
+        return ReportUnexpected(p.ui, std::current_exception());
     }
 }
 
