@@ -332,7 +332,7 @@ TEST(ClipboardLocale, AUnicodeProgramReadsTheChineseNameAndTrailerRight) {
     const std::wstring text = wide ? wide : L"";
     CloseClipboard();
     EXPECT_EQ(stamped, 0x0804u);
-    EXPECT_EQ(text.substr(0, 20), L"begin 644 区域 文件.bin\r\n");
+    EXPECT_EQ(text.substr(0, 21), L"begin 644 区域 文件.bin\r\n");
     EXPECT_TRUE(text.ends_with(L"官方网站：http://quillbox.example.com/")) << "the trailer";
 }
 

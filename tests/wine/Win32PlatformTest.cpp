@@ -3,6 +3,11 @@
 
 #include <cstring>
 
+#include <functional>
+#include <new>
+#include <system_error>
+
+#include "app/MainModule.h"
 #include "product/ExitCodes.h"
 #include "pipeline/EncodeJob.h"
 #include "platform/Error.h"
@@ -176,6 +181,49 @@ TEST(Win32Clipboard, TextArrivesAsAnsiAndReadsBackAsUnicode) {
     ASSERT_NE(locale, nullptr);
     EXPECT_EQ(*locale, GetSystemDefaultLCID()) << "the locale whose code page the text is in";
     CloseClipboard();
+}
+
+TEST(CatchAll, WhateverEitherRoadThrowsEndsInOneReportAndAnExitCode) {
+    struct Throwing : Files {
+        std::function<void()> fault;
+        std::unique_ptr<InputFile> OpenInput(const std::wstring&) override {
+            fault();
+            return nullptr;
+        }
+        std::wstring FindFileName(const std::wstring&) override { return {}; }
+        std::unique_ptr<SideFileWriter> SideFile(const std::wstring&) override { return nullptr; }
+    };
+    struct Case {
+        std::function<void()> fault;
+        std::wstring report;
+        int code;
+    };
+    const Case cases[] = {
+        {[] { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); },
+         L"程序内部出错，已停止：", product::kInternalError},
+        {[] { throw std::bad_alloc(); }, L"内存不足，无法读入并编码整个文件。", product::kOutOfMemory},
+        {[] { throw 42; }, L"程序内部出错，已停止：未知错误", product::kInternalError},
+    };
+    for (const auto& c : cases) {
+        qb::testing::FakeUi ui;
+        Throwing files;
+        files.fault = c.fault;
+        Win32Clipboard clipboard;
+        qb::testing::FakeLauncher launcher;
+        Win32Registry registry;
+        Win32Process process;
+        Platform p{ui, files, clipboard, launcher, registry, process};
+        EXPECT_EQ(app::Main(L"Quillbox.exe C:\\a.bin", p), c.code);
+        ASSERT_EQ(ui.shown.size(), 1u);
+        EXPECT_EQ(ui.shown[0].text.rfind(c.report, 0), 0u) << ui.shown[0].text;
+        EXPECT_EQ(ui.shown[0].style, style::kError);
+
+        // The set-up road says what it could not do, in the user's words.
+        ui.shown.clear();
+        launcher.fail = true;
+        EXPECT_EQ(app::Main(L"Quillbox.exe", p), product::kSetupFailed);
+        EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{L"无法打开主页：系统找不到指定的文件。（错误代码 2）"});
+    }
 }
 
 }  // namespace
