@@ -85,11 +85,13 @@ void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::ws
 
 }  // namespace
 
-void Deliver(platform::Platform& p, platform::InputFile& input, const std::wstring& path) {
-    const Road road = RoadFor(input.Size());
+void Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
+             const std::wstring& path) {
+    const Road road = RoadFor(input->Size());
     const Frame frame = MakeFrame(HeaderName(p.files, path), road);
-    if (road == Road::kClipboard) ToClipboard(p, input, path, frame);
-    else ToSideFile(p, input, path, frame);
+    if (road == Road::kClipboard) ToClipboard(p, *input, path, frame);
+    else ToSideFile(p, *input, path, frame);
+    input.reset();  // closed before the message, which may stand open for a long time
 
     p.ui.Message(road == Road::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
                  platform::style::kOk);

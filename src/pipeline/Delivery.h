@@ -2,6 +2,7 @@
 // Frames the body into a complete UUE text and puts it on the clipboard or into NAME.uue.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -31,6 +32,7 @@ std::wstring HeaderName(platform::Files& files, const std::wstring& path);
 // Reads and encodes all of `input` (the file at `path`) into the destination between header and
 // footer, commits it, and shows the final message. Throws JobFailure if the file cannot be read
 // or the text cannot be delivered; nothing is delivered then.
-void Deliver(platform::Platform& p, platform::InputFile& input, const std::wstring& path);
+void Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
+             const std::wstring& path);
 
 }  // namespace qb::pipeline

@@ -1,6 +1,7 @@
 #include "pipeline/EncodeJob.h"
 
 #include <new>
+#include <utility>
 
 #include "pipeline/Delivery.h"
 #include "pipeline/JobSizes.h"
@@ -18,7 +19,7 @@ std::wstring FailureReport(std::wstring_view action, const platform::Error& e) {
 
 int RunEncodeJob(const std::wstring& path, platform::Platform& p) {
     // Opened once: the size measured here is the size of the very bytes that get encoded.
-    const auto input = p.files.OpenInput(path);
+    auto input = p.files.OpenInput(path);
     if (!input) {
         p.ui.Message(text::kOpenFailed, st::kExclamation);
         return kOpenFailed;
@@ -37,7 +38,7 @@ int RunEncodeJob(const std::wstring& path, platform::Platform& p) {
     }
 
     try {
-        Deliver(p, *input, path);
+        Deliver(p, std::move(input), path);
         return kDelivered;
     } catch (const JobFailure& f) {
         p.ui.Message(f.Report(), st::kError);
