@@ -31,6 +31,12 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
   localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
 fi
 
+# The clipboard-locale test runs Wine with English messages beside the Chinese code page.
+if ! locale -a 2>/dev/null | grep -qi '^en_US\.utf-\?8$'; then
+  echo "setup: generating en_US.UTF-8"
+  localedef -i en_US -f UTF-8 en_US.UTF-8
+fi
+
 # The toolchain file names the posix-thread flavour of MinGW's g++ (GoogleTest needs std::mutex,
 # which the win32 flavour lacks); make sure it is there and is that flavour.
 mingw=x86_64-w64-mingw32-g++-posix

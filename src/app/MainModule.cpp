@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <new>
 #include <string>
 
 #include "pipeline/CommandLine.h"
@@ -9,11 +10,13 @@
 #include "platform/Error.h"
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
+#include "product/Texts.h"
 #include "windows/MainForm.h"
 
 namespace qb::app {
 
-namespace {
+namespace st = platform::style;
+namespace text = product::text;
 
 // While a window of the program is open, a box must hold off all of them, the About box included:
 // task-modal with no owner. An owner would disable only that one window.
@@ -21,30 +24,55 @@ class TaskModalUi final : public platform::Ui {
 public:
     explicit TaskModalUi(platform::Ui& inner) : inner_(inner) {}
     int Message(std::wstring_view text, unsigned style) override {
-        return inner_.Message(text, style | platform::style::kTaskModal);
+        return inner_.Message(text, style | st::kTaskModal);
     }
 
 private:
     platform::Ui& inner_;
 };
 
-}  // namespace
+int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure) {
+    std::wstring report(text::kInternalError);
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        ui.Message(text::kOutOfMemory, st::kError);
+        return product::kOutOfMemory;
+    } catch (const platform::Error& e) {
+        report = pipeline::FailureReport(report + e.Operation(), e);
+    } catch (const std::exception& e) {
+        // The library's own words are plain ASCII.
+        for (const char* c = e.what(); *c; ++c) report += static_cast<unsigned char>(*c);
+    } catch (...) {
+        report += text::kUnknownError;
+    }
+    ui.Message(report, st::kError);
+    return product::kInternalError;
+}
 
 int Main(std::wstring_view commandLine, platform::Platform& p) {
-    const std::wstring path = pipeline::PathFromArgument(pipeline::ArgumentText(commandLine));
-    if (!path.empty()) return pipeline::RunEncodeJob(path, p);
-
-    // The set-up road has no job of its own to fail; a failure of the system under it still gets
-    // the one report, and the program ends.
+    // Whatever escapes a road still becomes one report and an exit code.
     try {
-        p.launcher.Shell(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE);
-        TaskModalUi modal(p.ui);
-        platform::Platform withWindows{modal, p.files, p.clipboard, p.launcher, p.registry, p.process};
-        return windows::RunSetupRoad(withWindows);
-    } catch (const platform::Error& e) {
-        p.ui.Message(pipeline::FailureReport(e.Operation(), e.Code(), e.Message()),
-                     platform::style::kError);
-        return product::kSetupFailed;
+        const std::wstring path =
+            pipeline::PathFromArgument(pipeline::ArgumentText(commandLine));
+        if (!path.empty()) return pipeline::RunEncodeJob(path, p);
+
+        // The set-up road has no job of its own to fail; a failure of the system under it still
+        // gets the one report, and the program ends.
+        std::wstring_view action = text::kCannotOpenHomePage;
+        try {
+            p.launcher.Shell(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE);
+            action = text::kCannotShowWindow;
+            TaskModalUi modal(p.ui);
+            platform::Platform withWindows{modal,      p.files,    p.clipboard,
+                                           p.launcher, p.registry, p.process};
+            return windows::RunSetupRoad(withWindows);
+        } catch (const platform::Error& e) {
+            p.ui.Message(pipeline::FailureReport(action, e), st::kError);
+            return product::kSetupFailed;
+        }
+    } catch (...) {
+        return ReportUnexpected(p.ui, std::current_exception());
     }
 }
 

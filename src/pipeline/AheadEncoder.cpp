@@ -7,14 +7,16 @@
 
 namespace qb::pipeline {
 
-AheadEncoder::AheadEncoder(std::span<const std::uint8_t> input, std::size_t linesPerSlice,
+AheadEncoder::AheadEncoder(std::size_t size, Source source, std::size_t linesPerSlice,
                            std::size_t buffers, Mode mode)
-    : input_(input),
+    : size_(size),
+      source_(std::move(source)),
       sliceInput_(linesPerSlice * kBytesPerLine),
       sliceOutput_(linesPerSlice * kCharsPerFullLine),
       buffers_(std::max<std::size_t>(buffers, 2)),
-      slices_((input.size() + sliceInput_ - 1) / sliceInput_),
-      memory_(std::make_unique<char[]>(buffers_ * sliceOutput_)) {
+      slices_((size + sliceInput_ - 1) / sliceInput_),
+      input_(std::make_unique_for_overwrite<std::uint8_t[]>(buffers_ * sliceInput_)),
+      output_(std::make_unique_for_overwrite<char[]>(buffers_ * sliceOutput_)) {
     if (mode == Mode::kInline) return;
     try {
         worker_ = std::thread([this] { Work(); });
@@ -30,10 +32,15 @@ AheadEncoder::~AheadEncoder() {
     worker_.join();
 }
 
+std::size_t AheadEncoder::SliceBytes(std::size_t slice) const {
+    return std::min(sliceInput_, size_ - slice * sliceInput_);
+}
+
 void AheadEncoder::EncodeSlice(std::size_t slice) {
-    const std::size_t at = slice * sliceInput_;
-    const auto part = input_.subspan(at, std::min(sliceInput_, input_.size() - at));
-    char* out = memory_.get() + (slice % buffers_) * sliceOutput_;
+    const std::span<std::uint8_t> part(input_.get() + (slice % buffers_) * sliceInput_,
+                                       SliceBytes(slice));
+    source_(part);
+    char* out = output_.get() + (slice % buffers_) * sliceOutput_;
     EncodeLines(part, {out, EncodedBodySize(part.size())});
 }
 
@@ -62,11 +69,19 @@ void AheadEncoder::Publish(std::atomic<std::size_t>& counter, std::size_t value)
 }
 
 void AheadEncoder::Work() {
-    for (std::size_t slice = 0; slice < slices_; ++slice) {
-        WaitUntil([&] { return stopping_.load() || slice < released_.load() + buffers_; });
-        if (stopping_) return;
-        EncodeSlice(slice);
-        Publish(encoded_, slice + 1);
+    // Nothing may leave a thread's function: it would end the process. The caller meets the
+    // failure at its next slice instead.
+    try {
+        for (std::size_t slice = 0; slice < slices_; ++slice) {
+            WaitUntil([&] { return stopping_.load() || slice < released_.load() + buffers_; });
+            if (stopping_) return;
+            EncodeSlice(slice);
+            Publish(encoded_, slice + 1);
+        }
+    } catch (...) {
+        failure_ = std::current_exception();
+        failed_ = true;
+        Publish(encoded_, encoded_.load());
     }
 }
 
@@ -75,14 +90,13 @@ std::span<const char> AheadEncoder::Next() {
     if (slice == slices_) return {};
     if (worker_.joinable()) {
         Publish(released_, slice);  // the caller is done with everything handed out before
-        WaitUntil([&] { return encoded_.load() > slice; });
+        WaitUntil([&] { return encoded_.load() > slice || failed_.load(); });
+        if (encoded_.load() <= slice) std::rethrow_exception(failure_);
     } else {
         EncodeSlice(slice);
     }
     ++handedOut_;
-    const std::size_t at = slice * sliceInput_;
-    const std::size_t bytes = EncodedBodySize(std::min(sliceInput_, input_.size() - at));
-    return {memory_.get() + (slice % buffers_) * sliceOutput_, bytes};
+    return {output_.get() + (slice % buffers_) * sliceOutput_, EncodedBodySize(SliceBytes(slice))};
 }
 
 }  // namespace qb::pipeline

@@ -1,17 +1,20 @@
 #include "pipeline/Delivery.h"
 
 #include <cstring>
+#include <memory>
 
-#include "product/AppInfo.h"
 #include "pipeline/AheadEncoder.h"
-#include "product/Texts.h"
+#include "pipeline/EncodeJob.h"
 #include "pipeline/UuEncoder.h"
+#include "product/AppInfo.h"
+#include "product/ExitCodes.h"
+#include "product/Texts.h"
 
 namespace qb::pipeline {
 
 Frame MakeFrame(std::wstring_view fileName, Road road) {
     Frame frame;
-    frame.header = "begin 644 " + platform::ToAnsi(fileName) + "\r\n";
+    frame.header = "begin 644 " + platform::NameToAnsi(fileName) + "\r\n";
     std::wstring trailer(product::text::kTrailerLabel);
     trailer += product::kHomePage;
     frame.footer = "`\r\nend\r\n" + platform::ToAnsi(trailer);
@@ -27,45 +30,71 @@ std::wstring HeaderName(platform::Files& files, const std::wstring& path) {
 
 namespace {
 
-void ToClipboard(platform::Clipboard& clipboard, std::span<const std::uint8_t> input,
-                 const Frame& frame) {
-    // Encoded straight into the clipboard's memory: the body is never copied.
-    const std::size_t body = EncodedBodySize(input.size());
-    auto target = clipboard.Text(frame.header.size() + body + frame.footer.size());
-    char* out = target->Bytes().data();
-    std::memcpy(out, frame.header.data(), frame.header.size());
-    EncodeLines(input, {out + frame.header.size(), body});
-    std::memcpy(out + frame.header.size() + body, frame.footer.data(), frame.footer.size());
-    target->Commit();
+using product::kDeliveryFailed;
+using product::kReadFailed;
+namespace text = product::text;
+
+// Reads the next bytes of the input; a failure is reported as a failure to read the file.
+void ReadInto(platform::InputFile& input, const std::wstring& path, std::span<std::uint8_t> out) {
+    Doing(std::wstring(text::kCannotRead) + path, kReadFailed, [&] { input.Read(out); });
 }
 
-void ToSideFile(platform::Files& files, std::span<const std::uint8_t> input, const Frame& frame,
-                const std::wstring& path) {
-    // A worker encodes a few cache-sized slices of whole lines ahead while this thread writes the
-    // one before: the two overlap on separate cores, and no output buffer the size of the body is
-    // ever needed, so the peak memory stays about the input alone.
+void ToClipboard(platform::Platform& p, platform::InputFile& input, const std::wstring& path,
+                 const Frame& frame) {
+    // The whole file first, so a read failure leaves the clipboard as it was; then it is encoded
+    // straight into the clipboard's memory, and the body is never copied.
+    const auto size = static_cast<std::size_t>(input.Size());
+    const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    const std::span<std::uint8_t> in(bytes.get(), size);
+    ReadInto(input, path, in);
+    Doing(text::kCannotSetClipboard, kDeliveryFailed, [&] {
+        const std::size_t body = EncodedBodySize(size);
+        auto target = p.clipboard.Text(frame.header.size() + body + frame.footer.size());
+        char* out = target->Bytes().data();
+        std::memcpy(out, frame.header.data(), frame.header.size());
+        EncodeLines(in, {out + frame.header.size(), body});
+        std::memcpy(out + frame.header.size() + body, frame.footer.data(), frame.footer.size());
+        target->Commit();
+    });
+}
+
+void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::wstring& path,
+                const Frame& frame) {
+    // A worker reads and encodes a few cache-sized slices of whole lines ahead while this thread
+    // writes the one before: the two overlap on separate cores, and neither the input nor the body
+    // is ever held whole, so memory stays a few slices whatever the size.
     constexpr std::size_t kLinesPerSlice = 16384;
     constexpr std::size_t kSliceBuffers = 4;
-    const auto writer = files.SideFile(path);
-    writer->Append(frame.header);
+    const std::wstring target = path + L".uue";
+    const std::wstring writing = std::wstring(text::kCannotWrite) + target;
+    const auto writer = Doing(writing, kDeliveryFailed, [&] { return p.files.SideFile(target); });
+    Doing(writing, kDeliveryFailed, [&] { writer->Append(frame.header); });
     {
-        AheadEncoder slices(input, kLinesPerSlice, kSliceBuffers);
-        for (auto text = slices.Next(); !text.empty(); text = slices.Next()) writer->Append(text);
+        AheadEncoder slices(
+            static_cast<std::size_t>(input.Size()),
+            [&](std::span<std::uint8_t> out) { ReadInto(input, path, out); }, kLinesPerSlice,
+            kSliceBuffers);
+        for (auto slice = slices.Next(); !slice.empty(); slice = slices.Next())
+            Doing(writing, kDeliveryFailed, [&] { writer->Append(slice); });
     }
-    writer->Append(frame.footer);
-    writer->Commit();
+    Doing(writing, kDeliveryFailed, [&] {
+        writer->Append(frame.footer);
+        writer->Commit();
+    });
 }
 
 }  // namespace
 
-void Deliver(platform::Platform& p, std::span<const std::uint8_t> input, const std::wstring& path) {
-    const Road road = RoadFor(input.size());
+void Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
+             const std::wstring& path) {
+    const Road road = RoadFor(input->Size());
     const Frame frame = MakeFrame(HeaderName(p.files, path), road);
-    if (road == Road::kClipboard) ToClipboard(p.clipboard, input, frame);
-    else ToSideFile(p.files, input, frame, path + L".uue");
+    if (road == Road::kClipboard) ToClipboard(p, *input, path, frame);
+    else ToSideFile(p, *input, path, frame);
+    input.reset();  // closed before the message, which may stand open for a long time
 
-    p.ui.Message(road == Road::kClipboard ? product::text::kOnClipboard : product::text::kSideFileWritten,
-                    platform::style::kOk);
+    p.ui.Message(road == Road::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
+                 platform::style::kOk);
 }
 
 }  // namespace qb::pipeline

@@ -2,6 +2,7 @@
 // Frames the body into a complete UUE text and puts it on the clipboard or into NAME.uue.
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -28,8 +29,10 @@ Frame MakeFrame(std::wstring_view fileName, Road road);
 // system does not report one.
 std::wstring HeaderName(platform::Files& files, const std::wstring& path);
 
-// Encodes `input` straight into the destination's buffer between header and footer, commits it,
-// and shows the final message. Throws platform::Error if the text cannot be delivered.
-void Deliver(platform::Platform& p, std::span<const std::uint8_t> input, const std::wstring& path);
+// Reads and encodes all of `input` (the file at `path`) into the destination between header and
+// footer, commits it, and shows the final message. Throws JobFailure if the file cannot be read
+// or the text cannot be delivered; nothing is delivered then.
+void Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
+             const std::wstring& path);
 
 }  // namespace qb::pipeline

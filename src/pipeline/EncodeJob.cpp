@@ -1,52 +1,48 @@
 #include "pipeline/EncodeJob.h"
 
 #include <new>
+#include <utility>
 
 #include "pipeline/Delivery.h"
-#include "product/ExitCodes.h"
 #include "pipeline/JobSizes.h"
 #include "product/Texts.h"
-#include "platform/Error.h"
 
 namespace qb::pipeline {
 
 namespace st = platform::style;
 using namespace product;
 
-std::wstring FailureReport(const std::wstring& operation, std::uint32_t code,
-                           const std::wstring& message) {
-    return L"操作失败：" + operation + L"\r\n" + message + L"（错误代码 " + std::to_wstring(code) +
+std::wstring FailureReport(std::wstring_view action, const platform::Error& e) {
+    return std::wstring(action) + L"：" + e.Message() + L"（错误代码 " + std::to_wstring(e.Code()) +
            L"）";
 }
 
 int RunEncodeJob(const std::wstring& path, platform::Platform& p) {
-    const auto length = p.files.FileLength(path);
-    if (!length) {
+    // Opened once: the size measured here is the size of the very bytes that get encoded.
+    auto input = p.files.OpenInput(path);
+    if (!input) {
         p.ui.Message(text::kOpenFailed, st::kExclamation);
         return kOpenFailed;
     }
-    if (*length > kAskAbove &&
+    const std::uint64_t length = input->Size();
+    if (length > kAskAbove &&
         p.ui.Message(text::kAskLarge, st::kYesNo | st::kDefaultSecond) == platform::kAnswerNo)
         return kDeclined;
-    if (*length > kMaxInputSize) {
+    if (length > kMaxInputSize) {
         p.ui.Message(text::kTooLarge, st::kError);
         return kTooLarge;
     }
-    if (*length == 0) {
+    if (length == 0) {
         p.ui.Message(text::kEmpty, st::kInformation);
         return kEmptyFile;
     }
 
-    ExitCode failure = kReadFailed;
     try {
-        // Mapped rather than read: the page cache's own pages are encoded, with no copy.
-        const auto input = p.files.MapWhole(path, *length);
-        failure = kDeliveryFailed;
-        Deliver(p, input->Bytes(), path);
+        Deliver(p, std::move(input), path);
         return kDelivered;
-    } catch (const platform::Error& e) {
-        p.ui.Message(FailureReport(e.Operation(), e.Code(), e.Message()), st::kError);
-        return failure;
+    } catch (const JobFailure& f) {
+        p.ui.Message(f.Report(), st::kError);
+        return f.Code();
     } catch (const std::bad_alloc&) {
         p.ui.Message(text::kOutOfMemory, st::kError);
         return kOutOfMemory;

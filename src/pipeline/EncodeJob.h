@@ -1,18 +1,45 @@
 #pragma once
 // The encoding road: one file checked, read, encoded and delivered, every failure reported.
 
-#include <cstdint>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
+#include "platform/Error.h"
 #include "platform/Platform.h"
+#include "product/ExitCodes.h"
 
 namespace qb::pipeline {
 
-// Checks, reads, encodes and delivers one file; reports every failure itself. Returns the exit code.
+// Checks, reads, encodes and delivers one file; reports every failure of the job itself. Returns
+// the exit code. Anything else that goes wrong (a fault of the program) is thrown.
 int RunEncodeJob(const std::wstring& path, platform::Platform& p);
 
-// The report of an unexpected failure: what failed and the system's own message.
-std::wstring FailureReport(const std::wstring& operation, std::uint32_t code,
-                           const std::wstring& message);
+// The report of an unexpected failure: what could not be done in the user's words (naming the file
+// where there is one), the system's own message, and its error code last.
+std::wstring FailureReport(std::wstring_view action, const platform::Error& e);
+
+// A failure of the job, already worded for the user, with the exit code it ends with.
+class JobFailure : public std::runtime_error {
+public:
+    JobFailure(product::ExitCode code, std::wstring report)
+        : std::runtime_error("encode job failed"), code_(code), report_(std::move(report)) {}
+    product::ExitCode Code() const { return code_; }
+    const std::wstring& Report() const { return report_; }
+
+private:
+    product::ExitCode code_;
+    std::wstring report_;
+};
+
+// Runs `step`; a platform failure in it becomes a JobFailure for `action`.
+template <typename Step>
+decltype(auto) Doing(std::wstring_view action, product::ExitCode code, Step&& step) {
+    try {
+        return step();
+    } catch (const platform::Error& e) {
+        throw JobFailure(code, FailureReport(action, e));
+    }
+}
 
 }  // namespace qb::pipeline

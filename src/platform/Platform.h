@@ -41,11 +41,15 @@ public:
     virtual void Commit() = 0;
 };
 
-// A whole file's bytes, held for as long as the view lives.
-class FileView {
+// A file opened once for reading: the size taken at the open, and its bytes from that same
+// handle, however the file changes by name meanwhile.
+class InputFile {
 public:
-    virtual ~FileView() = default;
-    virtual std::span<const std::uint8_t> Bytes() const = 0;
+    virtual ~InputFile() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Fills `out` with the next bytes of the file, in order. Throws Error on a read error or when
+    // the file ends early (it was cut short after the open): never a partial result.
+    virtual void Read(std::span<std::uint8_t> out) = 0;
 };
 
 // Text appended piece by piece to a temporary file beside the target, which replaces the target
@@ -60,11 +64,9 @@ public:
 class Files {
 public:
     virtual ~Files() = default;
-    // Length of a regular file; nothing for a missing file, a directory or a malformed path.
-    virtual std::optional<std::uint64_t> FileLength(const std::wstring& path) = 0;
-    // The whole file, read-only in memory; fails unless it holds exactly `size` bytes (it may have
-    // changed since its length was read).
-    virtual std::unique_ptr<FileView> MapWhole(const std::wstring& path, std::uint64_t size) = 0;
+    // A regular file opened for reading, shared with programs that write or delete it; null for a
+    // missing file, a directory, a malformed path or a file that cannot be opened.
+    virtual std::unique_ptr<InputFile> OpenInput(const std::wstring& path) = 0;
     // The file's own name as the file system spells it (no directory); empty if not found.
     virtual std::wstring FindFileName(const std::wstring& path) = 0;
     // A new file that replaces `path` on Commit, all or nothing.
@@ -145,6 +147,11 @@ public:
 
 // Text leaves the program in the system's ANSI code page (936 for the users we write for).
 std::string ToAnsi(std::wstring_view text);
+// A file name for the header: every character the code page lacks becomes one '_' (a surrogate
+// pair is one character), never '?' nor a best-fit look-alike such as a backslash for a yen sign.
+std::string NameToAnsi(std::wstring_view name);
+// The text only if every character has its own place in the code page.
+std::optional<std::string> ToAnsiExactly(std::wstring_view text);
 
 struct Platform {
     Ui& ui;

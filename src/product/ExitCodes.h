@@ -5,14 +5,15 @@ namespace qb::product {
 // How a run ended, as the process exit code. Only kDelivered means the text was delivered.
 enum ExitCode : int {
     kDelivered = 0,      // also: the options window closed normally
-    kOpenFailed = 1,     // the file's length could not be read ("文件打开失败")
+    kOpenFailed = 1,     // the file could not be opened ("文件打开失败")
     kDeclined = 2,       // the user answered No to the large-file question
     kEmptyFile = 3,      // "该文件是空文件"
     kTooLarge = 4,       // above the size limit
-    kReadFailed = 5,     // the file could not be read whole after its length was known
+    kReadFailed = 5,     // the file could not be read whole after it was opened
     kDeliveryFailed = 6, // the clipboard or the side file could not be written
     kOutOfMemory = 7,
     kSetupFailed = 8,    // the options window hit a failure of the system under it
+    kInternalError = 9,  // a fault of the program itself, reported as such
 };
 
 }  // namespace qb::product

@@ -20,9 +20,17 @@ inline constexpr std::wstring_view kAddFailed = L"写注册表失败";
 inline constexpr std::wstring_view kRemoved = L"右键菜单已经清除";
 inline constexpr std::wstring_view kRemoveFailed = L"删除注册表失败";
 
+// What could not be done, in the user's words; the system's own message and the error code follow.
+inline constexpr std::wstring_view kCannotRead = L"无法读取文件 ";
+inline constexpr std::wstring_view kCannotWrite = L"无法写入文件 ";
+inline constexpr std::wstring_view kCannotSetClipboard = L"无法设置剪切板";
+inline constexpr std::wstring_view kCannotOpenHomePage = L"无法打开主页";
+inline constexpr std::wstring_view kCannotShowWindow = L"无法显示选项窗口";
+// A fault of the program itself, followed by what is known about it.
+inline constexpr std::wstring_view kInternalError = L"程序内部出错，已停止：";
+
 // Stand in for the system's message where it has none of its own.
 inline constexpr std::wstring_view kFileShrank = L"文件在读取时变短了，请重试。";
-inline constexpr std::wstring_view kFileGrew = L"文件在读取时变长了，请重试。";
 inline constexpr std::wstring_view kUnknownError = L"未知错误";
 
 }  // namespace qb::product::text

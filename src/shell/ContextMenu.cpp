@@ -1,5 +1,6 @@
 #include "shell/ContextMenu.h"
 
+#include <exception>
 #include <string_view>
 #include <utility>
 
@@ -62,31 +63,46 @@ bool IsInContextMenu(platform::Platform& p) {
  *          └─ Command           default value (REG_SZ): "<dir>\<name>.exe" "%1"
  */
 void AddToContextMenu(platform::Platform& p) {
-    const std::string command = platform::ToAnsi(EntryCommand(p.process.Location()));
-    platform::RegistryStatus created;
-    {
-        const auto opened = p.registry.CreateKey(kRoot, kCommandKey);
-        const OwnedKey key(p.registry, opened.handle);
-        created = opened.status;
+    // Any failure on the way, the program's location or the conversion included, is the one
+    // failure message: the step never stops half-way without a word.
+    bool added = false;
+    try {
+        // A stand-in character would make a command that can never start the program.
+        const auto command = platform::ToAnsiExactly(EntryCommand(p.process.Location()));
+        if (command) {
+            platform::RegistryStatus created;
+            {
+                const auto opened = p.registry.CreateKey(kRoot, kCommandKey);
+                const OwnedKey key(p.registry, opened.handle);
+                created = opened.status;
+            }
+            // Written even when the create failed: the write makes the key itself if it can, and
+            // the user hears about the failure either way.
+            const auto written =
+                p.registry.SetValue(kRoot, kCommandKey, platform::kRegSz, command->c_str(),
+                                    static_cast<std::uint32_t>(command->size() + 1));
+            added = created == 0 && written == 0;
+        }
+    } catch (const std::exception&) {
     }
-    // Written even when the create failed: the write makes the key itself if it can, and the
-    // user hears about the failure either way.
-    const auto written = p.registry.SetValue(kRoot, kCommandKey, platform::kRegSz, command.c_str(),
-                                             static_cast<std::uint32_t>(command.size() + 1));
-    p.ui.Message(created == 0 && written == 0 ? kAdded : kAddFailed, platform::style::kOk);
+    p.ui.Message(added ? kAdded : kAddFailed, platform::style::kOk);
 }
 
 void RemoveFromContextMenu(platform::Platform& p) {
-    platform::RegistryStatus commandDeleted, verbDeleted;
-    {
-        // If the open fails the handle stays empty and both deletes fail with it; that is the
-        // "nothing to remove" report.
-        const OwnedKey verb(p.registry, p.registry.OpenKey(kRoot, kVerbKey).handle);
-        commandDeleted = p.registry.DeleteKey(verb.get(), kCommandName);
-        verbDeleted = p.registry.DeleteKey(verb.get(), "");
+    bool removed = false;
+    try {
+        platform::RegistryStatus commandDeleted, verbDeleted;
+        {
+            // If the open fails the handle stays empty and both deletes fail with it; that is the
+            // "nothing to remove" report.
+            const OwnedKey verb(p.registry, p.registry.OpenKey(kRoot, kVerbKey).handle);
+            commandDeleted = p.registry.DeleteKey(verb.get(), kCommandName);
+            verbDeleted = p.registry.DeleteKey(verb.get(), "");
+        }
+        removed = commandDeleted == 0 && verbDeleted == 0;
+    } catch (const std::exception&) {
     }
-    p.ui.Message(commandDeleted == 0 && verbDeleted == 0 ? kRemoved : kRemoveFailed,
-                 platform::style::kOk);
+    p.ui.Message(removed ? kRemoved : kRemoveFailed, platform::style::kOk);
 }
 
 }  // namespace qb::shell

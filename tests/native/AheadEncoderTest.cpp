@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -18,6 +20,14 @@ std::string WholeText(std::span<const std::uint8_t> in) {
     std::string out(EncodedBodySize(in.size()), '\0');
     EncodeLines(in, out);
     return out;
+}
+
+// Reads `in` from its start, as a file would be read.
+AheadEncoder::Source Reading(std::span<const std::uint8_t> in) {
+    return [in, at = std::size_t{0}](std::span<std::uint8_t> out) mutable {
+        std::copy_n(in.begin() + static_cast<std::ptrdiff_t>(at), out.size(), out.begin());
+        at += out.size();
+    };
 }
 
 // Joins the slices as the side-file writer does; `pause` runs between them.
@@ -43,7 +53,7 @@ TEST(AheadEncoder, SlicesJoinToTheWholeTextAtEverySliceBoundary) {
         const std::span<const std::uint8_t> in(data.data(), n);
         for (const std::size_t buffers : {2, 3, 8}) {
             for (const auto mode : {AheadEncoder::Mode::kAhead, AheadEncoder::Mode::kInline}) {
-                AheadEncoder slices(in, 3, buffers, mode);
+                AheadEncoder slices(n, Reading(in), 3, buffers, mode);
                 ASSERT_EQ(Joined(slices, [](std::size_t) {}), WholeText(in))
                     << n << " bytes, " << buffers << " buffers, mode " << static_cast<int>(mode);
             }
@@ -55,7 +65,7 @@ TEST(AheadEncoder, SlowReaderAndSleepingWorkerLoseNoSlice) {
     // Pausing longer than the worker's spin makes it go to sleep with all buffers full; each
     // release must wake it, or this hangs until the test times out.
     const auto data = RandomBytes(45 * 64, 22);
-    AheadEncoder slices(data, 4, 2);
+    AheadEncoder slices(data.size(), Reading(data), 4, 2);
     const std::string joined = Joined(slices, [](std::size_t n) {
         if (n % 4 == 0) std::this_thread::sleep_for(15ms);
     });
@@ -66,15 +76,33 @@ TEST(AheadEncoder, GivingUpEarlyStopsTheWorker) {
     // A failed write abandons the encoder part-way, with the worker waiting for a buffer.
     const auto data = RandomBytes(45 * 1000, 23);
     for (const auto pause : {0ms, 20ms}) {
-        AheadEncoder slices(data, 1, 3);
+        AheadEncoder slices(data.size(), Reading(data), 1, 3);
         ASSERT_FALSE(slices.Next().empty());
         std::this_thread::sleep_for(pause);
     }  // returning from the destructor is the check
-    AheadEncoder untouched(data, 1, 2);
+    AheadEncoder untouched(data.size(), Reading(data), 1, 2);
+}
+
+TEST(AheadEncoder, AReadErrorOnTheWorkerReachesTheCallerAtItsSlice) {
+    // Escaping the worker's function would end the process; it must surface in Next instead,
+    // after every slice read before it, in both modes.
+    const auto data = RandomBytes(45 * 40, 24);
+    for (const auto mode : {AheadEncoder::Mode::kAhead, AheadEncoder::Mode::kInline}) {
+        int reads = 0;
+        AheadEncoder slices(
+            data.size(),
+            [&, read = Reading(data)](std::span<std::uint8_t> out) mutable {
+                if (++reads == 5) throw std::runtime_error("the share went away");
+                read(out);
+            },
+            2, 3, mode);
+        for (int i = 0; i < 4; ++i) ASSERT_FALSE(slices.Next().empty()) << i;
+        EXPECT_THROW(slices.Next(), std::runtime_error) << static_cast<int>(mode);
+    }
 }
 
 TEST(AheadEncoder, EmptyInputHasNoSlices) {
-    AheadEncoder slices({}, 16, 2);
+    AheadEncoder slices(0, Reading({}), 16, 2);
     EXPECT_EQ(slices.SliceCount(), 0u);
     EXPECT_TRUE(slices.Next().empty());
 }

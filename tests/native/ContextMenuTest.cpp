@@ -87,6 +87,17 @@ TEST_F(ContextMenu, ARefusedCreateStillWritesTheValueButReportsFailure) {
     EXPECT_EQ(StoredCommand(), std::string("\"D:\\Tools\\Quillbox.exe\" \"%1\"") + '\0');
 }
 
+TEST_F(ContextMenu, ACommandThatCouldNotStartTheProgramIsNeverWrittenAndTheFailureIsShown) {
+    sys.process.location = {L"C:\\한국어", L"Quillbox"};  // outside code page 936
+    Add();
+    EXPECT_EQ(OnlyMessage(), kAddFailed);
+    sys.process.location = {L"C:\\Tools", L"Quillbox"};
+    sys.process.lost = true;
+    Add();
+    EXPECT_EQ(OnlyMessage(), kAddFailed);
+    EXPECT_TRUE(sys.registry.Paths().empty()) << "nothing written, not even the keys";
+}
+
 TEST_F(ContextMenu, RemoveAfterAddDeletesBothKeysAndLeavesShellAlone) {
     sys.registry.Add("*\\Shell\\Other\\Command");
     Add();

@@ -46,20 +46,37 @@ public:
     }
 };
 
-// Real files, with ways to make the file system lie about a length or refuse a read.
+// Real files, with ways to make the file system lie about a length or fail a read part-way.
 class TestFiles : public platform::posix::PosixFiles {
 public:
     std::optional<std::uint64_t> reportedLength;
-    bool refuseRead = false;
+    std::optional<std::size_t> refuseReadAfterBytes;  // as a network share that goes away
     int reads = 0;
 
-    std::optional<std::uint64_t> FileLength(const std::wstring& path) override {
-        return reportedLength ? reportedLength : PosixFiles::FileLength(path);
-    }
-    std::unique_ptr<platform::FileView> MapWhole(const std::wstring& path, std::uint64_t size) override {
-        ++reads;
-        if (refuseRead) throw platform::Error(L"CreateFile", 33, L"另一个程序已锁定文件的一部分，进程无法访问。");
-        return PosixFiles::MapWhole(path, size);
+    std::unique_ptr<platform::InputFile> OpenInput(const std::wstring& path) override {
+        class Faulty : public platform::InputFile {
+        public:
+            Faulty(std::unique_ptr<platform::InputFile> real, TestFiles& files)
+                : real_(std::move(real)), files_(files) {}
+            std::uint64_t Size() const override {
+                return files_.reportedLength.value_or(real_->Size());
+            }
+            void Read(std::span<std::uint8_t> out) override {
+                ++files_.reads;
+                if (files_.refuseReadAfterBytes && out.size() + done_ > *files_.refuseReadAfterBytes)
+                    throw platform::Error(L"ReadFile", 64, L"指定的网络名不再可用。");
+                done_ += out.size();
+                real_->Read(out);
+            }
+
+        private:
+            std::unique_ptr<platform::InputFile> real_;
+            TestFiles& files_;
+            std::size_t done_ = 0;
+        };
+        auto real = PosixFiles::OpenInput(path);
+        if (!real) return real;
+        return std::make_unique<Faulty>(std::move(real), *this);
     }
     // Refuses the write after `refuseAfterBytes` bytes, as a full disk does.
     std::optional<std::size_t> refuseAfterBytes;
@@ -212,7 +229,11 @@ private:
 class FakeProcess : public platform::Process {
 public:
     platform::ProgramLocation location{L"D:\\Tools", L"Quillbox"};
-    platform::ProgramLocation Location() override { return location; }
+    bool lost = false;  // the system cannot say where the program is
+    platform::ProgramLocation Location() override {
+        if (lost) throw platform::Error(L"GetModuleFileName", 122, L"传递给系统调用的数据区域太小。");
+        return location;
+    }
     struct Exited {
         int code;
     };

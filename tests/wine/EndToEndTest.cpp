@@ -217,28 +217,123 @@ std::wstring PreparedDir(const char* variable) {
     return std::wstring(v, v + strlen(v));
 }
 
-TEST_F(EndToEnd, AReadOnlyFolderGetsAnErrorReportAndKeepsTheOlderSideFile) {
+// A report names what could not be done and the file, then the system's words, the code last.
+void ExpectReport(const Box& box, const std::wstring& start, DWORD code) {
+    EXPECT_EQ(box.icon, Icon::kError);
+    EXPECT_EQ(box.text.rfind(start + L"：", 0), 0u) << box.text;
+    EXPECT_TRUE(box.text.ends_with(L"（错误代码 " + std::to_wstring(code) + L"）")) << box.text;
+}
+
+TEST_F(EndToEnd, AReadOnlySideFileOrFolderIsReportedByNameAndCauseAndNothingIsLeft) {
+    const auto data = RandomBytes(10'485'760, 2);
+    const std::wstring file = dir / L"at.bin";
+    WriteWhole(file, data.data(), data.size());
+    WriteFileBytes(file + L".uue", {'o', 'l', 'd'});
+    ASSERT_TRUE(SetFileAttributesW((file + L".uue").c_str(), FILE_ATTRIBUTE_READONLY));
+    auto out = RunAndConfirm(Quoted(file));
+    ExpectReport(out.box, L"无法写入文件 " + file + L".uue", ERROR_ACCESS_DENIED);
+    EXPECT_EQ(out.exitCode, 6u);
+    EXPECT_EQ(ReadFileBytes(file + L".uue"), "old");
+    EXPECT_EQ(ListDir(dir.path()).size(), 2u) << "no temporary file is left behind";
+
     const std::wstring ro = PreparedDir("QB_RO_DIR");
     if (ro.empty()) GTEST_SKIP() << "QB_RO_DIR not prepared (scripts/test.sh does this as root)";
     const std::string before = ReadFileBytes(ro + L"\\in.bin.uue");
-    const auto out = RunAndConfirm(Quoted(ro + L"\\in.bin"));
+    out = RunAndConfirm(Quoted(ro + L"\\in.bin"));
     EXPECT_EQ(out.box.caption, kCaption);
-    EXPECT_EQ(out.box.icon, Icon::kError);
-    EXPECT_NE(out.box.text.find(L"错误代码"), std::wstring::npos) << "names the system's error";
+    EXPECT_EQ(out.box.text.rfind(L"无法写入文件 " + ro + L"\\in.bin.uue：", 0), 0u) << out.box.text;
+    EXPECT_EQ(out.box.text.find(L"（错误代码 2）"), std::wstring::npos) << "a file was not missing";
     EXPECT_EQ(out.exitCode, 6u);
     EXPECT_EQ(ReadFileBytes(ro + L"\\in.bin.uue"), before);
+    EXPECT_EQ(ListDir(ro).size(), 2u);
 }
 
 TEST_F(EndToEnd, AFullDiskLeavesNoPartialSideFileAndKeepsTheOlderOne) {
     const std::wstring full = PreparedDir("QB_FULL_DIR");
     if (full.empty()) GTEST_SKIP() << "QB_FULL_DIR not prepared (scripts/test.sh does this as root)";
     const auto out = RunAndConfirm(Quoted(full + L"\\in.bin"));
-    EXPECT_EQ(out.box.icon, Icon::kError);
-    EXPECT_NE(out.box.text.find(L"WriteFile"), std::wstring::npos) << out.box.text;
+    ExpectReport(out.box, L"无法写入文件 " + full + L"\\in.bin.uue", ERROR_DISK_FULL);
     EXPECT_EQ(out.exitCode, 6u);
     EXPECT_EQ(ReadFileBytes(full + L"\\in.bin.uue"), "old");
     EXPECT_EQ(ListDir(full).size(), 2u) << "the half-written temporary file must be gone";
     EXPECT_EQ(ClipboardText(), kSentinel);
+}
+
+TEST_F(EndToEnd, AFileCutShortMidJobGetsOneReportAndNoSideFile) {
+    const std::wstring file = dir / L"cut.bin";
+    std::vector<std::uint8_t> data(20'000'001, 'c');
+    WriteFileBytes(file, data);
+    WriteFileBytes(file + L".uue", {'o', 'l', 'd'});
+    Session run(Quoted(file));
+    const auto ask = run.WaitForBox();
+    ASSERT_TRUE(ask);
+    // The program holds the file open by now; cutting it makes its reads come up short.
+    HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    SetFilePointer(f, 12'000'000, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(f));
+    CloseHandle(f);
+    run.Press(*ask, IDYES);
+    const auto report = run.WaitForBox();
+    ASSERT_TRUE(report) << "no report: the program crashed or stayed silent";
+    ExpectReport(*report, L"无法读取文件 " + file, ERROR_HANDLE_EOF);
+    EXPECT_NE(report->text.find(L"文件在读取时变短了"), std::wstring::npos) << report->text;
+    run.Press(*report, IDOK);
+    EXPECT_EQ(run.WaitForBox(1000), std::nullopt) << "one report only";
+    EXPECT_EQ(run.WaitForExit(), 5u);
+    EXPECT_EQ(ReadFileBytes(file + L".uue"), "old");
+    EXPECT_EQ(ListDir(dir.path()).size(), 2u);
+}
+
+TEST_F(EndToEnd, AFileOpenForWritingInAnotherProgramIsEncoded) {
+    const std::wstring file = dir / L"app.log";
+    WriteFileBytes(file, {'a', 'b', 'c'});
+    // Held the way a logger holds its file: writing, sharing reads only.
+    HANDLE log = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             0, nullptr);
+    ASSERT_NE(log, INVALID_HANDLE_VALUE);
+    const auto out = RunAndConfirm(Quoted(file));
+    CloseHandle(log);
+    EXPECT_EQ(out.box.text, kOnClipboard);
+    EXPECT_EQ(out.exitCode, 0u);
+    EXPECT_EQ(ClipboardText().substr(0, 29), "begin 644 app.log\r\n#86)C\r\n`\r\n");
+}
+
+TEST_F(EndToEnd, NameCharactersOutsideTheCodePageBecomeUnderscoresInTheHeader) {
+    const std::pair<std::wstring, std::string> names[] = {
+        {L"한국어 파일.bin", "begin 644 ___ __.bin\r\n"},
+        {L"\xD83D\xDE00 smile.txt", "begin 644 _ smile.txt\r\n"},
+    };
+    for (const auto& [name, header] : names) {
+        WriteFileBytes(dir / name, {'x'});
+        const auto out = RunAndConfirm(Quoted(dir / name));
+        EXPECT_EQ(out.exitCode, 0u);
+        EXPECT_EQ(ClipboardText().substr(0, header.size()), header);
+    }
+}
+
+// Run by the wine.clipboard_locale entry alone, under a wineserver whose user locale (0x0409)
+// differs from the system's (0x0804): Wine stamps a clipboard text without a locale with the
+// user's, and a Unicode program then reads the Chinese as mojibake.
+TEST(ClipboardLocale, AUnicodeProgramReadsTheChineseNameAndTrailerRight) {
+    if (GetUserDefaultLCID() == GetSystemDefaultLCID())
+        GTEST_SKIP() << "needs a user locale other than the system's (wine.clipboard_locale)";
+    ASSERT_EQ(GetACP(), 936u);
+    ScratchDir dir;
+    const std::wstring file = dir / L"区域 文件.bin";
+    WriteFileBytes(file, {'a', 'b', 'c'});
+    const auto out = RunAndConfirm(Quoted(file));
+    ASSERT_EQ(out.exitCode, 0u);
+    for (int i = 0; i < 50 && !OpenClipboard(nullptr); ++i) Sleep(20);
+    const auto* locale = static_cast<const LCID*>(GlobalLock(GetClipboardData(CF_LOCALE)));
+    const auto* wide = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+    const LCID stamped = locale ? *locale : 0;
+    const std::wstring text = wide ? wide : L"";
+    CloseClipboard();
+    EXPECT_EQ(stamped, 0x0804u);
+    EXPECT_EQ(text.substr(0, 21), L"begin 644 区域 文件.bin\r\n");
+    EXPECT_TRUE(text.ends_with(L"官方网站：http://quillbox.example.com/")) << "the trailer";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // qbshow: runs Quillbox.exe on the given arguments where nobody can see its windows, prints what a
 // user would have seen (each message box, then the clipboard text or the side file's path) and
 // answers each box: OK, and Yes to the large-file question unless QB_ANSWER=no.
+// QB_PROGRAM names another program to run in Quillbox's place.
 #include <windows.h>
 
 #include <cstdio>
@@ -36,7 +37,10 @@ int wmain(int, wchar_t**) {
 
     const std::string sentinel = "\x01qbshow\x01";
     SetClipboardText(sentinel);
-    Session run(args);
+    // QB_PROGRAM runs another program in Quillbox's place (a floor, or another build), for timing.
+    const wchar_t* other = _wgetenv(L"QB_PROGRAM");
+    Session run(other && *other ? WholeCommandLine{L"\"" + std::wstring(other) + L"\" " + args}
+                      : WholeCommandLine{L"\"" QB_EXE L"\" " + args});
     const char* answer = std::getenv("QB_ANSWER");
     const bool timing = std::getenv("QB_TIME") != nullptr;
     while (auto box = run.WaitForBox(600000)) {

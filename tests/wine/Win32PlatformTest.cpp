@@ -3,6 +3,11 @@
 
 #include <cstring>
 
+#include <functional>
+#include <new>
+#include <system_error>
+
+#include "app/MainModule.h"
 #include "product/ExitCodes.h"
 #include "pipeline/EncodeJob.h"
 #include "platform/Error.h"
@@ -26,10 +31,10 @@ TEST(Win32Files, LengthsAreSixtyFourBitAndOnlyForFiles) {
     ASSERT_TRUE(SetFilePointerEx(f, at, nullptr, FILE_BEGIN));
     ASSERT_TRUE(SetEndOfFile(f));
     CloseHandle(f);
-    EXPECT_EQ(files.FileLength(big), (std::uint64_t{1} << 32) + 3);
-    EXPECT_EQ(files.FileLength(dir.path()), std::nullopt);
-    EXPECT_EQ(files.FileLength(dir / L"*.bin"), std::nullopt);
-    EXPECT_EQ(files.FileLength(dir / L"nothing"), std::nullopt);
+    EXPECT_EQ(files.OpenInput(big)->Size(), (std::uint64_t{1} << 32) + 3);
+    EXPECT_EQ(files.OpenInput(dir.path()), nullptr);
+    EXPECT_EQ(files.OpenInput(dir / L"*.bin"), nullptr);
+    EXPECT_EQ(files.OpenInput(dir / L"nothing"), nullptr);
 
     // A file of 4 GiB + 3 bytes must not wrap to 3 bytes and be encoded truncated.
     qb::testing::FakeUi ui;
@@ -45,32 +50,35 @@ TEST(Win32Files, LengthsAreSixtyFourBitAndOnlyForFiles) {
     EXPECT_FALSE(qb::testing::Exists(big + L".uue"));
 }
 
-TEST(Win32Files, MappingDemandsExactlyTheExpectedLength) {
+TEST(Win32Files, AnInputIsSharedWithWritersAndReadsAsItWasAtTheOpen) {
     ScratchDir dir;
     Win32Files files;
-    const std::wstring path = dir / L"ten.bin";
+    const std::wstring path = dir / L"log.txt";
     qb::testing::WriteFileBytes(path, std::vector<std::uint8_t>(10, 7));
-    {
-        const auto view = files.MapWhole(path, 10);
-        EXPECT_EQ(std::vector<std::uint8_t>(view->Bytes().begin(), view->Bytes().end()),
-                  std::vector<std::uint8_t>(10, 7));
-        HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                               nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(f, INVALID_HANDLE_VALUE);
-        SetFilePointer(f, 5, nullptr, FILE_BEGIN);
-        EXPECT_FALSE(SetEndOfFile(f)) << "nobody may cut the file short while it is being encoded";
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_USER_MAPPED_FILE));
-        CloseHandle(f);
-    }
-    EXPECT_THROW(files.MapWhole(path, 11), Error) << "the file shrank after its length was read";
-    EXPECT_THROW(files.MapWhole(path, 9), Error) << "the file grew after its length was read";
+    const auto grown = files.OpenInput(path);
+    // A writer that shares only reading, as a logger does, still lets us in, and we it.
+    HANDLE writer = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE) << GetLastError();
+    const auto cut = files.OpenInput(path);
+    ASSERT_NE(cut, nullptr) << "a file open for writing elsewhere can be encoded";
+    SetFilePointer(writer, 0, nullptr, FILE_END);
+    DWORD written = 0;
+    WriteFile(writer, "more", 4, &written, nullptr);
+    std::vector<std::uint8_t> bytes(10);
+    grown->Read(bytes);
+    EXPECT_EQ(grown->Size(), 10u) << "the size is the one taken at the open";
+    EXPECT_EQ(bytes, std::vector<std::uint8_t>(10, 7));
+
+    SetFilePointer(writer, 5, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(writer)) << "nothing is mapped, so the file can be cut short";
+    CloseHandle(writer);
     try {
-        files.MapWhole(dir / L"gone.bin", 1);
-        ADD_FAILURE() << "mapping a missing file must fail";
+        cut->Read(bytes);
+        ADD_FAILURE() << "a short read must fail, never give a partial result";
     } catch (const Error& e) {
-        EXPECT_EQ(e.Operation(), L"CreateFile");
-        EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
-        EXPECT_FALSE(e.Message().empty()) << "the system's own words come along";
+        EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_HANDLE_EOF));
+        EXPECT_EQ(e.Message(), L"文件在读取时变短了，请重试。");
     }
 }
 
@@ -113,29 +121,45 @@ TEST(Win32Files, AnOlderSideFileIsReplacedOnlyAsWindowsWouldReplaceIt) {
         writer->Append(text);
         writer->Commit();
     };
-    // A plain older file gives way, and the new text is the only file left.
-    for (const auto* text : {"first", "second", "third"}) {
+    for (const auto* text : {"first", "second"}) {
         commit(text);
         EXPECT_EQ(qb::testing::ReadFileBytes(path), text);
-        EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u) << "nothing moved aside stays behind";
     }
-    // A hidden one is replaced in one rename, the way Windows itself does it.
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    commit("fourth");
-    EXPECT_EQ(qb::testing::ReadFileBytes(path), "fourth");
-    EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u);
-    // A read-only one is left to the system's own rename over it: Windows refuses it, Wine
-    // allows it. Either way it is all or nothing.
+    commit("third");
+    EXPECT_EQ(qb::testing::ReadFileBytes(path), "third");
+    EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u) << "nothing moved aside stays behind";
+    // Windows refuses to replace a read-only file, and Wine must refuse it the same way.
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    bool refused = false;
     try {
-        commit("fifth");
-    } catch (const Error&) {
-        refused = true;
+        commit("fourth");
+        ADD_FAILURE() << "a read-only older side file was replaced";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
     }
-    EXPECT_EQ(qb::testing::ReadFileBytes(path), refused ? "fourth" : "fifth");
+    EXPECT_EQ(qb::testing::ReadFileBytes(path), "third");
     EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u) << "nothing is left lying about";
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    try {
+        files.SideFile(dir / L"no such folder\\x.uue");
+        ADD_FAILURE() << "a side file in a missing folder";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND)) << "the real cause";
+    }
+}
+
+TEST(Win32Text, HeaderNamesHoldOnlyTheirOwnCharactersOrOneUnderscoreEach) {
+    ASSERT_EQ(GetACP(), 936u);
+    // The edges of code page 936: the last lead byte, the highest code point it maps, the euro.
+    wchar_t last = 0;
+    ASSERT_EQ(MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, "\xFE\x4F", 2, &last, 1), 1);
+    EXPECT_EQ(NameToAnsi(std::wstring(1, last) + L"\xFFE5\x20AC.bin"), "\xFE\x4F\xA3\xA4\x80.bin");
+    // What it lacks: a surrogate pair is one character, a lone surrogate one too, and a yen sign
+    // gets no best-fit look-alike.
+    EXPECT_EQ(NameToAnsi(L"\xD83D\xDE00\xD83D|\x00A5|한.txt"), "__|_|_.txt");
+    EXPECT_EQ(ToAnsiExactly(L"C:\\工具 箱\\Quillbox.exe"), "C:\\\xB9\xA4\xBE\xDF \xCF\xE4\\Quillbox.exe");
+    EXPECT_EQ(ToAnsiExactly(L"C:\\한\\Quillbox.exe"), std::nullopt);
+    EXPECT_EQ(ToAnsiExactly(L"C:\\\xD83D\xDE00"), std::nullopt);
 }
 
 TEST(Win32Clipboard, TextArrivesAsAnsiAndReadsBackAsUnicode) {
@@ -153,7 +177,53 @@ TEST(Win32Clipboard, TextArrivesAsAnsiAndReadsBackAsUnicode) {
     const auto* wide = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
     ASSERT_NE(wide, nullptr);
     EXPECT_EQ(std::wstring(wide), L"官方网站：abc");
+    const auto* locale = static_cast<const LCID*>(GlobalLock(GetClipboardData(CF_LOCALE)));
+    ASSERT_NE(locale, nullptr);
+    EXPECT_EQ(*locale, GetSystemDefaultLCID()) << "the locale whose code page the text is in";
     CloseClipboard();
+}
+
+TEST(CatchAll, WhateverEitherRoadThrowsEndsInOneReportAndAnExitCode) {
+    struct Throwing : Files {
+        std::function<void()> fault;
+        std::unique_ptr<InputFile> OpenInput(const std::wstring&) override {
+            fault();
+            return nullptr;
+        }
+        std::wstring FindFileName(const std::wstring&) override { return {}; }
+        std::unique_ptr<SideFileWriter> SideFile(const std::wstring&) override { return nullptr; }
+    };
+    struct Case {
+        std::function<void()> fault;
+        std::wstring report;
+        int code;
+    };
+    const Case cases[] = {
+        {[] { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); },
+         L"程序内部出错，已停止：", product::kInternalError},
+        {[] { throw std::bad_alloc(); }, L"内存不足，无法读入并编码整个文件。", product::kOutOfMemory},
+        {[] { throw 42; }, L"程序内部出错，已停止：未知错误", product::kInternalError},
+    };
+    for (const auto& c : cases) {
+        qb::testing::FakeUi ui;
+        Throwing files;
+        files.fault = c.fault;
+        Win32Clipboard clipboard;
+        qb::testing::FakeLauncher launcher;
+        Win32Registry registry;
+        Win32Process process;
+        Platform p{ui, files, clipboard, launcher, registry, process};
+        EXPECT_EQ(app::Main(L"Quillbox.exe C:\\a.bin", p), c.code);
+        ASSERT_EQ(ui.shown.size(), 1u);
+        EXPECT_EQ(ui.shown[0].text.rfind(c.report, 0), 0u) << ui.shown[0].text;
+        EXPECT_EQ(ui.shown[0].style, style::kError);
+
+        // The set-up road says what it could not do, in the user's words.
+        ui.shown.clear();
+        launcher.fail = true;
+        EXPECT_EQ(app::Main(L"Quillbox.exe", p), product::kSetupFailed);
+        EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{L"无法打开主页：系统找不到指定的文件。（错误代码 2）"});
+    }
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <iconv.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,7 +16,9 @@
 namespace qb::platform {
 
 namespace {
-std::string Convert(std::wstring_view text, const char* to) {
+// `missing` is called for each character the target lacks; wchar_t is a whole code point here.
+template <typename Missing>
+std::string Convert(std::wstring_view text, const char* to, Missing missing) {
     iconv_t cd = iconv_open(to, "WCHAR_T");
     if (cd == reinterpret_cast<iconv_t>(-1)) ThrowLastError(L"iconv_open");
     std::string out(text.size() * 4 + 4, '\0');
@@ -27,8 +28,7 @@ std::string Convert(std::wstring_view text, const char* to) {
     std::size_t outLeft = out.size();
     while (inLeft > 0 && iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1)) {
         if (errno != EILSEQ) break;
-        // Like WideCharToMultiByte: a character the code page lacks becomes '?'.
-        *o++ = '?';
+        *o++ = missing();
         --outLeft;
         in += sizeof(wchar_t);
         inLeft -= sizeof(wchar_t);
@@ -39,7 +39,21 @@ std::string Convert(std::wstring_view text, const char* to) {
 }
 }  // namespace
 
-std::string ToAnsi(std::wstring_view text) { return Convert(text, "CP936"); }
+// Like WideCharToMultiByte: a character the code page lacks becomes '?'.
+std::string ToAnsi(std::wstring_view text) {
+    return Convert(text, "CP936", [] { return '?'; });
+}
+
+std::string NameToAnsi(std::wstring_view name) {
+    return Convert(name, "CP936", [] { return '_'; });
+}
+
+std::optional<std::string> ToAnsiExactly(std::wstring_view text) {
+    bool exact = true;
+    std::string out = Convert(text, "CP936", [&] { exact = false; return '?'; });
+    if (!exact) return std::nullopt;
+    return out;
+}
 
 void ThrowError(std::wstring operation, std::uint32_t code) {
     const char* m = std::strerror(static_cast<int>(code));
@@ -53,7 +67,9 @@ void ThrowLastError(std::wstring operation) {
 
 namespace posix {
 
-std::string ToUtf8(std::wstring_view text) { return Convert(text, "UTF-8"); }
+std::string ToUtf8(std::wstring_view text) {
+    return Convert(text, "UTF-8", [] { return '?'; });
+}
 
 namespace {
 
@@ -104,46 +120,37 @@ private:
     bool committed_ = false;
 };
 
-class MappedView final : public FileView {
+class PosixInputFile final : public InputFile {
 public:
-    MappedView(void* view, std::size_t size) : view_(view), size_(size) {}
-    MappedView(const MappedView&) = delete;
-    MappedView& operator=(const MappedView&) = delete;
-    ~MappedView() override { ::munmap(view_, size_); }
-    std::span<const std::uint8_t> Bytes() const override {
-        return {static_cast<const std::uint8_t*>(view_), size_};
+    PosixInputFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    std::uint64_t Size() const override { return size_; }
+    void Read(std::span<std::uint8_t> out) override {
+        for (std::size_t at = 0; at < out.size();) {
+            const ssize_t n = ::read(fd_.get(), out.data() + at, out.size() - at);
+            if (n < 0) ThrowLastError(L"read");
+            if (n == 0) throw Error(L"read", 38, std::wstring(product::text::kFileShrank));
+            at += static_cast<std::size_t>(n);
+        }
     }
 
 private:
-    void* view_;
-    std::size_t size_;
+    Fd fd_;
+    std::uint64_t size_;
 };
 
 }  // namespace
 
-std::optional<std::uint64_t> PosixFiles::FileLength(const std::wstring& path) {
-    struct stat st;
-    if (path.empty() || ::stat(ToUtf8(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    return static_cast<std::uint64_t>(st.st_size);
-}
-
-std::unique_ptr<FileView> PosixFiles::MapWhole(const std::wstring& path, std::uint64_t size) {
+std::unique_ptr<InputFile> PosixFiles::OpenInput(const std::wstring& path) {
+    if (path.empty()) return nullptr;
     Fd fd(::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) ThrowLastError(L"open");
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0) ThrowLastError(L"fstat");
-    if (static_cast<std::uint64_t>(st.st_size) != size)
-        throw Error(L"fstat", 0,
-                    static_cast<std::uint64_t>(st.st_size) < size ? std::wstring(product::text::kFileShrank)
-                                                                  : std::wstring(product::text::kFileGrew));
-    void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd.get(), 0);
-    if (view == MAP_FAILED) ThrowLastError(L"mmap");
-    return std::make_unique<MappedView>(view, static_cast<std::size_t>(size));
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    return std::make_unique<PosixInputFile>(fd.release(), static_cast<std::uint64_t>(st.st_size));
 }
 
 std::wstring PosixFiles::FindFileName(const std::wstring& path) {
-    if (!FileLength(path)) return {};
+    struct stat st;
+    if (path.empty() || ::stat(ToUtf8(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
     return std::wstring(SplitPath(path).name);
 }
 

@@ -47,7 +47,6 @@ struct HandleTraits {
 };
 
 using UniqueFile = UniqueAny<HandleTraits<HANDLE, &::CloseHandle, true>>;
-using UniqueMapping = UniqueAny<HandleTraits<HANDLE, &::CloseHandle>>;
 using UniqueFind = UniqueAny<HandleTraits<HANDLE, &::FindClose, true>>;
 using UniqueHkey = UniqueAny<HandleTraits<HKEY, &::RegCloseKey>>;
 using UniqueHglobal = UniqueAny<HandleTraits<HGLOBAL, &::GlobalFree>>;

@@ -24,6 +24,46 @@ std::string ToAnsi(std::wstring_view text) {
     return out;
 }
 
+namespace {
+
+// Converts character by character, a surrogate pair being one; `missing` is called for each one
+// the code page lacks. A best-fit look-alike counts as lacking: on code page 932 it would turn a
+// yen sign into a backslash.
+template <typename Missing>
+std::string ConvertEach(std::wstring_view text, Missing missing) {
+    // Where the ANSI code page is UTF-8 every character fits, and the best-fit flags are refused.
+    const bool utf8 = GetACP() == CP_UTF8;
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (std::size_t at = 0; at < text.size();) {
+        const bool pair = IS_HIGH_SURROGATE(text[at]) && at + 1 < text.size() &&
+                          IS_LOW_SURROGATE(text[at + 1]);
+        const int units = pair ? 2 : 1;
+        char bytes[8];
+        BOOL lacking = FALSE;
+        const int n = WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
+                                          text.data() + at, units, bytes, sizeof bytes, nullptr,
+                                          utf8 ? nullptr : &lacking);
+        if (n <= 0 || lacking) missing(out);
+        else out.append(bytes, static_cast<std::size_t>(n));
+        at += static_cast<std::size_t>(units);
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string NameToAnsi(std::wstring_view name) {
+    return ConvertEach(name, [](std::string& out) { out += '_'; });
+}
+
+std::optional<std::string> ToAnsiExactly(std::wstring_view text) {
+    bool exact = true;
+    std::string out = ConvertEach(text, [&](std::string&) { exact = false; });
+    if (!exact) return std::nullopt;
+    return out;
+}
+
 namespace win32 {
 namespace {
 
@@ -35,24 +75,34 @@ std::wstring DirectoryOf(const std::wstring& path) {
     return directory.empty() ? L"." : std::wstring(directory);
 }
 
-// The text goes to a temporary file beside the target, moved over it only when complete, so a full
-// disk or a refused write never leaves a half side file or loses an older one.
+// Windows refuses to replace a read-only file; Wine would replace it anyway, so ask first.
+void RefuseReadOnly(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        ThrowError(L"MoveFileEx", ERROR_ACCESS_DENIED);
+}
+
+// The text goes to a temporary file of our own beside the target, moved over it in one step only
+// when complete: a full disk or a refused write never leaves a half side file or loses an older
+// one, and on NTFS the target never goes missing in between.
 class Win32SideFileWriter final : public SideFileWriter {
 public:
     explicit Win32SideFileWriter(std::wstring path) : path_(std::move(path)) {
-        wchar_t temp[MAX_PATH + 1];
-        if (!GetTempFileNameW(DirectoryOf(path_).c_str(), L"qb", 0, temp))
-            ThrowLastError(L"GetTempFileName");
-        tempPath_ = temp;
-        // GetTempFileName made the file, empty. Opening it as it is, rather than with
-        // CREATE_ALWAYS, spares a truncation that ext4 under Wine takes as a "replace" pattern and
-        // answers by writing the whole file out to disk at CloseHandle.
-        file_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!file_) {
+        RefuseReadOnly(path_);
+        // CREATE_NEW on a name of our choosing: the file is ours alone, and a refusal comes with
+        // its real cause (GetTempFileName under Wine names a file it could not create).
+        const std::wstring folder = DirectoryOf(path_);
+        DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+        for (int attempt = 0;; ++attempt, seed = seed * 1664525u + 1013904223u) {
+            wchar_t name[16];
+            swprintf(name, 16, L"qb%08lx.tmp", static_cast<unsigned long>(seed));
+            tempPath_ = folder + L"\\" + name;
+            file_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            if (file_) break;
             const DWORD code = GetLastError();
-            DeleteFileW(tempPath_.c_str());
-            ThrowError(L"CreateFile", code);
+            if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 100)
+                ThrowError(L"CreateFile", code);
         }
     }
     ~Win32SideFileWriter() override {
@@ -68,46 +118,27 @@ public:
             DWORD written = 0;
             if (!WriteFile(file_.get(), bytes.data() + at, chunk, &written, nullptr))
                 ThrowLastError(L"WriteFile");
+            // Success with nothing written would loop forever.
+            if (written == 0) ThrowError(L"WriteFile", ERROR_WRITE_FAULT);
             at += written;
         }
     }
 
     void Commit() override {
         if (!CloseHandle(file_.release())) ThrowLastError(L"CloseHandle");
-        if (!MoveFileExW(tempPath_.c_str(), path_.c_str(), 0)) {
+        RefuseReadOnly(path_);
+        // A virus scanner or indexer may hold the new file, or the older one, for a moment.
+        for (int attempt = 0;; ++attempt) {
+            if (MoveFileExW(tempPath_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) break;
             const DWORD code = GetLastError();
-            if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS)
+            if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || attempt == 20)
                 ThrowError(L"MoveFileEx", code);
-            if (!SwapInPlaceOfOlder()) {
-                if (!MoveFileExW(tempPath_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING))
-                    ThrowLastError(L"MoveFileEx");
-            }
+            Sleep(50);
         }
         committed_ = true;
     }
 
 private:
-    // An older side file is moved aside, the new one moved into its place, and the older one then
-    // deleted. Renaming straight over it would be the same to Windows, but ext4 under Wine takes a
-    // rename over an existing file as a replace and first writes the whole new file out to disk,
-    // a third of a second for a large one. False, with nothing changed, where the older file is
-    // one this shortcut must not touch (read-only, hidden or system) or cannot be moved aside.
-    bool SwapInPlaceOfOlder() {
-        const DWORD attributes = GetFileAttributesW(path_.c_str());
-        constexpr DWORD kKeep = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kKeep) != 0) return false;
-        const std::wstring aside = tempPath_ + L".old";
-        if (!MoveFileExW(path_.c_str(), aside.c_str(), 0)) return false;
-        if (!MoveFileExW(tempPath_.c_str(), path_.c_str(), 0)) {
-            const DWORD code = GetLastError();
-            MoveFileExW(aside.c_str(), path_.c_str(), 0);
-            ThrowError(L"MoveFileEx", code);
-        }
-        DeleteFileW(aside.c_str());
-        return true;
-    }
-
     std::wstring path_;
     std::wstring tempPath_;
     UniqueFile file_;
@@ -139,19 +170,33 @@ public:
         UniqueHwnd owner(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                          GetModuleHandleW(nullptr), nullptr));
         if (!owner) ThrowLastError(L"CreateWindowEx");
-        // Another program may hold the clipboard for a moment; give it that moment.
+        // The text is in the system's code page; without a locale beside it Windows stamps the
+        // keyboard layout's, and a Unicode program pastes the Chinese as mojibake.
+        UniqueHglobal locale(GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID)));
+        if (!locale) ThrowLastError(L"GlobalAlloc");
+        auto* lcid = static_cast<LCID*>(GlobalLock(locale.get()));
+        if (!lcid) ThrowLastError(L"GlobalLock");
+        *lcid = GetSystemDefaultLCID();
+        GlobalUnlock(locale.get());
+
+        // Another program (a remote-desktop clipboard sync, say) may hold the clipboard for a
+        // moment; give it up to two seconds.
         bool open = false;
-        for (int attempt = 0; attempt < 20 && !(open = OpenClipboard(owner.get())); ++attempt)
+        for (int attempt = 0; attempt < 80 && !(open = OpenClipboard(owner.get())); ++attempt)
             Sleep(25);
         if (!open) ThrowLastError(L"OpenClipboard");
         const bool emptied = EmptyClipboard();
         const DWORD emptyError = GetLastError();
         const bool placed = emptied && SetClipboardData(CF_TEXT, memory_.get()) != nullptr;
         const DWORD placeError = GetLastError();
+        if (placed) memory_.release();  // the clipboard owns it now
+        const bool stamped = placed && SetClipboardData(CF_LOCALE, locale.get()) != nullptr;
+        const DWORD stampError = GetLastError();
+        if (stamped) locale.release();
         CloseClipboard();
         if (!emptied) ThrowError(L"EmptyClipboard", emptyError);
         if (!placed) ThrowError(L"SetClipboardData", placeError);
-        memory_.release();  // the clipboard owns it now
+        if (!stamped) ThrowError(L"SetClipboardData", stampError);
     }
 
 private:
@@ -160,19 +205,26 @@ private:
     std::size_t size_;
 };
 
-class MappedView final : public FileView {
+class Win32InputFile final : public InputFile {
 public:
-    MappedView(const void* view, std::size_t size) : view_(view), size_(size) {}
-    MappedView(const MappedView&) = delete;
-    MappedView& operator=(const MappedView&) = delete;
-    ~MappedView() override { UnmapViewOfFile(view_); }
-    std::span<const std::uint8_t> Bytes() const override {
-        return {static_cast<const std::uint8_t*>(view_), size_};
+    Win32InputFile(UniqueFile file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
+    std::uint64_t Size() const override { return size_; }
+
+    void Read(std::span<std::uint8_t> out) override {
+        for (std::size_t at = 0; at < out.size();) {
+            const DWORD chunk = static_cast<DWORD>(std::min(out.size() - at, kIoChunk));
+            DWORD got = 0;
+            if (!ReadFile(file_.get(), out.data() + at, chunk, &got, nullptr))
+                ThrowLastError(L"ReadFile");
+            if (got == 0)
+                throw Error(L"ReadFile", ERROR_HANDLE_EOF, std::wstring(product::text::kFileShrank));
+            at += got;
+        }
     }
 
 private:
-    const void* view_;
-    std::size_t size_;
+    UniqueFile file_;
+    std::uint64_t size_;
 };
 
 }  // namespace
@@ -182,30 +234,20 @@ int Win32Ui::Message(std::wstring_view text, unsigned style) {
     return MessageBoxW(nullptr, s.c_str(), caption_.c_str(), style);
 }
 
-std::optional<std::uint64_t> Win32Files::FileLength(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
-    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-}
-
-std::unique_ptr<FileView> Win32Files::MapWhole(const std::wstring& path, std::uint64_t size) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file) ThrowLastError(L"CreateFile");
-    LARGE_INTEGER actual;
-    if (!GetFileSizeEx(file.get(), &actual)) ThrowLastError(L"GetFileSizeEx");
-    if (static_cast<std::uint64_t>(actual.QuadPart) != size)
-        throw Error(L"GetFileSizeEx", ERROR_FILE_INVALID,
-                    static_cast<std::uint64_t>(actual.QuadPart) < size
-                        ? std::wstring(product::text::kFileShrank)
-                        : std::wstring(product::text::kFileGrew));
-    // While the view exists nobody can cut the file short under it.
-    UniqueMapping mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping) ThrowLastError(L"CreateFileMapping");
-    const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
-    if (!view) ThrowLastError(L"MapViewOfFile");
-    return std::make_unique<MappedView>(view, static_cast<std::size_t>(size));
+std::unique_ptr<InputFile> Win32Files::OpenInput(const std::wstring& path) {
+    // Shared the way Notepad shares it, so a log another program is writing can still be read.
+    // Read with ReadFile, not mapped: a vanished network share is then an error code, not an
+    // in-page fault that ends the process.
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return nullptr;
+    const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    return std::make_unique<Win32InputFile>(std::move(file), size);
 }
 
 std::wstring Win32Files::FindFileName(const std::wstring& path) {
@@ -291,6 +333,7 @@ ProgramLocation Win32Process::Location() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) ThrowLastError(L"GetModuleFileName");
         if (n < path.size()) {
             path.resize(n);
             break;

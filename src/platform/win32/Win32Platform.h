@@ -20,8 +20,7 @@ private:
 
 class Win32Files final : public Files {
 public:
-    std::optional<std::uint64_t> FileLength(const std::wstring& path) override;
-    std::unique_ptr<FileView> MapWhole(const std::wstring& path, std::uint64_t size) override;
+    std::unique_ptr<InputFile> OpenInput(const std::wstring& path) override;
     std::wstring FindFileName(const std::wstring& path) override;
     std::unique_ptr<SideFileWriter> SideFile(const std::wstring& path) override;
 };
