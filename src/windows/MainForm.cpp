@@ -59,7 +59,8 @@ void MainForm::manual_Click() {
 
 void MainForm::home_Click() {
     // Hidden show command, and no report if the page cannot be opened.
-    platform_.launcher.ShellOpen(reinterpret_cast<std::uintptr_t>(Window()), product::kHomePage, 0);
+    platform_.launcher.ShellOpen(reinterpret_cast<std::uintptr_t>(Window()), product::kHomePage,
+                                 SW_HIDE);
 }
 
 void MainForm::about_Click() { about_.Show(); }
