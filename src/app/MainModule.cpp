@@ -18,6 +18,8 @@ namespace qb::app {
 namespace st = platform::style;
 namespace text = product::text;
 
+namespace {
+
 // While a window of the program is open, a box must hold off all of them, the About box included:
 // task-modal with no owner. An owner would disable only that one window.
 class TaskModalUi final : public platform::Ui {
@@ -30,6 +32,8 @@ public:
 private:
     platform::Ui& inner_;
 };
+
+}  // namespace
 
 int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure) {
     std::wstring report(text::kInternalError);
