@@ -91,12 +91,14 @@ public:
         RefuseReadOnly(path_);
         // CREATE_NEW on a name of our choosing: the file is ours alone, and a refusal comes with
         // its real cause (GetTempFileName under Wine names a file it could not create).
-        const std::wstring folder = DirectoryOf(path_);
+        // A drive root such as "C:\" already ends in its separator.
+        std::wstring folder = DirectoryOf(path_);
+        if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
         DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
         for (int attempt = 0;; ++attempt, seed = seed * 1664525u + 1013904223u) {
             wchar_t name[16];
             swprintf(name, 16, L"qb%08lx.tmp", static_cast<unsigned long>(seed));
-            tempPath_ = folder + L"\\" + name;
+            tempPath_ = folder + name;
             file_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
             if (file_) break;
