@@ -11,7 +11,7 @@
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "product/Texts.h"
-#include "windows/MainForm.h"
+#include "windows/OptionsWindow.h"
 
 namespace qb::app {
 
@@ -65,7 +65,7 @@ int Main(std::wstring_view commandLine, platform::Platform& p) {
         // gets the one report, and the program ends.
         std::wstring_view action = text::kCannotOpenHomePage;
         try {
-            p.launcher.Shell(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE);
+            p.launcher.StartProgram(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE);
             action = text::kCannotShowWindow;
             TaskModalUi modal(p.ui);
             platform::Platform withWindows{modal,      p.files,    p.clipboard,

@@ -12,14 +12,14 @@
 
 namespace qb::pipeline {
 
-Frame MakeFrame(std::wstring_view fileName, Road road) {
-    Frame frame;
-    frame.header = "begin 644 " + platform::NameToAnsi(fileName) + "\r\n";
+HeaderAndFooter MakeHeaderAndFooter(std::wstring_view fileName, Destination road) {
+    HeaderAndFooter around;
+    around.header = "begin 644 " + platform::NameToAnsi(fileName) + "\r\n";
     std::wstring trailer(product::text::kTrailerLabel);
     trailer += product::kHomePage;
-    frame.footer = "`\r\nend\r\n" + platform::ToAnsi(trailer);
-    if (road == Road::kSideFile) frame.footer += "\r\n";
-    return frame;
+    around.footer = "`\r\nend\r\n" + platform::ToAnsi(trailer);
+    if (road == Destination::kSideFile) around.footer += "\r\n";
+    return around;
 }
 
 std::wstring HeaderName(platform::Files& files, const std::wstring& path) {
@@ -36,30 +36,30 @@ namespace text = product::text;
 
 // Reads the next bytes of the input; a failure is reported as a failure to read the file.
 void ReadInto(platform::InputFile& input, const std::wstring& path, std::span<std::uint8_t> out) {
-    Doing(std::wstring(text::kCannotRead) + path, kReadFailed, [&] { input.Read(out); });
+    AsJobStep(std::wstring(text::kCannotRead) + path, kReadFailed, [&] { input.Read(out); });
 }
 
 void ToClipboard(platform::Platform& p, platform::InputFile& input, const std::wstring& path,
-                 const Frame& frame) {
+                 const HeaderAndFooter& around) {
     // The whole file first, so a read failure leaves the clipboard as it was; then it is encoded
     // straight into the clipboard's memory, and the body is never copied.
     const auto size = static_cast<std::size_t>(input.Size());
     const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     const std::span<std::uint8_t> in(bytes.get(), size);
     ReadInto(input, path, in);
-    Doing(text::kCannotSetClipboard, kDeliveryFailed, [&] {
+    AsJobStep(text::kCannotSetClipboard, kDeliveryFailed, [&] {
         const std::size_t body = EncodedBodySize(size);
-        auto target = p.clipboard.Text(frame.header.size() + body + frame.footer.size());
+        auto target = p.clipboard.Text(around.header.size() + body + around.footer.size());
         char* out = target->Bytes().data();
-        std::memcpy(out, frame.header.data(), frame.header.size());
-        EncodeLines(in, {out + frame.header.size(), body});
-        std::memcpy(out + frame.header.size() + body, frame.footer.data(), frame.footer.size());
+        std::memcpy(out, around.header.data(), around.header.size());
+        EncodeLines(in, {out + around.header.size(), body});
+        std::memcpy(out + around.header.size() + body, around.footer.data(), around.footer.size());
         target->Commit();
     });
 }
 
 void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::wstring& path,
-                const Frame& frame) {
+                const HeaderAndFooter& around) {
     // A worker reads and encodes a few cache-sized slices of whole lines ahead while this thread
     // writes the one before: the two overlap on separate cores, and neither the input nor the body
     // is ever held whole, so memory stays a few slices whatever the size.
@@ -67,18 +67,18 @@ void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::ws
     constexpr std::size_t kSliceBuffers = 4;
     const std::wstring target = path + L".uue";
     const std::wstring writing = std::wstring(text::kCannotWrite) + target;
-    const auto writer = Doing(writing, kDeliveryFailed, [&] { return p.files.SideFile(target); });
-    Doing(writing, kDeliveryFailed, [&] { writer->Append(frame.header); });
+    const auto writer = AsJobStep(writing, kDeliveryFailed, [&] { return p.files.SideFile(target); });
+    AsJobStep(writing, kDeliveryFailed, [&] { writer->Append(around.header); });
     {
         AheadEncoder slices(
             static_cast<std::size_t>(input.Size()),
             [&](std::span<std::uint8_t> out) { ReadInto(input, path, out); }, kLinesPerSlice,
             kSliceBuffers);
         for (auto slice = slices.Next(); !slice.empty(); slice = slices.Next())
-            Doing(writing, kDeliveryFailed, [&] { writer->Append(slice); });
+            AsJobStep(writing, kDeliveryFailed, [&] { writer->Append(slice); });
     }
-    Doing(writing, kDeliveryFailed, [&] {
-        writer->Append(frame.footer);
+    AsJobStep(writing, kDeliveryFailed, [&] {
+        writer->Append(around.footer);
         writer->Commit();
     });
 }
@@ -87,13 +87,13 @@ void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::ws
 
 void Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
              const std::wstring& path) {
-    const Road road = RoadFor(input->Size());
-    const Frame frame = MakeFrame(HeaderName(p.files, path), road);
-    if (road == Road::kClipboard) ToClipboard(p, *input, path, frame);
-    else ToSideFile(p, *input, path, frame);
+    const Destination road = DestinationFor(input->Size());
+    const HeaderAndFooter around = MakeHeaderAndFooter(HeaderName(p.files, path), road);
+    if (road == Destination::kClipboard) ToClipboard(p, *input, path, around);
+    else ToSideFile(p, *input, path, around);
     input.reset();  // closed before the message, which may stand open for a long time
 
-    p.ui.Message(road == Road::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
+    p.ui.Message(road == Destination::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
                  platform::style::kOk);
 }
 

@@ -11,19 +11,19 @@
 
 namespace qb::pipeline {
 
-enum class Road { kClipboard, kSideFile };
+enum class Destination { kClipboard, kSideFile };
 
-constexpr Road RoadFor(std::uint64_t size) {
-    return size < kClipboardLimit ? Road::kClipboard : Road::kSideFile;
+constexpr Destination DestinationFor(std::uint64_t size) {
+    return size < kClipboardLimit ? Destination::kClipboard : Destination::kSideFile;
 }
 
 // The lines around the body, already in the ANSI code page.
-struct Frame {
+struct HeaderAndFooter {
     std::string header;  // "begin 644 NAME" CR LF
     std::string footer;  // "`" CR LF "end" CR LF, the trailer, and CR LF in a side file only
 };
 
-Frame MakeFrame(std::wstring_view fileName, Road road);
+HeaderAndFooter MakeHeaderAndFooter(std::wstring_view fileName, Destination road);
 
 // The name for the header line: the file's own name, or the last part of the path if the file
 // system does not report one.

@@ -34,7 +34,7 @@ private:
 
 // Runs `step`; a platform failure in it becomes a JobFailure for `action`.
 template <typename Step>
-decltype(auto) Doing(std::wstring_view action, product::ExitCode code, Step&& step) {
+decltype(auto) AsJobStep(std::wstring_view action, product::ExitCode code, Step&& step) {
     try {
         return step();
     } catch (const platform::Error& e) {

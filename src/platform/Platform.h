@@ -34,9 +34,9 @@ public:
 
 // A buffer of a fixed size that becomes visible to the user only on Commit. Dropping it
 // uncommitted leaves nothing behind.
-class TextTarget {
+class ClipboardBuffer {
 public:
-    virtual ~TextTarget() = default;
+    virtual ~ClipboardBuffer() = default;
     virtual std::span<char> Bytes() = 0;
     virtual void Commit() = 0;
 };
@@ -77,14 +77,14 @@ class Clipboard {
 public:
     virtual ~Clipboard() = default;
     // Plain text in the ANSI code page; Commit clears the clipboard and puts the text on it.
-    virtual std::unique_ptr<TextTarget> Text(std::size_t bytes) = 0;
+    virtual std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes) = 0;
 };
 
 class Launcher {
 public:
     virtual ~Launcher() = default;
     // Starts a command line with a window style and does not wait.
-    virtual void Shell(const std::wstring& commandLine, int windowStyle) = 0;
+    virtual void StartProgram(const std::wstring& commandLine, int windowStyle) = 0;
     // Asks the shell to open a document or address (ShellExecuteA "open"); the outcome is not
     // reported. `owner` is the window handle the shell may use for its own messages.
     virtual void ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) = 0;

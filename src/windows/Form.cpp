@@ -113,7 +113,7 @@ private:
 
 }  // namespace
 
-Form::Form(Session& session, const FormDesign& design) : session_(session), design_(design) {}
+Form::Form(FormHost& host, const FormDesign& design) : host_(host), design_(design) {}
 
 Form::~Form() { Unload(); }
 
@@ -181,7 +181,7 @@ const ControlDesign* Form::DesignOf(HWND control) const {
 }
 
 void Form::Create() {
-    HINSTANCE instance = session_.Instance();
+    HINSTANCE instance = host_.Instance();
     RegisterFormClass(instance, &Form::Procedure);
     // Sized once the texts are loaded and the window knows its DPI. The window owns its menu and
     // destroys it with itself.
@@ -220,7 +220,7 @@ void Form::CreateControls() {
         }
         HWND control = CreateWindowExW(
             exStyle, cls, std::wstring(c.caption).c_str(), style, 0, 0, 0, 0, hwnd,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(CommandId(c.id))), session_.Instance(),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(CommandId(c.id))), host_.Instance(),
             nullptr);
         if (!control) platform::ThrowLastError(L"CreateWindowEx");
     }
@@ -238,7 +238,7 @@ void Form::CreateControls() {
 // Lays the design out for `dpi` with every text measured in the font it is shown in, then puts
 // fonts, icons and controls in place. Returns the window size that holds the laid-out client.
 SIZE Form::ApplyLayout(UINT dpi) {
-    HINSTANCE instance = session_.Instance();
+    HINSTANCE instance = host_.Instance();
     HWND hwnd = hwnd_.get();
 
     // Set the new icons and fonts before the old ones go: a control never holds a freed handle.
@@ -357,7 +357,7 @@ void Form::ShowModal() {
     SetForegroundWindow(self);
     FocusFirstControl();
     try {
-        RunModalLoop(session_, [&] { return hwnd_.get() == self; });
+        RunModalLoop(host_, [&] { return hwnd_.get() == self; });
     } catch (...) {
         disabled_.reset();
         throw;
@@ -381,14 +381,14 @@ LRESULT CALLBACK Form::Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
         form->hwnd_.reset(hwnd);
-        form->session_.FormOpened();
+        form->host_.FormOpened();
     }
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!form) return DefWindowProcW(hwnd, msg, wp, lp);
     try {
         return form->Handle(msg, wp, lp);
     } catch (...) {
-        form->session_.Fail(std::current_exception());
+        form->host_.Fail(std::current_exception());
         return 0;
     }
 }
@@ -463,7 +463,7 @@ LRESULT Form::OnSetCursor(HWND under, LPARAM lp) {
     const ControlDesign* design = DesignOf(under);
     if (LOWORD(lp) == HTCLIENT && design && design->cursor) {
         // A shared resource cursor: loaded once by the system, never destroyed.
-        if (HCURSOR cursor = LoadCursorW(session_.Instance(), MAKEINTRESOURCEW(design->cursor))) {
+        if (HCURSOR cursor = LoadCursorW(host_.Instance(), MAKEINTRESOURCEW(design->cursor))) {
             SetCursor(cursor);
             return TRUE;
         }
@@ -517,7 +517,7 @@ void Form::OnNcDestroy() {
     smallIcon_.reset();
     lastFocus_ = nullptr;
     if (disabled_) disabled_->Enable();
-    session_.FormClosed();
+    host_.FormClosed();
 }
 
 }  // namespace qb::windows

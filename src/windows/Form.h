@@ -21,7 +21,7 @@ using platform::win32::UniqueHwnd;
 
 class Form {
 public:
-    Form(Session& session, const FormDesign& design);
+    Form(FormHost& host, const FormDesign& design);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -44,7 +44,7 @@ public:
     int CommandId(RowId row) const;
 
 protected:
-    Session& session() { return session_; }
+    FormHost& host() { return host_; }
     HWND ControlAt(RowId row) const;
     std::wstring TextAt(RowId row) const;
     void SetTextAt(RowId row, std::wstring_view text);
@@ -82,7 +82,7 @@ private:
     void OnClose();
     void OnNcDestroy();
 
-    Session& session_;
+    FormHost& host_;
     const FormDesign& design_;
     FormLayout layout_;
     std::vector<UniqueHfont> fonts_;  // one per control, null where the control has none
@@ -104,12 +104,11 @@ public:
     void SetText(Id id, std::wstring_view text) { SetTextAt(id, text); }
     bool IsEnabled(Id id) const { return IsWindowEnabled(ControlAt(id)); }
     void SetEnabled(Id id, bool enabled) { EnableWindow(ControlAt(id), enabled); }
-    // A check box's value: 0 unchecked, 1 checked.
-    int Value(Id id) const {
-        return SendMessageW(ControlAt(id), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    bool Checked(Id id) const {
+        return SendMessageW(ControlAt(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
-    void SetValue(Id id, int value) {
-        SendMessageW(ControlAt(id), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+    void SetChecked(Id id, bool checked) {
+        SendMessageW(ControlAt(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     int CommandId(Id id) const { return Form::CommandId(id); }
 

@@ -22,42 +22,42 @@ void Dispatch(MSG& msg) {
 }
 
 // False once WM_QUIT arrives.
-bool PumpOne(Session& session, MSG& msg) {
+bool PumpOne(FormHost& host, MSG& msg) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == -1) platform::ThrowLastError(L"GetMessage");
     if (got == 0) return false;
     Dispatch(msg);
-    session.RethrowFailure();
+    host.RethrowFailure();
     return true;
 }
 
 }  // namespace
 
-void Session::FormClosed() {
+void FormHost::FormClosed() {
     if (--openForms_ == 0) PostQuitMessage(0);
 }
 
-void Session::Fail(std::exception_ptr failure) {
+void FormHost::Fail(std::exception_ptr failure) {
     if (!failure_) failure_ = std::move(failure);
     // Wake the loop even if the failing message was the last one for a while.
     PostMessageW(nullptr, WM_NULL, 0, 0);
 }
 
-void Session::RethrowFailure() {
+void FormHost::RethrowFailure() {
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
-int RunMessageLoop(Session& session) {
+int RunMessageLoop(FormHost& host) {
     MSG msg;
-    while (PumpOne(session, msg)) {
+    while (PumpOne(host, msg)) {
     }
     return static_cast<int>(msg.wParam);
 }
 
-void RunModalLoop(Session& session, const std::function<bool()>& open) {
+void RunModalLoop(FormHost& host, const std::function<bool()>& open) {
     MSG msg;
     while (open()) {
-        if (!PumpOne(session, msg)) {
+        if (!PumpOne(host, msg)) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }

@@ -16,11 +16,11 @@ inline constexpr wchar_t kFormClass[] = L"QuillboxForm";
 // What every form of one program shares: the module, the count of open forms (the process ends
 // when it drops to zero) and a failure raised inside a window procedure, which the message loops
 // hand on to whoever runs them.
-class Session {
+class FormHost {
 public:
-    explicit Session(HINSTANCE instance) : instance_(instance) {}
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
+    explicit FormHost(HINSTANCE instance) : instance_(instance) {}
+    FormHost(const FormHost&) = delete;
+    FormHost& operator=(const FormHost&) = delete;
 
     HINSTANCE Instance() const { return instance_; }
     int OpenForms() const { return openForms_; }
@@ -41,10 +41,10 @@ private:
 
 // Runs until WM_QUIT, with Tab, Enter and Esc working on every form; returns the quit code.
 // Rethrows a failure raised while handling a message.
-int RunMessageLoop(Session& session);
+int RunMessageLoop(FormHost& host);
 
 // Runs while `open` holds. A quit seen here is posted again for the outer loop.
-void RunModalLoop(Session& session, const std::function<bool()>& open);
+void RunModalLoop(FormHost& host, const std::function<bool()>& open);
 
 // The thread's other visible windows, disabled while a modal window is open. Enable them again
 // before the modal window is destroyed, so that activation passes to one of them rather than to

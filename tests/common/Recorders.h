@@ -44,7 +44,7 @@ public:
     std::vector<Call> opened;    // ShellOpen: target and show command
     std::vector<std::uintptr_t> owners;
     bool fail = false;
-    void Shell(const std::wstring& commandLine, int windowStyle) override {
+    void StartProgram(const std::wstring& commandLine, int windowStyle) override {
         if (fail) throw platform::Error(L"CreateProcess", 2, L"系统找不到指定的文件。");
         launched.emplace_back(commandLine, windowStyle);
     }

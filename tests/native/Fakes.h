@@ -20,7 +20,7 @@
 
 namespace qb::testing {
 
-class BufferTarget : public platform::TextTarget {
+class BufferTarget : public platform::ClipboardBuffer {
 public:
     BufferTarget(std::size_t n, std::function<void(std::string)> commit, bool refuse)
         : bytes_(n, '\xCC'), commit_(std::move(commit)), refuse_(refuse) {}
@@ -40,7 +40,7 @@ class FakeClipboard : public platform::Clipboard {
 public:
     std::string text = "untouched";
     bool refuse = false;
-    std::unique_ptr<platform::TextTarget> Text(std::size_t bytes) override {
+    std::unique_ptr<platform::ClipboardBuffer> Text(std::size_t bytes) override {
         return std::make_unique<BufferTarget>(bytes, [this](std::string t) { text = std::move(t); },
                                               refuse);
     }

@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <tuple>
 
-#include "windows/AboutFormDesign.h"
+#include "windows/AboutBoxDesign.h"
 #include "windows/Layout.h"
-#include "windows/MainFormDesign.h"
-#include "windows/SecondFormDesign.h"
+#include "windows/OptionsWindowDesign.h"
+#include "windows/UsageGuideDesign.h"
 
 namespace qb::windows {
 namespace {
@@ -40,9 +40,9 @@ TEST(Layout, EveryFormScalesWithTheWindowDpi) {
         const FormDesign& design;
         Size client96;
     };
-    for (const Case& form : {Case{main_form::kDesign, {213, 89}},
-                             Case{second_form::kDesign, {501, 228}},
-                             Case{about_form::kDesign, {382, 201}}}) {
+    for (const Case& form : {Case{options_window::kDesign, {213, 89}},
+                             Case{usage_guide::kDesign, {501, 228}},
+                             Case{about_box::kDesign, {382, 201}}}) {
         const FormLayout base = LayOut(form.design, 96, kGuiFont, Fitting(form.design, 96));
         EXPECT_EQ(base.client.width, form.client96.width);
         EXPECT_EQ(base.client.height, form.client96.height);
@@ -64,15 +64,15 @@ TEST(Layout, EveryFormScalesWithTheWindowDpi) {
         }
     }
     // The About box's fonts in points, the others' default font scaled from the system's DPI.
-    const int title = static_cast<int>(about_form::Id::lblTitle);
-    const int version = static_cast<int>(about_form::Id::lblVersion);
+    const int title = static_cast<int>(about_box::Id::titleLabel);
+    const int version = static_cast<int>(about_box::Id::versionLabel);
     for (auto [dpi, nine, fourteen] : {std::tuple{96, -12, -19}, std::tuple{120, -15, -24},
                                        std::tuple{144, -18, -29}, std::tuple{192, -24, -38}}) {
-        const auto& about = about_form::kDesign;
+        const auto& about = about_box::kDesign;
         const FormLayout a = LayOut(about, dpi, kGuiFont, Fitting(about, dpi));
         EXPECT_EQ(a.fontHeights[version], nine) << dpi;
         EXPECT_EQ(a.fontHeights[title], fourteen) << dpi;
-        const auto& guide = second_form::kDesign;
+        const auto& guide = usage_guide::kDesign;
         const FormLayout g = LayOut(guide, dpi, {-15, 120}, Fitting(guide, dpi));
         EXPECT_EQ(g.fontHeights[0], -15 * dpi / 120) << "default font made at 120 DPI, at " << dpi;
     }
@@ -80,17 +80,17 @@ TEST(Layout, EveryFormScalesWithTheWindowDpi) {
 
 // The usage text in WenQuanYi: ten 14-pixel lines where 129 pixels were drawn.
 TEST(Layout, LabelTooShortForItsTextGrowsAndPushesEverythingUnderItDown) {
-    using second_form::Id;
-    const auto& guide = second_form::kDesign;
+    using usage_guide::Id;
+    const auto& guide = usage_guide::kDesign;
     const FormLayout drawn = LayOut(guide, 96, kGuiFont, Fitting(guide, 96));
-    const FormLayout grown = LayOut(guide, 96, kGuiFont, Needing(guide, Id::Label1, {400, 140}));
+    const FormLayout grown = LayOut(guide, 96, kGuiFont, Needing(guide, Id::guideText, {400, 140}));
     const auto at = [](const FormLayout& l, Id id) { return l.controls[static_cast<int>(id)]; };
-    EXPECT_EQ(at(grown, Id::Label1).height, 140);
-    EXPECT_EQ(at(grown, Id::Label1).top, at(drawn, Id::Label1).top);
-    EXPECT_EQ(at(grown, Id::Label1).width, at(drawn, Id::Label1).width) << "it fits the width";
-    EXPECT_EQ(at(grown, Id::Command1).top, at(drawn, Id::Command1).top + 11);
-    EXPECT_EQ(at(grown, Id::Command1).left, at(drawn, Id::Command1).left);
-    EXPECT_EQ(at(grown, Id::Label2).top, at(drawn, Id::Label2).top) << "above the label";
+    EXPECT_EQ(at(grown, Id::guideText).height, 140);
+    EXPECT_EQ(at(grown, Id::guideText).top, at(drawn, Id::guideText).top);
+    EXPECT_EQ(at(grown, Id::guideText).width, at(drawn, Id::guideText).width) << "it fits the width";
+    EXPECT_EQ(at(grown, Id::okButton).top, at(drawn, Id::okButton).top + 11);
+    EXPECT_EQ(at(grown, Id::okButton).left, at(drawn, Id::okButton).left);
+    EXPECT_EQ(at(grown, Id::heading).top, at(drawn, Id::heading).top) << "above the label";
     for (std::size_t i = 0; i < grown.lines.size(); ++i) {
         EXPECT_EQ(grown.lines[i].y1, drawn.lines[i].y1 + 11) << "lines move with the rest";
     }
@@ -99,22 +99,22 @@ TEST(Layout, LabelTooShortForItsTextGrowsAndPushesEverythingUnderItDown) {
 }
 
 TEST(Layout, ButtonOrCheckBoxTooNarrowWidensAndPushesItsRowAndTheWindowRight) {
-    using main_form::Id;
-    const auto& main = main_form::kDesign;
+    using options_window::Id;
+    const auto& main = options_window::kDesign;
     const auto at = [](const FormLayout& l, Id id) { return l.controls[static_cast<int>(id)]; };
     const FormLayout drawn = LayOut(main, 96, kGuiFont, Fitting(main, 96));
 
-    const FormLayout apply = LayOut(main, 96, kGuiFont, Needing(main, Id::a, {90, 20}));
-    EXPECT_EQ(at(apply, Id::a).width, 90);
-    EXPECT_EQ(at(apply, Id::a).height, at(drawn, Id::a).height) << "its text is not too tall";
-    EXPECT_EQ(at(apply, Id::e).left, at(drawn, Id::e).left + 17) << "Exit stands to its right";
-    EXPECT_EQ(at(apply, Id::c1).left, at(drawn, Id::c1).left) << "the check box is another row";
-    EXPECT_EQ(at(apply, Id::c1).width, at(drawn, Id::c1).width);
+    const FormLayout apply = LayOut(main, 96, kGuiFont, Needing(main, Id::applyButton, {90, 20}));
+    EXPECT_EQ(at(apply, Id::applyButton).width, 90);
+    EXPECT_EQ(at(apply, Id::applyButton).height, at(drawn, Id::applyButton).height) << "its text is not too tall";
+    EXPECT_EQ(at(apply, Id::exitButton).left, at(drawn, Id::exitButton).left + 17) << "Exit stands to its right";
+    EXPECT_EQ(at(apply, Id::addToMenuBox).left, at(drawn, Id::addToMenuBox).left) << "the check box is another row";
+    EXPECT_EQ(at(apply, Id::addToMenuBox).width, at(drawn, Id::addToMenuBox).width);
     EXPECT_EQ(apply.client.width, drawn.client.width + 17);
 
-    const FormLayout box = LayOut(main, 96, kGuiFont, Needing(main, Id::c1, {180, 14}));
-    EXPECT_EQ(at(box, Id::c1).width, 180);
-    EXPECT_EQ(at(box, Id::e).left, at(drawn, Id::e).left);
+    const FormLayout box = LayOut(main, 96, kGuiFont, Needing(main, Id::addToMenuBox, {180, 14}));
+    EXPECT_EQ(at(box, Id::addToMenuBox).width, 180);
+    EXPECT_EQ(at(box, Id::exitButton).left, at(drawn, Id::exitButton).left);
     EXPECT_EQ(box.client.width, drawn.client.width + 21) << "the margin it was drawn with";
     EXPECT_EQ(box.client.height, drawn.client.height);
 }

@@ -179,7 +179,7 @@ TEST_F(ContextMenuOnWine, TheStoredCommandRunAsExplorerDoesEncodesTheChosenFile)
     ASSERT_NE(at, std::wstring::npos) << command;
     command.replace(at, 2, file);
 
-    qb::testing::Session run(qb::testing::WholeCommandLine{command});
+    qb::testing::RunningQuillbox run(qb::testing::WholeCommandLine{command});
     const auto box = run.WaitForBox();
     ASSERT_TRUE(box) << "no message box for " << ::testing::PrintToString(command);
     EXPECT_EQ(box->text, L"转换完毕，已经设置了剪切板，可以直接粘贴");

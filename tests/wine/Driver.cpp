@@ -109,10 +109,10 @@ BOOL CALLBACK FindWindows(HWND w, LPARAM lp) {
 
 }  // namespace
 
-Session::Session(const std::wstring& arguments)
-    : Session(WholeCommandLine{L"\"" QB_EXE L"\" " + arguments}) {}
+RunningQuillbox::RunningQuillbox(const std::wstring& arguments)
+    : RunningQuillbox(WholeCommandLine{L"\"" QB_EXE L"\" " + arguments}) {}
 
-Session::Session(const WholeCommandLine& commandLine) {
+RunningQuillbox::RunningQuillbox(const WholeCommandLine& commandLine) {
     std::wstring line = commandLine.text;
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -121,14 +121,14 @@ Session::Session(const WholeCommandLine& commandLine) {
         throw std::runtime_error("CreateProcess failed");
 }
 
-Session::~Session() {
+RunningQuillbox::~RunningQuillbox() {
     if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
     WaitForSingleObject(pi_.hProcess, 5000);
     CloseHandle(pi_.hThread);
     CloseHandle(pi_.hProcess);
 }
 
-std::optional<Box> Session::WaitForBox(DWORD timeoutMs) {
+std::optional<Box> RunningQuillbox::WaitForBox(DWORD timeoutMs) {
     const ULONGLONG until = GetTickCount64() + timeoutMs;
     while (GetTickCount64() < until) {
         // The box answered last may linger for a moment while it closes.
@@ -145,7 +145,7 @@ std::optional<Box> Session::WaitForBox(DWORD timeoutMs) {
     return std::nullopt;
 }
 
-double Session::Elapsed() const {
+double RunningQuillbox::Elapsed() const {
     LARGE_INTEGER now, freq;
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&freq);
@@ -153,26 +153,26 @@ double Session::Elapsed() const {
            static_cast<double>(freq.QuadPart);
 }
 
-void Session::Press(const Box& box, int buttonId) {
+void RunningQuillbox::Press(const Box& box, int buttonId) {
     if (box.hwnd == lastBox_) msAnswering_ += Elapsed() - msToLastBox_;
     PostMessageW(GetDlgItem(box.hwnd, buttonId), BM_CLICK, 0, 0);
 }
 
-DWORD Session::WaitForExit(DWORD timeoutMs) {
+DWORD RunningQuillbox::WaitForExit(DWORD timeoutMs) {
     WaitForSingleObject(pi_.hProcess, timeoutMs);
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(pi_.hProcess, &code);
     return code;
 }
 
-std::size_t Session::PeakWorkingSet() const {
+std::size_t RunningQuillbox::PeakWorkingSet() const {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     return GetProcessMemoryInfo(pi_.hProcess, &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
 }
 
 Outcome RunAndConfirm(const std::wstring& arguments) {
-    Session run(arguments);
+    RunningQuillbox run(arguments);
     Outcome out{};
     auto box = run.WaitForBox();
     if (!box) throw std::runtime_error("no message box appeared");

@@ -31,13 +31,13 @@ struct WholeCommandLine {
     std::wstring text;
 };
 
-class Session {
+class RunningQuillbox {
 public:
-    explicit Session(const std::wstring& arguments);
-    explicit Session(const WholeCommandLine& commandLine);
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-    ~Session();
+    explicit RunningQuillbox(const std::wstring& arguments);
+    explicit RunningQuillbox(const WholeCommandLine& commandLine);
+    RunningQuillbox(const RunningQuillbox&) = delete;
+    RunningQuillbox& operator=(const RunningQuillbox&) = delete;
+    ~RunningQuillbox();
 
     // The next message box of the process; nothing if none appears in time or the process ends.
     std::optional<Box> WaitForBox(DWORD timeoutMs = 20000);

@@ -99,7 +99,7 @@ TEST_F(EndToEnd, AboveTwentyMillionBytesTheUserIsAskedAndNoEndsWithNothingWritte
     EXPECT_EQ(out.box.text, kSideFile) << "exactly 20,000,000 bytes is not asked about";
 
     {
-        Session run(Quoted(over));
+        RunningQuillbox run(Quoted(over));
         const auto ask = run.WaitForBox();
         ASSERT_TRUE(ask);
         EXPECT_EQ(ask->caption, kCaption);
@@ -116,7 +116,7 @@ TEST_F(EndToEnd, AboveTwentyMillionBytesTheUserIsAskedAndNoEndsWithNothingWritte
         EXPECT_EQ(ClipboardText(), kSentinel);
     }
     {
-        Session run(Quoted(over));
+        RunningQuillbox run(Quoted(over));
         const auto ask = run.WaitForBox();
         ASSERT_TRUE(ask);
         run.Press(*ask, IDYES);
@@ -187,7 +187,7 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* caption) {
 
 TEST_F(EndToEnd, WithoutAFileTheOptionsWindowOpensAndExitEndsTheProgram) {
     const char* log = std::getenv("QB_URL_LOG");
-    Session run(L"");
+    RunningQuillbox run(L"");
     HWND main = nullptr;
     for (int i = 0; i < 200 && !(main = FindProcessWindow(run.ProcessId(), L"Quillbox")); ++i) Sleep(50);
     ASSERT_NE(main, nullptr) << "the options window did not appear";
@@ -264,7 +264,7 @@ TEST_F(EndToEnd, AFileCutShortMidJobGetsOneReportAndNoSideFile) {
     std::vector<std::uint8_t> data(20'000'001, 'c');
     WriteFileBytes(file, data);
     WriteFileBytes(file + L".uue", {'o', 'l', 'd'});
-    Session run(Quoted(file));
+    RunningQuillbox run(Quoted(file));
     const auto ask = run.WaitForBox();
     ASSERT_TRUE(ask);
     // The program holds the file open by now; cutting it makes its reads come up short.

@@ -8,9 +8,9 @@
 
 #include "platform/win32/Win32Platform.h"
 #include "product/AppInfo.h"
-#include "windows/AboutForm.h"
-#include "windows/MainForm.h"
-#include "windows/SecondForm.h"
+#include "windows/AboutBox.h"
+#include "windows/OptionsWindow.h"
+#include "windows/UsageGuide.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 4) {
@@ -19,15 +19,15 @@ int wmain(int argc, wchar_t** argv) {
     }
     qb::platform::win32::Win32Platform system(qb::product::kTitle);
     auto platform = system.Get();
-    qb::windows::Session session(GetModuleHandleW(nullptr));
+    qb::windows::FormHost host(GetModuleHandleW(nullptr));
     std::unique_ptr<qb::windows::Form> form;
     const std::wstring_view which = argv[1];
     if (which == L"main") {
-        form = std::make_unique<qb::windows::MainForm>(session, platform);
+        form = std::make_unique<qb::windows::OptionsWindow>(host, platform);
     } else if (which == L"about") {
-        form = std::make_unique<qb::windows::AboutForm>(session, system.launcher);
+        form = std::make_unique<qb::windows::AboutBox>(host, system.launcher);
     } else {
-        form = std::make_unique<qb::windows::SecondForm>(session);
+        form = std::make_unique<qb::windows::UsageGuide>(host);
     }
     form->Show();
     UpdateWindow(form->Window());
@@ -40,5 +40,5 @@ int wmain(int argc, wchar_t** argv) {
     }
     SetTimer(nullptr, 0, static_cast<UINT>(_wtoi(argv[3])),
              [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); });
-    return qb::windows::RunMessageLoop(session);
+    return qb::windows::RunMessageLoop(host);
 }

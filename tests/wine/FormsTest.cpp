@@ -15,10 +15,10 @@
 #include "platform/win32/Win32Platform.h"
 #include "Recorders.h"
 #include "Steps.h"
-#include "windows/AboutForm.h"
+#include "windows/AboutBox.h"
 #include "windows/Dpi.h"
-#include "windows/MainForm.h"
-#include "windows/SecondForm.h"
+#include "windows/OptionsWindow.h"
+#include "windows/UsageGuide.h"
 
 namespace qb::windows {
 namespace {
@@ -31,9 +31,9 @@ using testing::RunNextStep;
 void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(99); }
 
 // Runs the program's loop until the last form closes; 99 means it never did.
-int RunUntilQuit(Session& session) {
+int RunUntilQuit(FormHost& host) {
     const UINT_PTR timer = SetTimer(nullptr, 0, 5000, &GiveUp);
-    const int code = RunMessageLoop(session);
+    const int code = RunMessageLoop(host);
     KillTimer(nullptr, timer);
     return code;
 }
@@ -116,28 +116,28 @@ protected:
     }
 
     FakeLauncher launcher;
-    Session session{GetModuleHandleW(nullptr)};
+    FormHost host{GetModuleHandleW(nullptr)};
 };
 
-using AboutId = AboutForm::Id;
-using GuideId = SecondForm::Id;
+using AboutId = AboutBox::Id;
+using GuideId = UsageGuide::Id;
 
 int WindowDpi(const Form& form) { return static_cast<int>(dpi::ForWindow(form.Window())); }
 
 
 TEST_F(Forms, AboutBoxLayoutTextsAndStyles) {
-    AboutForm about(session, launcher);
+    AboutBox about(host, launcher);
     about.Show();
     HWND box = about.Window();
     EXPECT_EQ(WindowText(box), L"关于 Quillbox");
 
-    EXPECT_EQ(about.Text(AboutId::lblVersion), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools");
-    EXPECT_EQ(about.Text(AboutId::lblTitle), L"Quillbox");
-    EXPECT_EQ(about.Text(AboutId::URL), L"http://quillbox.example.com/");
-    EXPECT_EQ(about.Text(AboutId::cmdOK), L"确定");
-    EXPECT_EQ(about.Text(AboutId::lblDescription),
+    EXPECT_EQ(about.Text(AboutId::versionLabel), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools");
+    EXPECT_EQ(about.Text(AboutId::titleLabel), L"Quillbox");
+    EXPECT_EQ(about.Text(AboutId::homePageLink), L"http://quillbox.example.com/");
+    EXPECT_EQ(about.Text(AboutId::okButton), L"确定");
+    EXPECT_EQ(about.Text(AboutId::descriptionLabel),
               L"    此工具可以将任何文件编码为可由WinRAR等工具还原的文本文件。");
-    const std::wstring notice = about.Text(AboutId::lblDisclaimer);
+    const std::wstring notice = about.Text(AboutId::noticeLabel);
     const auto lineBreak = notice.find(L"\r\n");
     ASSERT_NE(lineBreak, std::wstring::npos);
     EXPECT_GT(lineBreak, 0u);
@@ -150,18 +150,18 @@ TEST_F(Forms, AboutBoxLayoutTextsAndStyles) {
     EXPECT_FALSE(IsWindowVisible(owner));
     EXPECT_FALSE(GetWindowLongPtrW(box, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOOLWINDOW));
 
-    HWND picture = about.Control(AboutId::picIcon);
+    HWND picture = about.Control(AboutId::icon);
     EXPECT_TRUE(GetWindowLongPtrW(picture, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
     EXPECT_NE(SendMessageW(picture, STM_GETICON, 0, 0), 0);
 
-    // Tab walks by tab index; cmdOK comes first and holds the focus.
-    const std::vector<HWND> expected{about.Control(AboutId::cmdOK), picture,
-                                     about.Control(AboutId::lblDescription),
-                                     about.Control(AboutId::lblDisclaimer), about.Control(AboutId::lblTitle),
-                                     about.Control(AboutId::lblVersion), about.Control(AboutId::URL)};
+    // Tab walks by tab index; the OK button comes first and holds the focus.
+    const std::vector<HWND> expected{about.Control(AboutId::okButton), picture,
+                                     about.Control(AboutId::descriptionLabel),
+                                     about.Control(AboutId::noticeLabel), about.Control(AboutId::titleLabel),
+                                     about.Control(AboutId::versionLabel), about.Control(AboutId::homePageLink)};
     EXPECT_EQ(TabOrder(box), expected);
-    EXPECT_EQ(GetFocus(), about.Control(AboutId::cmdOK));
-    EXPECT_TRUE(GetWindowLongPtrW(about.Control(AboutId::cmdOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_EQ(GetFocus(), about.Control(AboutId::okButton));
+    EXPECT_TRUE(GetWindowLongPtrW(about.Control(AboutId::okButton), GWL_STYLE) & BS_DEFPUSHBUTTON);
 
     // Etched separator: grey over white, where the layout put them.
     const auto& lines = about.Layout().lines;
@@ -170,12 +170,12 @@ TEST_F(Forms, AboutBoxLayoutTextsAndStyles) {
 }
 
 TEST_F(Forms, AboutBoxFonts) {
-    AboutForm about(session, launcher);
+    AboutBox about(host, launcher);
     about.Show();
     // Points at the window's DPI: 9 pt is 12 pixels at 96 DPI, 14.25 pt is 19.
     const int dpi = WindowDpi(about);
-    for (AboutId id : {AboutId::cmdOK, AboutId::lblVersion, AboutId::lblDescription,
-                       AboutId::lblDisclaimer}) {
+    for (AboutId id : {AboutId::okButton, AboutId::versionLabel, AboutId::descriptionLabel,
+                       AboutId::noticeLabel}) {
         const LOGFONTW lf = FontOf(about.Control(id));
         const int row = static_cast<int>(id);
         EXPECT_STREQ(lf.lfFaceName, L"宋体") << row;
@@ -184,12 +184,12 @@ TEST_F(Forms, AboutBoxFonts) {
         EXPECT_FALSE(lf.lfUnderline) << row;
         EXPECT_EQ(lf.lfCharSet, GB2312_CHARSET) << row;
     }
-    const LOGFONTW title = FontOf(about.Control(AboutId::lblTitle));
+    const LOGFONTW title = FontOf(about.Control(AboutId::titleLabel));
     EXPECT_STREQ(title.lfFaceName, L"宋体");
     EXPECT_EQ(title.lfHeight, -MulDiv(1425, dpi, 7200));
     EXPECT_EQ(title.lfWeight, FW_BOLD);
     EXPECT_EQ(title.lfCharSet, GB2312_CHARSET);
-    const LOGFONTW link = FontOf(about.Control(AboutId::URL));
+    const LOGFONTW link = FontOf(about.Control(AboutId::homePageLink));
     EXPECT_STREQ(link.lfFaceName, L"宋体");
     EXPECT_EQ(link.lfHeight, -MulDiv(12, dpi, 96));
     EXPECT_EQ(link.lfWeight, FW_NORMAL);
@@ -198,39 +198,39 @@ TEST_F(Forms, AboutBoxFonts) {
 }
 
 TEST_F(Forms, AboutBoxIsSingleAndStartsAfreshAfterUnload) {
-    AboutForm about(session, launcher);
+    AboutBox about(host, launcher);
     about.Show();
     HWND first = about.Window();
-    about.SetText(AboutId::lblTitle, L"changed");
+    about.SetText(AboutId::titleLabel, L"changed");
     about.Show();
     EXPECT_EQ(about.Window(), first);
-    EXPECT_EQ(about.Text(AboutId::lblTitle), L"changed") << "showing again must not load again";
-    EXPECT_EQ(session.OpenForms(), 1);
+    EXPECT_EQ(about.Text(AboutId::titleLabel), L"changed") << "showing again must not load again";
+    EXPECT_EQ(host.OpenForms(), 1);
 
     about.Unload();
     EXPECT_FALSE(IsWindow(first));
     about.Show();
-    EXPECT_EQ(about.Text(AboutId::lblTitle), L"Quillbox");
-    EXPECT_EQ(about.Text(AboutId::lblVersion), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools")
+    EXPECT_EQ(about.Text(AboutId::titleLabel), L"Quillbox");
+    EXPECT_EQ(about.Text(AboutId::versionLabel), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools")
         << "one rights line, however often the box is opened";
     EXPECT_EQ(WindowText(about.Window()), L"关于 Quillbox");
 }
 
 TEST_F(Forms, EnterAndEscCloseTheAboutBox) {
     for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
-        AboutForm about(session, launcher);
+        AboutBox about(host, launcher);
         about.Show();
-        ASSERT_EQ(GetFocus(), about.Control(AboutId::cmdOK));
+        ASSERT_EQ(GetFocus(), about.Control(AboutId::okButton));
         PostKey(GetFocus(), key);
-        EXPECT_EQ(RunUntilQuit(session), 0) << "key " << key;
+        EXPECT_EQ(RunUntilQuit(host), 0) << "key " << key;
         EXPECT_FALSE(about.IsLoaded());
     }
 }
 
 TEST_F(Forms, UrlClickLaunchesTheHomePageAndKeepsTheBoxOpen) {
-    AboutForm about(session, launcher);
+    AboutBox about(host, launcher);
     about.Show();
-    HWND url = about.Control(AboutId::URL);
+    HWND url = about.Control(AboutId::homePageLink);
     for (int click = 0; click < 2; ++click) {
         SendMessageW(url, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         SendMessageW(url, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -245,19 +245,19 @@ TEST_F(Forms, UrlClickLaunchesTheHomePageAndKeepsTheBoxOpen) {
     HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HAND_POINT));
     EXPECT_EQ(GetCursor(), hand);
     SendMessageW(about.Window(), WM_SETCURSOR,
-                 reinterpret_cast<WPARAM>(about.Control(AboutId::cmdOK)),
+                 reinterpret_cast<WPARAM>(about.Control(AboutId::okButton)),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_NE(GetCursor(), hand);
 }
 
 TEST_F(Forms, AFailedLaunchReachesWhoeverRunsTheLoop) {
-    AboutForm about(session, launcher);
+    AboutBox about(host, launcher);
     about.Show();
     launcher.fail = true;
-    PostMessageW(about.Control(AboutId::URL), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    PostMessageW(about.Control(AboutId::URL), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    PostMessageW(about.Control(AboutId::homePageLink), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageW(about.Control(AboutId::homePageLink), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     try {
-        RunUntilQuit(session);
+        RunUntilQuit(host);
         ADD_FAILURE() << "the launch failure was swallowed";
     } catch (const platform::Error& e) {
         EXPECT_EQ(e.Operation(), L"CreateProcess");
@@ -266,22 +266,22 @@ TEST_F(Forms, AFailedLaunchReachesWhoeverRunsTheLoop) {
 }
 
 TEST_F(Forms, GuideLayoutTextsFontsAndLines) {
-    SecondForm guide(session);
+    UsageGuide guide(host);
     guide.Show();
     HWND window = guide.Window();
     EXPECT_EQ(WindowText(window), L"Quillbox 使用指南");
-    EXPECT_EQ(guide.Text(GuideId::Label1), kUsageText);
-    EXPECT_EQ(guide.Text(GuideId::Label2), L"使用指南：");
-    EXPECT_EQ(guide.Text(GuideId::Command1), L"确定");
+    EXPECT_EQ(guide.Text(GuideId::guideText), kUsageText);
+    EXPECT_EQ(guide.Text(GuideId::heading), L"使用指南：");
+    EXPECT_EQ(guide.Text(GuideId::okButton), L"确定");
     ExpectFixedBorder(window);
     EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr) << "the guide has its taskbar button";
-    EXPECT_FALSE(GetWindowLongPtrW(guide.Control(GuideId::Command1), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    EXPECT_FALSE(GetWindowLongPtrW(guide.Control(GuideId::okButton), GWL_STYLE) & BS_DEFPUSHBUTTON);
 
     // A form that names no font draws in the default GUI font, for which it was laid out; the
     // stock one is made for the system's DPI.
     LOGFONTW gui{};
     ASSERT_TRUE(GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui));
-    for (GuideId id : {GuideId::Command1, GuideId::Label1, GuideId::Label2}) {
+    for (GuideId id : {GuideId::okButton, GuideId::guideText, GuideId::heading}) {
         const LOGFONTW lf = FontOf(guide.Control(id));
         EXPECT_STREQ(lf.lfFaceName, gui.lfFaceName);
         EXPECT_EQ(lf.lfHeight, MulDiv(gui.lfHeight, WindowDpi(guide), dpi::ForSystem()));
@@ -296,22 +296,22 @@ TEST_F(Forms, ModalGuideBlocksTheProgramAndIgnoresEsc) {
     HWND caller = CreateWindowExW(0, L"STATIC", L"caller", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(caller, nullptr);
-    AboutForm about(session, launcher);
+    AboutBox about(host, launcher);
     about.Show();
-    SecondForm guide(session);
+    UsageGuide guide(host);
     bool callerEnabled = true, aboutEnabled = true, openAfterEsc = false, focusOnButton = false;
     std::wstring usage;
     g_steps = {
         [&] {
             callerEnabled = IsWindowEnabled(caller);
             aboutEnabled = IsWindowEnabled(about.Window());
-            usage = guide.Text(GuideId::Label1);
-            focusOnButton = GetFocus() == guide.Control(GuideId::Command1);
-            PostKey(guide.Control(GuideId::Command1), VK_ESCAPE);
+            usage = guide.Text(GuideId::guideText);
+            focusOnButton = GetFocus() == guide.Control(GuideId::okButton);
+            PostKey(guide.Control(GuideId::okButton), VK_ESCAPE);
         },
         [&] {
             openAfterEsc = guide.IsLoaded();
-            PostKey(guide.Control(GuideId::Command1), VK_RETURN);  // the focused button takes Enter
+            PostKey(guide.Control(GuideId::okButton), VK_RETURN);  // the focused button takes Enter
         },
         [&] { guide.Unload(); },  // only if Enter failed; keeps a broken test from hanging
     };
@@ -329,7 +329,7 @@ TEST_F(Forms, ModalGuideBlocksTheProgramAndIgnoresEsc) {
     EXPECT_TRUE(IsWindowEnabled(about.Window()));
 
     // Opened again: the usage text is set, not appended to.
-    g_steps = {[&] { usage = guide.Text(GuideId::Label1); }, [&] { guide.Unload(); }};
+    g_steps = {[&] { usage = guide.Text(GuideId::guideText); }, [&] { guide.Unload(); }};
     const UINT_PTR again = SetTimer(nullptr, 0, 100, &RunNextStep);
     guide.ShowModal();
     KillTimer(nullptr, again);
@@ -338,24 +338,24 @@ TEST_F(Forms, ModalGuideBlocksTheProgramAndIgnoresEsc) {
 }
 
 TEST_F(Forms, TheLastFormToCloseEndsTheProgram) {
-    AboutForm about(session, launcher);
-    SecondForm guide(session);
+    AboutBox about(host, launcher);
+    UsageGuide guide(host);
     about.Show();
     guide.Show();
-    EXPECT_EQ(session.OpenForms(), 2);
+    EXPECT_EQ(host.OpenForms(), 2);
     SendMessageW(guide.Window(), WM_CLOSE, 0, 0);  // the close box
     EXPECT_FALSE(guide.IsLoaded());
-    EXPECT_EQ(session.OpenForms(), 1);
+    EXPECT_EQ(host.OpenForms(), 1);
     EXPECT_FALSE(QuitPending()) << "a form is still open";
-    SendMessageW(about.Control(AboutId::cmdOK), BM_CLICK, 0, 0);
-    EXPECT_EQ(session.OpenForms(), 0);
+    SendMessageW(about.Control(AboutId::okButton), BM_CLICK, 0, 0);
+    EXPECT_EQ(host.OpenForms(), 0);
     EXPECT_TRUE(QuitPending());
-    EXPECT_EQ(RunMessageLoop(session), 0);
+    EXPECT_EQ(RunMessageLoop(host), 0);
 }
 
 // Activation comes back while the guide is still there: had it gone first, the system would have
 // had no enabled window of ours to give it to, and another program could have taken it.
-SecondForm* g_closingGuide = nullptr;
+UsageGuide* g_closingGuide = nullptr;
 bool g_activatedBeforeGuideWentAway = false;
 LRESULT CALLBACK RecordActivation(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_ACTIVATE && LOWORD(wp) != WA_INACTIVE && g_closingGuide) {
@@ -375,12 +375,12 @@ TEST_F(Forms, ClosingTheModalGuideHandsActivationBackToTheWindowThatOpenedIt) {
     ASSERT_NE(caller, nullptr);
     SetForegroundWindow(caller);
     ASSERT_EQ(GetActiveWindow(), caller);
-    SecondForm guide(session);
+    UsageGuide guide(host);
     bool guideActive = false;
     g_steps = {[&] {
                    guideActive = GetActiveWindow() == guide.Window();
                    g_closingGuide = &guide;
-                   SendMessageW(guide.Control(GuideId::Command1), BM_CLICK, 0, 0);
+                   SendMessageW(guide.Control(GuideId::okButton), BM_CLICK, 0, 0);
                },
                [&] { guide.Unload(); }};
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, &RunNextStep);
@@ -459,15 +459,15 @@ TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
     platform::win32::Win32Registry registry;
     platform::win32::Win32Process process;
     platform::Platform p{ui, files, clipboard, launcher, registry, process};
-    MainForm main(session, p);
+    OptionsWindow main(host, p);
     main.Show();
-    ExpectEveryTextFits(main, main_form::kDesign, "main");
-    SecondForm guide(session);
+    ExpectEveryTextFits(main, options_window::kDesign, "main");
+    UsageGuide guide(host);
     guide.Show();
-    ExpectEveryTextFits(guide, second_form::kDesign, "guide");
-    AboutForm about(session, launcher);
+    ExpectEveryTextFits(guide, usage_guide::kDesign, "guide");
+    AboutBox about(host, launcher);
     about.Show();
-    ExpectEveryTextFits(about, about_form::kDesign, "about");
+    ExpectEveryTextFits(about, about_box::kDesign, "about");
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ int wmain(int, wchar_t**) {
     SetClipboardText(sentinel);
     // QB_PROGRAM runs another program in Quillbox's place (a floor, or another build), for timing.
     const wchar_t* other = _wgetenv(L"QB_PROGRAM");
-    Session run(other && *other ? WholeCommandLine{L"\"" + std::wstring(other) + L"\" " + args}
+    RunningQuillbox run(other && *other ? WholeCommandLine{L"\"" + std::wstring(other) + L"\" " + args}
                       : WholeCommandLine{L"\"" QB_EXE L"\" " + args});
     const char* answer = std::getenv("QB_ANSWER");
     const bool timing = std::getenv("QB_TIME") != nullptr;

@@ -149,7 +149,7 @@ private:
 
 // The text is written straight into the clipboard's own memory; the memory stays ours until
 // SetClipboardData takes it.
-class ClipboardTarget final : public TextTarget {
+class ClipboardTarget final : public ClipboardBuffer {
 public:
     explicit ClipboardTarget(std::size_t bytes) : size_(bytes) {
         memory_.reset(GlobalAlloc(GMEM_MOVEABLE, bytes + 1));
@@ -264,7 +264,7 @@ std::unique_ptr<SideFileWriter> Win32Files::SideFile(const std::wstring& path) {
     return std::make_unique<Win32SideFileWriter>(path);
 }
 
-std::unique_ptr<TextTarget> Win32Clipboard::Text(std::size_t bytes) {
+std::unique_ptr<ClipboardBuffer> Win32Clipboard::Text(std::size_t bytes) {
     return std::make_unique<ClipboardTarget>(bytes);
 }
 
@@ -276,7 +276,7 @@ void Win32Launcher::ShellOpen(std::uintptr_t owner, std::wstring_view target, in
 
 void Win32Process::ExitNow(int code) { ExitProcess(static_cast<UINT>(code)); }
 
-void Win32Launcher::Shell(const std::wstring& commandLine, int windowStyle) {
+void Win32Launcher::StartProgram(const std::wstring& commandLine, int windowStyle) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESHOWWINDOW;

@@ -27,12 +27,12 @@ public:
 
 class Win32Clipboard final : public Clipboard {
 public:
-    std::unique_ptr<TextTarget> Text(std::size_t bytes) override;
+    std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes) override;
 };
 
 class Win32Launcher final : public Launcher {
 public:
-    void Shell(const std::wstring& commandLine, int windowStyle) override;
+    void StartProgram(const std::wstring& commandLine, int windowStyle) override;
     void ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) override;
 };
 

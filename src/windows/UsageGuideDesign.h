@@ -7,21 +7,22 @@
 #include "product/Resources.h"
 #include "windows/Layout.h"
 
-namespace qb::windows::second_form {
+namespace qb::windows::usage_guide {
 
-enum class Id { Command1, Label2, Label1 };
+// As drawn: Command1 okButton, Label2 heading, Label1 guideText.
+enum class Id { okButton, heading, guideText };
 
-// Label1's design text; loading replaces it with the whole guide.
+// The guide text as drawn; loading replaces it with the whole guide.
 constexpr std::wstring_view kFirstStep =
     L"1、当添加到了文件的右键菜单时，只需要在要复制的文件上点右键，然后点\"Quillbox\"";
 
 constexpr std::array kControls{
-    ControlDesign{Id::Command1, ControlKind::Button, L"确定", 3120, 2910, 1245, 375, 1},
-    ControlDesign{Id::Label2, ControlKind::Label, L"使用指南：", 210, 210, 1065, 225, 2},
-    ControlDesign{Id::Label1, ControlKind::Label, kFirstStep, 180, 600, 7005, 1935, 0},
+    ControlDesign{Id::okButton, ControlKind::Button, L"确定", 3120, 2910, 1245, 375, 1},
+    ControlDesign{Id::heading, ControlKind::Label, L"使用指南：", 210, 210, 1065, 225, 2},
+    ControlDesign{Id::guideText, ControlKind::Label, kFirstStep, 180, 600, 7005, 1935, 0},
 };
 
-// Line1(1), grey, over Line1(0), white: an etched separator above the button.
+// A grey line over a white one: an etched separator above the button.
 constexpr std::array kLines{
     LineDesign{120, 2700, 7350, 2700, {128, 128, 128}, 1, LineStyle::InsideSolid},
     LineDesign{120, 2730, 7350, 2730, {255, 255, 255}, 2, LineStyle::InsideSolid},
@@ -35,4 +36,4 @@ constexpr FormDesign kDesign{
 };
 static_assert(RowsInIdOrder(kDesign));
 
-}  // namespace qb::windows::second_form
+}  // namespace qb::windows::usage_guide

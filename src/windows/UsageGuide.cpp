@@ -1,11 +1,11 @@
-#include "windows/SecondForm.h"
+#include "windows/UsageGuide.h"
 
 namespace qb::windows {
 
-SecondForm::SecondForm(Session& session) : FormOf(session, second_form::kDesign) {}
+UsageGuide::UsageGuide(FormHost& host) : FormOf(host, usage_guide::kDesign) {}
 
-std::wstring SecondForm::UsageText() {
-    std::wstring text(second_form::kFirstStep);
+std::wstring UsageGuide::UsageText() {
+    std::wstring text(usage_guide::kFirstStep);
     text += L"\r\n";
     text += L"    如果没有添加到右键菜单，你可以托动文件到本程序文件上。";
     text += L"\r\n\r\n";
@@ -19,12 +19,12 @@ std::wstring SecondForm::UsageText() {
     return text;
 }
 
-void SecondForm::Load() { SetText(Id::Label1, UsageText()); }
+void UsageGuide::Load() { SetText(Id::guideText, UsageText()); }
 
-void SecondForm::Click(Id id) {
+void UsageGuide::Click(Id id) {
     switch (id) {
-    case Id::Command1: Unload(); break;
-    case Id::Label2: case Id::Label1: break;
+    case Id::okButton: Unload(); break;
+    case Id::heading: case Id::guideText: break;
     }
 }
 

@@ -15,7 +15,7 @@
 #include "platform/Error.h"
 #include "platform/win32/Win32Platform.h"
 #include "shell/ContextMenu.h"
-#include "windows/MainForm.h"
+#include "windows/OptionsWindow.h"
 
 namespace qb::windows {
 namespace {
@@ -49,10 +49,10 @@ bool EntryPresent() {
     return true;
 }
 
-using Id = MainForm::Id;
+using Id = OptionsWindow::Id;
 
 // A menu item's click, as the menu sends it.
-void Choose(const MainForm& form, Id item) {
+void Choose(const OptionsWindow& form, Id item) {
     SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(form.CommandId(item), 0), 0);
 }
 
@@ -90,8 +90,8 @@ protected:
 
 TEST_F(MainWindow, LayoutMenusAndStylesMatchTheDesign) {
     auto p = Get(registry);
-    Session session(GetModuleHandleW(nullptr));
-    MainForm form(session, p);
+    FormHost host(GetModuleHandleW(nullptr));
+    OptionsWindow form(host, p);
     form.Show();
     HWND w = form.Window();
     wchar_t caption[64];
@@ -102,12 +102,12 @@ TEST_F(MainWindow, LayoutMenusAndStylesMatchTheDesign) {
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     // Where the controls stand at each DPI is the layout's business; here, what they are.
-    for (auto [id, text] : {std::pair{Id::c1, L"添加到文件的右键菜单"}, std::pair{Id::e, L"退出(&X)"},
-                            std::pair{Id::a, L"应用(&A)"}}) {
+    for (auto [id, text] : {std::pair{Id::addToMenuBox, L"添加到文件的右键菜单"}, std::pair{Id::exitButton, L"退出(&X)"},
+                            std::pair{Id::applyButton, L"应用(&A)"}}) {
         HWND c = form.Control(id);
         ASSERT_NE(c, nullptr) << text;
         EXPECT_EQ(form.Text(id), text);
-        EXPECT_EQ(GetWindowLongW(c, GWL_STYLE) & 0x0F, id == Id::c1 ? BS_AUTOCHECKBOX : BS_PUSHBUTTON)
+        EXPECT_EQ(GetWindowLongW(c, GWL_STYLE) & 0x0F, id == Id::addToMenuBox ? BS_AUTOCHECKBOX : BS_PUSHBUTTON)
             << "neither button is the default";
     }
 
@@ -127,79 +127,79 @@ TEST_F(MainWindow, LayoutMenusAndStylesMatchTheDesign) {
 
 TEST_F(MainWindow, LoadingShowsTheEntryAndAlwaysDisablesApply) {
     auto p = Get(registry);
-    Session session(GetModuleHandleW(nullptr));
+    FormHost host(GetModuleHandleW(nullptr));
     {
-        MainForm absent(session, p);
+        OptionsWindow absent(host, p);
         absent.Show();
-        EXPECT_EQ(absent.Value(Id::c1), 0);
-        EXPECT_FALSE(absent.IsEnabled(Id::a));
+        EXPECT_FALSE(absent.Checked(Id::addToMenuBox));
+        EXPECT_FALSE(absent.IsEnabled(Id::applyButton));
         absent.Unload();
     }
     shell::AddToContextMenu(p);
     ASSERT_EQ(ui.Texts().back(), L"已经添加到右键菜单");
     ASSERT_TRUE(EntryPresent());
     {
-        MainForm present(session, p);
+        OptionsWindow present(host, p);
         present.Show();
-        EXPECT_EQ(present.Value(Id::c1), 1);
-        EXPECT_FALSE(present.IsEnabled(Id::a));
+        EXPECT_TRUE(present.Checked(Id::addToMenuBox));
+        EXPECT_FALSE(present.IsEnabled(Id::applyButton));
         present.Unload();
     }
     BrokenRegistry broken;
     auto failing = Get(broken);
-    MainForm opensAnyway(session, failing);
+    OptionsWindow opensAnyway(host, failing);
     opensAnyway.Show();
     EXPECT_TRUE(IsWindowVisible(opensAnyway.Window())) << "a failed look-up must not stop loading";
-    EXPECT_EQ(opensAnyway.Value(Id::c1), 0);
-    EXPECT_FALSE(opensAnyway.IsEnabled(Id::a));
+    EXPECT_FALSE(opensAnyway.Checked(Id::addToMenuBox));
+    EXPECT_FALSE(opensAnyway.IsEnabled(Id::applyButton));
     opensAnyway.Unload();
 }
 
 TEST_F(MainWindow, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas) {
     auto p = Get(registry);
-    Session session(GetModuleHandleW(nullptr));
-    MainForm form(session, p);
+    FormHost host(GetModuleHandleW(nullptr));
+    OptionsWindow form(host, p);
     form.Show();
 
     // File, Apply works while the button is disabled: the entry is absent, so it removes.
-    Choose(form, Id::ap);
+    Choose(form, Id::menuApply);
     ASSERT_EQ(ui.Texts(), std::vector<std::wstring>{L"删除注册表失败"});
 
     // Two clicks on the box leave it as it was, but Apply enabled for good.
-    SendMessageW(form.Control(Id::c1), BM_CLICK, 0, 0);
-    EXPECT_TRUE(form.IsEnabled(Id::a));
-    SendMessageW(form.Control(Id::c1), BM_CLICK, 0, 0);
-    EXPECT_EQ(form.Value(Id::c1), 0);
-    EXPECT_TRUE(form.IsEnabled(Id::a));
+    SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
+    EXPECT_TRUE(form.IsEnabled(Id::applyButton));
+    SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
+    EXPECT_FALSE(form.Checked(Id::addToMenuBox));
+    EXPECT_TRUE(form.IsEnabled(Id::applyButton));
 
-    SendMessageW(form.Control(Id::c1), BM_CLICK, 0, 0);
-    SendMessageW(form.Control(Id::a), BM_CLICK, 0, 0);
+    SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
+    SendMessageW(form.Control(Id::applyButton), BM_CLICK, 0, 0);
     EXPECT_EQ(ui.Texts().back(), L"已经添加到右键菜单");
     EXPECT_TRUE(EntryPresent());
-    EXPECT_EQ(form.Value(Id::c1), 1);
-    EXPECT_TRUE(form.IsEnabled(Id::a)) << "Apply stays enabled after applying";
+    EXPECT_TRUE(form.Checked(Id::addToMenuBox));
+    EXPECT_TRUE(form.IsEnabled(Id::applyButton)) << "Apply stays enabled after applying";
 
-    SendMessageW(form.Control(Id::c1), BM_CLICK, 0, 0);
-    Choose(form, Id::ap);
+    SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
+    Choose(form, Id::menuApply);
     EXPECT_EQ(ui.Texts().back(), L"右键菜单已经清除");
     EXPECT_FALSE(EntryPresent());
-    EXPECT_EQ(form.Value(Id::c1), 0);
+    EXPECT_FALSE(form.Checked(Id::addToMenuBox));
     form.Unload();
 }
 
 TEST_F(MainWindow, EveryMenuItemReachesTheHandlerOfItsName) {
     auto p = Get(registry);
-    Session session(GetModuleHandleW(nullptr));
-    MainForm form(session, p);
+    FormHost host(GetModuleHandleW(nullptr));
+    OptionsWindow form(host, p);
     form.Show();
-    Choose(form, Id::home);
+    Choose(form, Id::menuHomePage);
     ASSERT_EQ(launcher.opened.size(), 1u);
     EXPECT_EQ(launcher.opened[0].first, product::kHomePage);
     EXPECT_EQ(launcher.opened[0].second, 0) << "show command 0, as the shell is asked";
     EXPECT_NE(launcher.owners[0], 0u) << "the main window is the owner";
 
-    Choose(form, Id::about);
-    Choose(form, Id::about);
+    Choose(form, Id::menuAbout);
+    Choose(form, Id::menuAbout);
     int aboutBoxes = 0;
     EnumThreadWindows(
         GetCurrentThreadId(),
@@ -214,11 +214,11 @@ TEST_F(MainWindow, EveryMenuItemReachesTheHandlerOfItsName) {
     EXPECT_TRUE(IsWindowEnabled(form.Window())) << "the About box is modeless";
 
     // Exit ends the process at once: the end reaches whoever runs the loop.
-    Choose(form, Id::ex);
-    EXPECT_THROW(session.RethrowFailure(), TestProcess::Exited);
-    SendMessageW(form.Control(Id::e), BM_CLICK, 0, 0);
-    EXPECT_THROW(session.RethrowFailure(), TestProcess::Exited);
-    EXPECT_NO_THROW(session.RethrowFailure());
+    Choose(form, Id::menuExit);
+    EXPECT_THROW(host.RethrowFailure(), TestProcess::Exited);
+    SendMessageW(form.Control(Id::exitButton), BM_CLICK, 0, 0);
+    EXPECT_THROW(host.RethrowFailure(), TestProcess::Exited);
+    EXPECT_NO_THROW(host.RethrowFailure());
 
     std::wstring guide;
     g_whileModal = [&] {
@@ -228,7 +228,7 @@ TEST_F(MainWindow, EveryMenuItemReachesTheHandlerOfItsName) {
         PostMessageW(GetForegroundWindow(), WM_CLOSE, 0, 0);
     };
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, &RunWhileModal);
-    Choose(form, Id::manual);
+    Choose(form, Id::menuGuide);
     KillTimer(nullptr, timer);
     EXPECT_EQ(guide, L"Quillbox 使用指南");
     EXPECT_TRUE(IsWindowEnabled(form.Window()));
@@ -237,19 +237,19 @@ TEST_F(MainWindow, EveryMenuItemReachesTheHandlerOfItsName) {
 
 TEST_F(MainWindow, ClosingTheWindowLeavesTheProgramRunningWhileTheAboutBoxIsOpen) {
     auto p = Get(registry);
-    Session session(GetModuleHandleW(nullptr));
-    MainForm form(session, p);
+    FormHost host(GetModuleHandleW(nullptr));
+    OptionsWindow form(host, p);
     form.Show();
-    Choose(form, Id::about);
+    Choose(form, Id::menuAbout);
     SendMessageW(form.Window(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(form.IsLoaded());
-    EXPECT_EQ(session.OpenForms(), 1) << "the About box keeps the program alive";
+    EXPECT_EQ(host.OpenForms(), 1) << "the About box keeps the program alive";
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
     HWND about = FindWindowW(nullptr, L"关于 Quillbox");
     ASSERT_NE(about, nullptr);
     SendMessageW(about, WM_CLOSE, 0, 0);
-    EXPECT_EQ(session.OpenForms(), 0);
+    EXPECT_EQ(host.OpenForms(), 0);
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the last window ends it";
 }
 

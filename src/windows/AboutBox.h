@@ -2,17 +2,17 @@
 // The About box: title, version, rights and the home page, which opens in the browser on a click.
 
 #include "platform/Platform.h"
-#include "windows/AboutFormDesign.h"
+#include "windows/AboutBoxDesign.h"
 #include "windows/Form.h"
 
 namespace qb::windows {
 
-class AboutForm final : public FormOf<about_form::Id> {
+class AboutBox final : public FormOf<about_box::Id> {
 public:
-    using Id = about_form::Id;
-    AboutForm(Session& session, platform::Launcher& launcher);
+    using Id = about_box::Id;
+    AboutBox(FormHost& host, platform::Launcher& launcher);
     // The owner window must outlive the box it owns.
-    ~AboutForm() override { Unload(); }
+    ~AboutBox() override { Unload(); }
 
     // The rights line under the version.
     static constexpr std::wstring_view kRights = L"Copyright (C) 2026 Quillbox Tools";

@@ -2,16 +2,16 @@
 // The usage guide: a fixed page of steps, shown modally by whoever offers it.
 
 #include "windows/Form.h"
-#include "windows/SecondFormDesign.h"
+#include "windows/UsageGuideDesign.h"
 
 namespace qb::windows {
 
-class SecondForm final : public FormOf<second_form::Id> {
+class UsageGuide final : public FormOf<usage_guide::Id> {
 public:
-    using Id = second_form::Id;
-    explicit SecondForm(Session& session);
+    using Id = usage_guide::Id;
+    explicit UsageGuide(FormHost& host);
 
-    // The whole text Form_Load puts into the guide.
+    // The whole text loading puts into the guide.
     static std::wstring UsageText();
 
 protected:

@@ -1,0 +1,43 @@
+#include "windows/AboutBox.h"
+
+#include <string>
+
+#include "platform/Error.h"
+#include "product/AppInfo.h"
+
+namespace qb::windows {
+
+AboutBox::AboutBox(FormHost& host, platform::Launcher& launcher)
+    : FormOf(host, about_box::kDesign), launcher_(launcher) {}
+
+HWND AboutBox::Owner() {
+    if (!hiddenOwner_) {
+        hiddenOwner_.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                           nullptr, host().Instance(), nullptr));
+        if (!hiddenOwner_) platform::ThrowLastError(L"CreateWindowEx");
+    }
+    return hiddenOwner_.get();
+}
+
+void AboutBox::Load() {
+    SetCaption(L"关于 " + std::wstring(product::kTitle));
+    const auto& v = product::kVersion;
+    SetText(Id::versionLabel, L"版本 " + std::to_wstring(v.major) + L"." +
+                                std::to_wstring(v.minor) + L"." + std::to_wstring(v.revision));
+    SetText(Id::versionLabel, Text(Id::versionLabel) + L"\r\n" + std::wstring(kRights));
+    SetText(Id::titleLabel, product::kTitle);
+}
+
+void AboutBox::Click(Id id) {
+    switch (id) {
+    case Id::okButton: Unload(); break;
+    case Id::homePageLink:
+        // Shown normally; a failure goes up to the program's error report.
+        launcher_.StartProgram(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNORMAL);
+        break;
+    case Id::icon: case Id::versionLabel: case Id::descriptionLabel: case Id::titleLabel:
+    case Id::noticeLabel: break;
+    }
+}
+
+}  // namespace qb::windows
