@@ -1,0 +1,149 @@
+// The input file, the header name's look-up, and the side file: written beside its target and
+// moved in whole.
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "platform/Error.h"
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32Platform.h"
+#include "product/Texts.h"
+
+namespace qb::platform::win32 {
+namespace {
+
+// ReadFile and WriteFile take 32-bit counts; stay well inside them.
+constexpr std::size_t kIoChunk = std::size_t{1} << 30;
+
+std::wstring DirectoryOf(const std::wstring& path) {
+    const auto directory = SplitPath(path).directory;
+    return directory.empty() ? L"." : std::wstring(directory);
+}
+
+// Windows refuses to replace a read-only file; Wine would replace it anyway, so ask first.
+void RefuseReadOnly(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        ThrowError(L"MoveFileEx", ERROR_ACCESS_DENIED);
+}
+
+// The text goes to a temporary file of our own beside the target, moved over it in one step only
+// when complete: a full disk or a refused write never leaves a half side file or loses an older
+// one, and on NTFS the target never goes missing in between.
+class Win32SideFileWriter final : public SideFileWriter {
+public:
+    explicit Win32SideFileWriter(std::wstring path) : path_(std::move(path)) {
+        RefuseReadOnly(path_);
+        // CREATE_NEW on a name of our choosing: the file is ours alone, and a refusal comes with
+        // its real cause (GetTempFileName under Wine names a file it could not create).
+        // A drive root such as "C:\" already ends in its separator.
+        std::wstring folder = DirectoryOf(path_);
+        if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+        DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
+        for (int attempt = 0;; ++attempt, seed = seed * 1664525u + 1013904223u) {
+            wchar_t name[16];
+            swprintf(name, 16, L"qb%08lx.tmp", static_cast<unsigned long>(seed));
+            tempPath_ = folder + name;
+            file_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            if (file_) break;
+            const DWORD code = GetLastError();
+            if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 100)
+                ThrowError(L"CreateFile", code);
+        }
+    }
+    ~Win32SideFileWriter() override {
+        if (!committed_) {
+            file_.reset();
+            DeleteFileW(tempPath_.c_str());
+        }
+    }
+
+    void Append(std::span<const char> bytes) override {
+        for (std::size_t at = 0; at < bytes.size();) {
+            const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - at, kIoChunk));
+            DWORD written = 0;
+            if (!WriteFile(file_.get(), bytes.data() + at, chunk, &written, nullptr))
+                ThrowLastError(L"WriteFile");
+            // Success with nothing written would loop forever.
+            if (written == 0) ThrowError(L"WriteFile", ERROR_WRITE_FAULT);
+            at += written;
+        }
+    }
+
+    void Commit() override {
+        if (!CloseHandle(file_.release())) ThrowLastError(L"CloseHandle");
+        RefuseReadOnly(path_);
+        // A virus scanner or indexer may hold the new file, or the older one, for a moment.
+        for (int attempt = 0;; ++attempt) {
+            if (MoveFileExW(tempPath_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) break;
+            const DWORD code = GetLastError();
+            if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || attempt == 20)
+                ThrowError(L"MoveFileEx", code);
+            Sleep(50);
+        }
+        committed_ = true;
+    }
+
+private:
+    std::wstring path_;
+    std::wstring tempPath_;
+    UniqueFile file_;
+    bool committed_ = false;
+};
+
+class Win32InputFile final : public InputFile {
+public:
+    Win32InputFile(UniqueFile file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
+    std::uint64_t Size() const override { return size_; }
+
+    void Read(std::span<std::uint8_t> out) override {
+        for (std::size_t at = 0; at < out.size();) {
+            const DWORD chunk = static_cast<DWORD>(std::min(out.size() - at, kIoChunk));
+            DWORD got = 0;
+            if (!ReadFile(file_.get(), out.data() + at, chunk, &got, nullptr))
+                ThrowLastError(L"ReadFile");
+            if (got == 0)
+                throw Error(L"ReadFile", ERROR_HANDLE_EOF, std::wstring(product::text::kFileShrank));
+            at += got;
+        }
+    }
+
+private:
+    UniqueFile file_;
+    std::uint64_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<InputFile> Win32Files::OpenInput(const std::wstring& path) {
+    // Shared the way Notepad shares it, so a log another program is writing can still be read.
+    // Read with ReadFile, not mapped: a vanished network share is then an error code, not an
+    // in-page fault that ends the process.
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file.get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return nullptr;
+    const std::uint64_t size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    return std::make_unique<Win32InputFile>(std::move(file), size);
+}
+
+std::wstring Win32Files::FindFileName(const std::wstring& path) {
+    // FindFirstFile reports hidden and system files too, and gives the long name for a short one.
+    WIN32_FIND_DATAW found;
+    UniqueFind find(FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, 0));
+    return find ? std::wstring(found.cFileName) : std::wstring();
+}
+
+std::unique_ptr<SideFileWriter> Win32Files::SideFile(const std::wstring& path) {
+    return std::make_unique<Win32SideFileWriter>(path);
+}
+
+}  // namespace qb::platform::win32
