@@ -37,8 +37,8 @@ constexpr std::array kControls{
 
 // A grey line over a white one: an etched separator above the button row.
 constexpr std::array kLines{
-    LineDesign{90, 2160, 5654, 2160, {128, 128, 128}, 1, LineStyle::InsideSolid},
-    LineDesign{120, 2190, 5669, 2190, {255, 255, 255}, 2, LineStyle::InsideSolid},
+    LineDesign{90, 2160, 5654, 2160, {128, 128, 128}, 1},
+    LineDesign{120, 2190, 5669, 2190, {255, 255, 255}, 2},
 };
 
 // Enter and Esc both close the box from anywhere in it.

@@ -10,13 +10,12 @@
 #include <vector>
 
 #include "platform/win32/UniqueHandle.h"
+#include "windows/FormResources.h"
 #include "windows/Layout.h"
 #include "windows/MessageLoop.h"
 
 namespace qb::windows {
 
-using platform::win32::UniqueHfont;
-using platform::win32::UniqueHicon;
 using platform::win32::UniqueHwnd;
 
 class Form {
@@ -37,11 +36,10 @@ public:
     bool IsLoaded() const { return static_cast<bool>(hwnd_); }
     void SetCaption(std::wstring_view text);
     // Where the controls and lines are, for the window's DPI and the texts it had when shown.
-    const FormLayout& Layout() const { return layout_; }
+    const FormLayout& Layout() const { return resources_.layout; }
 
-    // The command of a row as WM_COMMAND carries it: controls from 100, clear of IDOK and
-    // IDCANCEL, which the dialog manager sends for Enter and Esc; menu items from 1000.
-    int CommandId(RowId row) const;
+    // The command of a row as WM_COMMAND carries it.
+    int CommandId(RowId row) const { return CommandOf(design_, row); }
 
 protected:
     FormHost& host() { return host_; }
@@ -58,19 +56,11 @@ protected:
 private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
-    void Create();
-    void CreateControls();
     void Open();  // creates the window and runs Load, leaving nothing behind if either fails
     SIZE ApplyLayout(UINT dpi);
     void CentreOnScreen();
     void FocusFirstControl();
     const ControlDesign* DesignOf(HWND control) const;
-    HMENU BuildMenu() const;
-    // The row of a command, or -1.
-    int RowOf(int command) const;
-
-    static constexpr int kFirstControlId = 100;
-    static constexpr int kFirstMenuId = 1000;
 
     LRESULT OnCommand(int id, int code, HWND from);
     LRESULT OnDefaultId();
@@ -84,9 +74,7 @@ private:
 
     FormHost& host_;
     const FormDesign& design_;
-    FormLayout layout_;
-    std::vector<UniqueHfont> fonts_;  // one per control, null where the control has none
-    UniqueHicon bigIcon_, smallIcon_, pictureIcon_;
+    FormResources resources_;
     HWND lastFocus_ = nullptr;  // given back when the window is activated again
     std::unique_ptr<DisabledWindows> disabled_;  // while shown modally
     UniqueHwnd hwnd_;

@@ -107,6 +107,11 @@ FormLayout LayOut(const FormDesign& design, int dpi, ScaledFont defaultFont,
         const int wasLowest = std::max(designedLines[i].y1, designedLines[i].y2);
         layout.client.height = std::max(layout.client.height, lowest + drawn.height - wasLowest);
     }
+    // A rule across the window spans it still when the window has grown wider: its right end keeps
+    // the margin it was drawn with.
+    if (const int wider = layout.client.width - drawn.width; wider > 0) {
+        for (PixelLine& line : layout.lines) (line.x2 >= line.x1 ? line.x2 : line.x1) += wider;
+    }
     return layout;
 }
 

@@ -61,13 +61,11 @@ struct ControlDesign {
     int cursor = 0;                             // a cursor resource over the control; 0: the arrow
 };
 
-enum class LineStyle { InsideSolid };
-
+// Drawn inside-solid: a wide line stays within its drawn extent.
 struct LineDesign {
     int x1, y1, x2, y2;  // twips
     Colour colour;
     int width;  // pixels at 96 DPI
-    LineStyle style;
 };
 
 // Sizable: a resizable frame with a minimise box and no maximise box.
@@ -104,6 +102,29 @@ constexpr bool RowsInIdOrder(const FormDesign& design) {
         if (m.id.value != next++) return false;
     }
     return true;
+}
+
+// The command of a row as WM_COMMAND carries it: controls from 100, clear of IDOK and IDCANCEL,
+// which the dialog manager sends for Enter and Esc; menu items from 1000.
+inline constexpr int kFirstControlId = 100;
+inline constexpr int kFirstMenuId = 1000;
+
+constexpr int CommandOf(const FormDesign& design, RowId row) {
+    const int controls = static_cast<int>(design.controls.size());
+    return row.value < controls ? kFirstControlId + row.value : kFirstMenuId + row.value - controls;
+}
+
+// The row a command belongs to, or -1 for a command of no row.
+constexpr int RowOfCommand(const FormDesign& design, int command) {
+    const int controls = static_cast<int>(design.controls.size());
+    const int menu = static_cast<int>(design.menu.size());
+    if (command >= kFirstMenuId && command < kFirstMenuId + menu) {
+        return command - kFirstMenuId + controls;
+    }
+    if (command >= kFirstControlId && command < kFirstControlId + controls) {
+        return command - kFirstControlId;
+    }
+    return -1;
 }
 
 struct Size {

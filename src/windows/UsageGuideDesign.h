@@ -24,8 +24,8 @@ constexpr std::array kControls{
 
 // A grey line over a white one: an etched separator above the button.
 constexpr std::array kLines{
-    LineDesign{120, 2700, 7350, 2700, {128, 128, 128}, 1, LineStyle::InsideSolid},
-    LineDesign{120, 2730, 7350, 2730, {255, 255, 255}, 2, LineStyle::InsideSolid},
+    LineDesign{120, 2700, 7350, 2700, {128, 128, 128}, 1},
+    LineDesign{120, 2730, 7350, 2730, {255, 255, 255}, 2},
 };
 
 // Neither a default nor a cancel button: Esc leaves the guide open, Enter presses only the

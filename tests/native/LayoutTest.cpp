@@ -119,5 +119,32 @@ TEST(Layout, ButtonOrCheckBoxTooNarrowWidensAndPushesItsRowAndTheWindowRight) {
     EXPECT_EQ(box.client.height, drawn.client.height);
 }
 
+// A command that led to the wrong row would run another handler; one equal to IDOK or IDCANCEL
+// would be taken for Enter or Esc.
+TEST(Layout, EveryRowsCommandLeadsBackToThatRowAndToNoOther) {
+    for (const FormDesign* form : {&options_window::kDesign, &usage_guide::kDesign, &about_box::kDesign}) {
+        const int rows = static_cast<int>(form->controls.size() + form->menu.size());
+        for (int row = 0; row < rows; ++row) {
+            const int command = CommandOf(*form, RowId(static_cast<options_window::Id>(row)));
+            EXPECT_GT(command, 2);
+            EXPECT_EQ(RowOfCommand(*form, command), row);
+        }
+        EXPECT_EQ(RowOfCommand(*form, 1), -1);
+        EXPECT_EQ(RowOfCommand(*form, 2), -1);
+    }
+}
+
+// A wider OK button widens the About box; its etched rule must still run to the same margin.
+TEST(Layout, RulesKeepTheirRightMarginWhenAControlWidensTheWindow) {
+    const auto& about = about_box::kDesign;
+    const FormLayout drawn = LayOut(about, 96, kGuiFont, Fitting(about, 96));
+    const FormLayout wide = LayOut(about, 96, kGuiFont, Needing(about, about_box::Id::okButton, {140, 20}));
+    ASSERT_GT(wide.client.width, drawn.client.width);
+    for (std::size_t i = 0; i < wide.lines.size(); ++i) {
+        EXPECT_EQ(wide.client.width - wide.lines[i].x2, drawn.client.width - drawn.lines[i].x2) << i;
+        EXPECT_EQ(wide.lines[i].x1, drawn.lines[i].x1) << i;
+    }
+}
+
 }  // namespace
 }  // namespace qb::windows

@@ -27,8 +27,14 @@ public:
     Handle get() const { return h_; }
     explicit operator bool() const { return h_ != Traits::Empty(); }
     Handle release() { return std::exchange(h_, Traits::Empty()); }
+    // Keeps the thread's last error: a handle dropped on a failure path must not overwrite the
+    // code the failure is about to be reported with.
     void reset(Handle h = Traits::Empty()) {
-        if (h_ != Traits::Empty()) Traits::Close(h_);
+        if (h_ != Traits::Empty()) {
+            const DWORD error = GetLastError();
+            Traits::Close(h_);
+            SetLastError(error);
+        }
         h_ = h;
     }
 
@@ -53,5 +59,39 @@ using UniqueHglobal = UniqueAny<HandleTraits<HGLOBAL, &::GlobalFree>>;
 using UniqueHwnd = UniqueAny<HandleTraits<HWND, &::DestroyWindow>>;
 using UniqueHfont = UniqueAny<HandleTraits<HFONT, &::DeleteObject>>;
 using UniqueHicon = UniqueAny<HandleTraits<HICON, &::DestroyIcon>>;
+using UniqueHmenu = UniqueAny<HandleTraits<HMENU, &::DestroyMenu>>;
+using UniqueHpen = UniqueAny<HandleTraits<HPEN, &::DeleteObject>>;
+
+// A window's device context, given back to that window.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a DC for one scope; the one it replaced goes back in at the end.
+class SelectedObject {
+public:
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+    ~SelectedObject() {
+        if (old_ && old_ != HGDI_ERROR) SelectObject(dc_, old_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
 
 }  // namespace qb::platform::win32
