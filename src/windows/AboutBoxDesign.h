@@ -1,5 +1,5 @@
 #pragma once
-// The About box as drawn, with its own fonts.
+// The About box's design table, with its own fonts.
 
 #include <array>
 

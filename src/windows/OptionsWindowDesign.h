@@ -1,5 +1,5 @@
 #pragma once
-// The options window as drawn: its controls and menu bar.
+// The options window's design table: its controls and menu bar, in twips.
 
 #include <array>
 

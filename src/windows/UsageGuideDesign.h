@@ -1,5 +1,5 @@
 #pragma once
-// The usage guide as drawn.
+// The usage guide's design table.
 
 #include <array>
 #include <string_view>
@@ -12,7 +12,7 @@ namespace qb::windows::usage_guide {
 // As drawn: Command1 okButton, Label2 heading, Label1 guideText.
 enum class Id { okButton, heading, guideText };
 
-// The guide text as drawn; loading replaces it with the whole guide.
+// The guide text in the table; loading replaces it with the whole guide.
 constexpr std::wstring_view kFirstStep =
     L"1、当添加到了文件的右键菜单时，只需要在要复制的文件上点右键，然后点\"Quillbox\"";
 
