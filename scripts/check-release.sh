@@ -17,7 +17,8 @@ for d in a longer/path/b; do
   fi
 done
 a=$work/a b=$work/longer/path/b
-zip=$(cd "$a/dist" && ls Quillbox-*-win64.zip)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$a/build/release/CMakeCache.txt")
+zip=Quillbox-$version-win64.zip
 sha256sum "$a/build/release/Quillbox.exe" "$b/build/release/Quillbox.exe" "$a/dist/$zip" "$b/dist/$zip"
 cmp "$a/build/release/Quillbox.exe" "$b/build/release/Quillbox.exe"
 cmp "$a/dist/$zip" "$b/dist/$zip"

@@ -33,4 +33,19 @@ inline constexpr std::wstring_view kInternalError = L"程序内部出错，已�
 inline constexpr std::wstring_view kFileShrank = L"文件在读取时变短了，请重试。";
 inline constexpr std::wstring_view kUnknownError = L"未知错误";
 
+// The About box's caption and version line go before the program's name and version.
+inline constexpr std::wstring_view kAboutCaption = L"关于 ";
+inline constexpr std::wstring_view kVersionLine = L"版本 ";
+
+inline constexpr std::wstring_view kUsageGuide =
+    L"1、当添加到了文件的右键菜单时，只需要在要复制的文件上点右键，然后点\"Quillbox\"\r\n"
+    L"    如果没有添加到右键菜单，你可以托动文件到本程序文件上。\r\n\r\n"
+    L"2、对该文件进行编码并设置到剪切板，然后弹出成功对话框。\r\n\r\n"
+    L"3、最后你就可以直接粘贴到远程服务器上或是论坛帖子中了\r\n\r\n"
+    L"4、把编码后的内容复制到“记事本”中，另存为temp.uue文件名。\r\n\r\n"
+    L"5、用WinRAR或其他工具将temp.uue文件解压就会得到最初的文件。";
+// The guide as drawn shows only its first line until the whole guide is loaded.
+inline constexpr std::wstring_view kUsageFirstStep =
+    kUsageGuide.substr(0, kUsageGuide.find(L"\r\n"));
+
 }  // namespace qb::product::text

@@ -4,6 +4,7 @@
 
 #include "platform/Error.h"
 #include "product/AppInfo.h"
+#include "product/Texts.h"
 
 namespace qb::windows {
 
@@ -20,11 +21,10 @@ HWND AboutBox::Owner() {
 }
 
 void AboutBox::Load() {
-    SetCaption(L"关于 " + std::wstring(product::kTitle));
-    const auto& v = product::kVersion;
-    SetText(Id::versionLabel, L"版本 " + std::to_wstring(v.major) + L"." +
-                                std::to_wstring(v.minor) + L"." + std::to_wstring(v.revision));
-    SetText(Id::versionLabel, Text(Id::versionLabel) + L"\r\n" + std::wstring(kRights));
+    SetCaption(std::wstring(product::text::kAboutCaption) + std::wstring(product::kTitle));
+    SetText(Id::versionLabel,
+            std::wstring(product::text::kVersionLine) + std::wstring(product::kVersion));
+    SetText(Id::versionLabel, Text(Id::versionLabel) + L"\r\n" + std::wstring(product::kRights));
     SetText(Id::titleLabel, product::kTitle);
 }
 

@@ -14,9 +14,6 @@ public:
     // The owner window must outlive the box it owns.
     ~AboutBox() override { Unload(); }
 
-    // The rights line under the version.
-    static constexpr std::wstring_view kRights = L"Copyright (C) 2026 Quillbox Tools";
-
 protected:
     void Load() override;
     void Click(Id id) override;

@@ -11,9 +11,6 @@ public:
     using Id = usage_guide::Id;
     explicit UsageGuide(FormHost& host);
 
-    // The whole text loading puts into the guide.
-    static std::wstring UsageText();
-
 protected:
     void Load() override;
     void Click(Id id) override;

@@ -2,9 +2,9 @@
 // The usage guide's design table.
 
 #include <array>
-#include <string_view>
 
 #include "product/Resources.h"
+#include "product/Texts.h"
 #include "windows/Layout.h"
 
 namespace qb::windows::usage_guide {
@@ -12,14 +12,12 @@ namespace qb::windows::usage_guide {
 // As drawn: Command1 okButton, Label2 heading, Label1 guideText.
 enum class Id { okButton, heading, guideText };
 
-// The guide text in the table; loading replaces it with the whole guide.
-constexpr std::wstring_view kFirstStep =
-    L"1、当添加到了文件的右键菜单时，只需要在要复制的文件上点右键，然后点\"Quillbox\"";
-
 constexpr std::array kControls{
     ControlDesign{Id::okButton, ControlKind::Button, L"确定", 3120, 2910, 1245, 375, 1},
     ControlDesign{Id::heading, ControlKind::Label, L"使用指南：", 210, 210, 1065, 225, 2},
-    ControlDesign{Id::guideText, ControlKind::Label, kFirstStep, 180, 600, 7005, 1935, 0},
+    // Drawn with the first step; loading puts the whole guide in.
+    ControlDesign{Id::guideText, ControlKind::Label, product::text::kUsageFirstStep, 180, 600, 7005,
+                  1935, 0},
 };
 
 // A grey line over a white one: an etched separator above the button.

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "product/Version.h"
 #include "windows/Dpi.h"
 
 namespace {
@@ -74,7 +75,7 @@ TEST(Windows7, EveryImportIsOnTheCheckedList) {
         EXPECT_TRUE(checked.count(import)) << import << " is new: check it exists on Windows 7 SP1";
 }
 
-TEST(Windows7, ManifestNamesEverySystemFromSevenOn) {
+TEST(Windows7, ManifestIsTheBuiltOneAndNamesEverySystemFromSevenOn) {
     HMODULE exe = LoadLibraryExW(QB_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(exe, nullptr);
     HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
@@ -82,7 +83,13 @@ TEST(Windows7, ManifestNamesEverySystemFromSevenOn) {
     const std::string manifest(static_cast<const char*>(LockResource(LoadResource(exe, found))),
                                SizeofResource(exe, found));
     FreeLibrary(exe);
-    // Without its GUID, a system runs the program in the compatibility mode of an older one.
+    std::ifstream built(QB_MANIFEST, std::ios::binary);
+    EXPECT_EQ(manifest, std::string(std::istreambuf_iterator<char>(built), {}))
+        << "not the manifest the build made";
+    EXPECT_NE(manifest.find("name=\"Quillbox.Quillbox\" version=\"" QB_VERSION ".0\""),
+              std::string::npos);
+    // Microsoft's GUIDs of Windows 7, 8, 8.1 and 10 (also 11), in that order. Without its GUID, a
+    // system runs the program in the compatibility mode of an older one.
     for (const char* guid : {"35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
                              "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
         EXPECT_NE(manifest.find(guid), std::string::npos) << guid;

@@ -11,6 +11,7 @@
 
 #include "product/AppInfo.h"
 #include "product/Resources.h"
+#include "product/Texts.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32Platform.h"
 #include "Recorders.h"
@@ -92,18 +93,15 @@ COLORREF PixelAt(HWND form, int x, int y) {
     return c;
 }
 
-const std::wstring kUsageText =
-    L"1、当添加到了文件的右键菜单时，只需要在要复制的文件上点右键，然后点\u0022Quillbox\u0022"
-    L"\r\n"
-    L"    如果没有添加到右键菜单，你可以托动文件到本程序文件上。"
-    L"\r\n\r\n"
-    L"2、对该文件进行编码并设置到剪切板，然后弹出成功对话框。"
-    L"\r\n\r\n"
-    L"3、最后你就可以直接粘贴到远程服务器上或是论坛帖子中了"
-    L"\r\n\r\n"
-    L"4、把编码后的内容复制到\u201C记事本\u201D中，另存为temp.uue文件名。"
-    L"\r\n\r\n"
-    L"5、用WinRAR或其他工具将temp.uue文件解压就会得到最初的文件。";
+HWND ControlOf(const Form& f, RowId row) { return GetDlgItem(f.Window(), f.CommandId(row)); }
+
+// Each control shows the caption it was drawn with, but for the one loading fills in.
+void ExpectDrawnCaptions(const Form& form, const FormDesign& design, RowId loaded) {
+    for (const ControlDesign& c : design.controls) {
+        if (c.id == loaded) continue;
+        EXPECT_EQ(WindowText(ControlOf(form, c.id)), c.caption) << c.id.value;
+    }
+}
 
 class Forms : public ::testing::Test {
 protected:
@@ -129,14 +127,7 @@ TEST_F(Forms, AboutBoxLayoutTextsAndStyles) {
     AboutBox about(host, launcher);
     about.Show();
     HWND box = about.Window();
-    EXPECT_EQ(WindowText(box), L"关于 Quillbox");
-
-    EXPECT_EQ(about.Text(AboutId::versionLabel), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools");
-    EXPECT_EQ(about.Text(AboutId::titleLabel), L"Quillbox");
-    EXPECT_EQ(about.Text(AboutId::homePageLink), L"http://quillbox.example.com/");
-    EXPECT_EQ(about.Text(AboutId::okButton), L"确定");
-    EXPECT_EQ(about.Text(AboutId::descriptionLabel),
-              L"    此工具可以将任何文件编码为可由WinRAR等工具还原的文本文件。");
+    ExpectDrawnCaptions(about, about_box::kDesign, AboutId::versionLabel);
     const std::wstring notice = about.Text(AboutId::noticeLabel);
     const auto lineBreak = notice.find(L"\r\n");
     ASSERT_NE(lineBreak, std::wstring::npos);
@@ -172,35 +163,25 @@ TEST_F(Forms, AboutBoxLayoutTextsAndStyles) {
 TEST_F(Forms, AboutBoxFonts) {
     AboutBox about(host, launcher);
     about.Show();
-    // Points at the window's DPI: 9 pt is 12 pixels at 96 DPI, 14.25 pt is 19.
+    // Each control in the font its row names, in points at the window's DPI: 9 pt is 12 pixels
+    // at 96 DPI.
     const int dpi = WindowDpi(about);
-    for (AboutId id : {AboutId::okButton, AboutId::versionLabel, AboutId::descriptionLabel,
-                       AboutId::noticeLabel}) {
-        const LOGFONTW lf = FontOf(about.Control(id));
-        const int row = static_cast<int>(id);
-        EXPECT_STREQ(lf.lfFaceName, L"宋体") << row;
-        EXPECT_EQ(lf.lfHeight, -MulDiv(12, dpi, 96)) << row;
-        EXPECT_EQ(lf.lfWeight, FW_NORMAL) << row;
-        EXPECT_FALSE(lf.lfUnderline) << row;
-        EXPECT_EQ(lf.lfCharSet, GB2312_CHARSET) << row;
+    for (const ControlDesign& c : about_box::kControls) {
+        if (c.kind == ControlKind::Picture) continue;
+        const LOGFONTW lf = FontOf(ControlOf(about, c.id));
+        EXPECT_EQ(lf.lfFaceName, c.font->face) << c.id.value;
+        EXPECT_EQ(lf.lfHeight, -MulDiv(c.font->centiPoints, dpi, 7200)) << c.id.value;
+        EXPECT_EQ(lf.lfWeight, c.font->weight) << c.id.value;
+        EXPECT_EQ(lf.lfUnderline != 0, c.font->underline) << c.id.value;
+        EXPECT_EQ(lf.lfCharSet, static_cast<BYTE>(c.font->charset)) << c.id.value;
     }
-    const LOGFONTW title = FontOf(about.Control(AboutId::titleLabel));
-    EXPECT_STREQ(title.lfFaceName, L"宋体");
-    EXPECT_EQ(title.lfHeight, -MulDiv(1425, dpi, 7200));
-    EXPECT_EQ(title.lfWeight, FW_BOLD);
-    EXPECT_EQ(title.lfCharSet, GB2312_CHARSET);
-    const LOGFONTW link = FontOf(about.Control(AboutId::homePageLink));
-    EXPECT_STREQ(link.lfFaceName, L"宋体");
-    EXPECT_EQ(link.lfHeight, -MulDiv(12, dpi, 96));
-    EXPECT_EQ(link.lfWeight, FW_NORMAL);
-    EXPECT_TRUE(link.lfUnderline);
-    EXPECT_EQ(link.lfCharSet, ANSI_CHARSET);
 }
 
 TEST_F(Forms, AboutBoxIsSingleAndStartsAfreshAfterUnload) {
     AboutBox about(host, launcher);
     about.Show();
     HWND first = about.Window();
+    const std::wstring caption = WindowText(first), title = about.Text(AboutId::titleLabel);
     about.SetText(AboutId::titleLabel, L"changed");
     about.Show();
     EXPECT_EQ(about.Window(), first);
@@ -210,10 +191,13 @@ TEST_F(Forms, AboutBoxIsSingleAndStartsAfreshAfterUnload) {
     about.Unload();
     EXPECT_FALSE(IsWindow(first));
     about.Show();
-    EXPECT_EQ(about.Text(AboutId::titleLabel), L"Quillbox");
-    EXPECT_EQ(about.Text(AboutId::versionLabel), L"版本 1.0.0\r\nCopyright (C) 2026 Quillbox Tools")
-        << "one rights line, however often the box is opened";
-    EXPECT_EQ(WindowText(about.Window()), L"关于 Quillbox");
+    EXPECT_EQ(about.Text(AboutId::titleLabel), title);
+    EXPECT_EQ(WindowText(about.Window()), caption);
+    // The version, then one rights line, however often the box is opened.
+    const std::wstring lines = about.Text(AboutId::versionLabel), rights(product::kRights);
+    EXPECT_TRUE(lines.ends_with(L" " + std::wstring(product::kVersion) + L"\r\n" + rights))
+        << lines;
+    EXPECT_EQ(lines.find(L"\r\n"), lines.size() - rights.size() - 2) << lines;
 }
 
 TEST_F(Forms, EnterAndEscCloseTheAboutBox) {
@@ -269,10 +253,9 @@ TEST_F(Forms, GuideLayoutTextsFontsAndLines) {
     UsageGuide guide(host);
     guide.Show();
     HWND window = guide.Window();
-    EXPECT_EQ(WindowText(window), L"Quillbox 使用指南");
-    EXPECT_EQ(guide.Text(GuideId::guideText), kUsageText);
-    EXPECT_EQ(guide.Text(GuideId::heading), L"使用指南：");
-    EXPECT_EQ(guide.Text(GuideId::okButton), L"确定");
+    EXPECT_EQ(WindowText(window), usage_guide::kDesign.caption);
+    EXPECT_EQ(guide.Text(GuideId::guideText), product::text::kUsageGuide);
+    ExpectDrawnCaptions(guide, usage_guide::kDesign, GuideId::guideText);
     ExpectFixedBorder(window);
     EXPECT_EQ(GetWindow(window, GW_OWNER), nullptr) << "the guide has its taskbar button";
     EXPECT_FALSE(GetWindowLongPtrW(guide.Control(GuideId::okButton), GWL_STYLE) & BS_DEFPUSHBUTTON);
@@ -322,7 +305,7 @@ TEST_F(Forms, ModalGuideBlocksTheProgramAndIgnoresEsc) {
     EXPECT_FALSE(callerEnabled);
     EXPECT_FALSE(aboutEnabled);
     EXPECT_TRUE(focusOnButton);
-    EXPECT_EQ(usage, kUsageText);
+    EXPECT_EQ(usage, product::text::kUsageGuide);
     EXPECT_TRUE(openAfterEsc) << "Esc must not close the guide";
     EXPECT_EQ(g_steps.size(), 1u) << "Enter on the focused button closes the guide";
     EXPECT_TRUE(IsWindowEnabled(caller));
@@ -333,7 +316,7 @@ TEST_F(Forms, ModalGuideBlocksTheProgramAndIgnoresEsc) {
     const UINT_PTR again = SetTimer(nullptr, 0, 100, &RunNextStep);
     guide.ShowModal();
     KillTimer(nullptr, again);
-    EXPECT_EQ(usage, kUsageText);
+    EXPECT_EQ(usage, product::text::kUsageGuide);
     DestroyWindow(caller);
 }
 

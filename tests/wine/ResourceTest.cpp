@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
+
+#include "product/AppInfo.h"
 
 namespace {
 
@@ -26,7 +29,9 @@ protected:
     std::vector<char> data_;
 };
 
-TEST_F(ProgramFile, VersionRecordIsChineseSimplifiedWithTheProductTexts) {
+// A version bump that reaches the code but not the record's numbers or texts, or a record read in
+// the wrong code page.
+TEST_F(ProgramFile, VersionRecordAgreesWithTheBuildAndReadsInChinese) {
     struct Translation {
         WORD language, codePage;
     }* t = nullptr;
@@ -37,16 +42,24 @@ TEST_F(ProgramFile, VersionRecordIsChineseSimplifiedWithTheProductTexts) {
 
     VS_FIXEDFILEINFO* fixed = nullptr;
     ASSERT_TRUE(VerQueryValueW(data_.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-
-    EXPECT_EQ(String(L"FileVersion"), L"1.00");
-    EXPECT_EQ(String(L"ProductVersion"), L"1.00");
-    EXPECT_EQ(String(L"FileDescription"), L"将任何文件编码为可由WinRAR还原的文本文件的工具");
-    EXPECT_EQ(String(L"ProductName"), L"Quillbox Tools");
-    EXPECT_EQ(String(L"InternalName"), L"Quillbox");
-    EXPECT_EQ(String(L"OriginalFilename"), L"Quillbox.exe");
+    const DWORD ms = fixed->dwFileVersionMS, ls = fixed->dwFileVersionLS;
+    EXPECT_EQ(fixed->dwProductVersionMS, ms);
+    EXPECT_EQ(fixed->dwProductVersionLS, ls);
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%u.%u.%u.%u", HIWORD(ms), LOWORD(ms), HIWORD(ls), LOWORD(ls));
+    EXPECT_EQ(text, std::wstring(qb::product::kVersion) + L".0");
+    std::swprintf(text, 32, L"%u.%02u", HIWORD(ms), LOWORD(ms));  // the minor in two digits
+    EXPECT_EQ(String(L"FileVersion"), text);
+    EXPECT_EQ(String(L"ProductVersion"), text);
+    EXPECT_EQ(String(L"LegalCopyright"), qb::product::kRights);
+    EXPECT_EQ(String(L"InternalName"), qb::product::kTitle);
+    const std::wstring exe = QB_EXE, description = String(L"FileDescription");
+    EXPECT_EQ(String(L"OriginalFilename"), exe.substr(exe.rfind(L'\\') + 1));
+    EXPECT_NE(String(L"ProductName"), L"<none>");
+    EXPECT_NE(description, L"<none>");
+    // Written in UTF-8: read in any other code page, the Chinese turns into other characters.
+    for (wchar_t c : description)
+        EXPECT_TRUE(c < 0x80 || (c >= 0x4E00 && c <= 0x9FFF)) << description;
 }
 
 TEST_F(ProgramFile, CarriesTheIconInBothSizesWithSixteenColours) {
