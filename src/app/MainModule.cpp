@@ -57,9 +57,11 @@ int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure) {
 int Main(std::wstring_view commandLine, platform::Platform& p) {
     // Whatever escapes a road still becomes one report and an exit code.
     try {
-        const std::wstring path =
+        // The argument as typed, quotes removed. Whatever must look at it before it is read as a
+        // path goes first; the encode job then makes it a full path before anything else.
+        const std::wstring argument =
             pipeline::PathFromArgument(pipeline::ArgumentText(commandLine));
-        if (!path.empty()) return pipeline::RunEncodeJob(path, p);
+        if (!argument.empty()) return pipeline::RunEncodeJob(argument, p);
 
         // The set-up road has no job of its own to fail; a failure of the system under it still
         // gets the one report, and the program ends.

@@ -17,16 +17,26 @@ std::wstring FailureReport(std::wstring_view action, const platform::Error& e) {
            L"）";
 }
 
-int RunEncodeJob(const std::wstring& path, platform::Platform& p) {
+int RunEncodeJob(const std::wstring& argument, platform::Platform& p) {
+    // Full before anything reads it as a path: "C:name" names a file in drive C's current folder,
+    // and its side file and temporary file belong there, not in the working folder.
+    const std::wstring path = p.files.FullPath(argument);
     // Opened once: the size measured here is the size of the very bytes that get encoded.
-    auto input = p.files.OpenInput(path);
+    std::unique_ptr<platform::InputFile> input;
+    try {
+        input = p.files.OpenInput(path);
+    } catch (const platform::Error& e) {
+        p.ui.Message(FailureReport(std::wstring(text::kCannotOpen) + path, e), st::kError);
+        return kOpenFailed;
+    }
     if (!input) {
         p.ui.Message(text::kOpenFailed, st::kExclamation);
         return kOpenFailed;
     }
     const std::uint64_t length = input->Size();
+    // Only Yes goes on: a box that could not be shown answers 0, and nobody agreed to anything.
     if (length > kAskAbove &&
-        p.ui.Message(text::kAskLarge, st::kYesNo | st::kDefaultSecond) == platform::kAnswerNo)
+        p.ui.Message(text::kAskLarge, st::kYesNo | st::kDefaultSecond) != platform::kAnswerYes)
         return kDeclined;
     if (length > kMaxInputSize) {
         p.ui.Message(text::kTooLarge, st::kError);

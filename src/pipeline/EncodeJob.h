@@ -11,9 +11,10 @@
 
 namespace qb::pipeline {
 
-// Checks, reads, encodes and delivers one file; reports every failure of the job itself. Returns
-// the exit code. Anything else that goes wrong (a fault of the program) is thrown.
-int RunEncodeJob(const std::wstring& path, platform::Platform& p);
+// Checks, reads, encodes and delivers the file the argument names (quotes already removed); reports
+// every failure of the job itself. Returns the exit code. Anything else that goes wrong (a fault
+// of the program) is thrown.
+int RunEncodeJob(const std::wstring& argument, platform::Platform& p);
 
 // The report of an unexpected failure: what could not be done in the user's words (naming the file
 // where there is one), the system's own message, and its error code last.

@@ -23,6 +23,7 @@ inline constexpr unsigned kDefaultSecond = 256;
 // Holds off every window of the thread, not only an owner, until the box is answered.
 inline constexpr unsigned kTaskModal = 0x2000;
 }  // namespace style
+inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
 
 class Ui {
@@ -64,8 +65,12 @@ public:
 class Files {
 public:
     virtual ~Files() = default;
+    // The path made full against the working folder (and, for "C:name", drive C's own current
+    // folder), as the system would read it; empty if the system cannot make one of it.
+    virtual std::wstring FullPath(const std::wstring& path) = 0;
     // A regular file opened for reading, shared with programs that write or delete it; null for a
-    // missing file, a directory, a malformed path or a file that cannot be opened.
+    // missing file, a directory or a malformed path. Throws Error for a file that is there but
+    // cannot be opened (held by another program without sharing, or closed to this user).
     virtual std::unique_ptr<InputFile> OpenInput(const std::wstring& path) = 0;
     // The file's own name as the file system spells it (no directory); empty if not found.
     virtual std::wstring FindFileName(const std::wstring& path) = 0;

@@ -5,8 +5,8 @@ namespace qb::product {
 // How a run ended, as the process exit code. Only kDelivered means the text was delivered.
 enum ExitCode : int {
     kDelivered = 0,      // also: the options window closed normally
-    kOpenFailed = 1,     // the file could not be opened ("文件打开失败")
-    kDeclined = 2,       // the user answered No to the large-file question
+    kOpenFailed = 1,     // the file could not be found or opened
+    kDeclined = 2,       // the large-file question was not answered Yes, or could not be shown
     kEmptyFile = 3,      // "该文件是空文件"
     kTooLarge = 4,       // above the size limit
     kReadFailed = 5,     // the file could not be read whole after it was opened

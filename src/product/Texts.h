@@ -21,6 +21,7 @@ inline constexpr std::wstring_view kRemoved = L"右键菜单已经清除";
 inline constexpr std::wstring_view kRemoveFailed = L"删除注册表失败";
 
 // What could not be done, in the user's words; the system's own message and the error code follow.
+inline constexpr std::wstring_view kCannotOpen = L"无法打开文件 ";
 inline constexpr std::wstring_view kCannotRead = L"无法读取文件 ";
 inline constexpr std::wstring_view kCannotWrite = L"无法写入文件 ";
 inline constexpr std::wstring_view kCannotSetClipboard = L"无法设置剪切板";

@@ -49,6 +49,9 @@ TEST_F(EncodeJob, HeaderCarriesOnlyTheNameWithSpacesAndChineseKept) {
     ASSERT_EQ(Run(L"\"C:\\ignored\\Quillbox.exe\" \"" + Wide(file) + L"\""), kDelivered);
     // "报告" in code page 936 is B1 A8 B8 E6.
     EXPECT_EQ(sys.clipboard.text.rfind("begin 644 \xB1\xA8\xB8\xE6 final.bin\r\n$`0(#!```\r\n", 0), 0u);
+    // Nor a stream or drive: what Windows forbids in a name becomes '_'.
+    ASSERT_EQ(RunOn(dir.Write("C:x.txt:s*?<>|\x01\x1f", {1})), kDelivered);
+    EXPECT_EQ(sys.clipboard.text.rfind("begin 644 C_x.txt_s_______\r\n", 0), 0u) << sys.clipboard.text;
 }
 
 TEST_F(EncodeJob, NameCharactersOutsideTheCodePageBecomeOneUnderscoreEachNeverAQuestionMark) {
@@ -103,7 +106,7 @@ TEST_F(EncodeJob, AnExistingSideFileIsReplacedWholeAndNoTemporaryFileStays) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 }
 
-TEST_F(EncodeJob, LargeFilesAskFirstAndNoEndsTheJobWithNothingWritten) {
+TEST_F(EncodeJob, LargeFilesAskFirstAndOnlyYesGoesOnNeverNoNorAQuestionThatCouldNotBeShown) {
     const auto file = dir.Write("big.bin", RandomBytes(16, 5));
     sys.files.reportedLength = 20'000'000;
     sys.files.refuseReadAfterBytes = 0;  // past the questions nothing needs to be read here
@@ -119,6 +122,10 @@ TEST_F(EncodeJob, LargeFilesAskFirstAndNoEndsTheJobWithNothingWritten) {
     EXPECT_EQ(sys.ui.shown[0].style, 260u);
     EXPECT_EQ(sys.clipboard.text, "untouched");
     EXPECT_EQ(sys.files.reads, 0) << "No must end the job before the file is read";
+    sys.ui.answers = {0};  // MessageBoxW failed: no desktop to show the question on
+    EXPECT_EQ(RunOn(file), kDeclined);
+    sys.ui.answers = {platform::kAnswerYes};
+    EXPECT_EQ(RunOn(file), kReadFailed) << "Yes goes on to read the file";
 }
 
 TEST_F(EncodeJob, SizesPastTheLimitAreRefusedAndNeverWrapToASmallSize) {
@@ -163,10 +170,12 @@ TEST_F(EncodeJob, MissingEmptyAndUnnamedFilesGetTheirOwnMessages) {
 TEST_F(EncodeJob, FailuresAfterTheChecksNameTheActionAndFileAndNothingIsDelivered) {
     const auto file = dir.Write("f.bin", RandomBytes(100, 8));
     sys.files.refuseReadAfterBytes = 50;
-    EXPECT_EQ(RunOn(file), kReadFailed);
+    // The file by its full path, however the argument names it.
+    EXPECT_EQ(Run(L"Quillbox.exe " + Wide(std::filesystem::relative(file))), kReadFailed);
     sys.files.refuseReadAfterBytes.reset();
     sys.clipboard.refuse = true;
-    EXPECT_EQ(RunOn(file), kDeliveryFailed);
+    sys.files.driveFolders[L'C'] = Wide(dir.path());
+    EXPECT_EQ(Run(L"Quillbox.exe C:f.bin"), kDeliveryFailed);
     EXPECT_EQ(sys.ui.Texts(),
               (std::vector<std::wstring>{L"无法读取文件 " + Wide(file) + L"：指定的网络名不再可用。（错误代码 64）",
                                          L"无法设置剪切板：拒绝访问。（错误代码 5）"}));

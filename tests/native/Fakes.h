@@ -52,7 +52,13 @@ public:
     std::optional<std::uint64_t> reportedLength;
     std::optional<std::size_t> refuseReadAfterBytes;  // as a network share that goes away
     int reads = 0;
+    std::map<wchar_t, std::wstring> driveFolders;  // each drive's current folder, as Windows keeps it
 
+    std::wstring FullPath(const std::wstring& path) override {
+        // "C:name" is read against drive C's folder; any other path as POSIX reads it.
+        const bool onDrive = path.size() > 2 && path[1] == L':' && path[2] != L'/' && driveFolders.contains(path[0]);
+        return onDrive ? driveFolders[path[0]] + L'/' + path.substr(2) : PosixFiles::FullPath(path);
+    }
     std::unique_ptr<platform::InputFile> OpenInput(const std::wstring& path) override {
         class Faulty : public platform::InputFile {
         public:

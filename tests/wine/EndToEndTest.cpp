@@ -61,7 +61,7 @@ TEST_F(EndToEnd, QuotesAroundOrInsideThePathChangeNothing) {
     }
 }
 
-TEST_F(EndToEnd, TheClipboardLimitIsTenMebibytesExactly) {
+TEST_F(EndToEnd, TheClipboardLimitIsTenMebibytesAndTheSideFileIsMadeBesideTheFileNotElsewhere) {
     const auto data = RandomBytes(10'485'760, 1);
     const std::wstring below = dir / L"below.bin";
     WriteWhole(below, data.data(), data.size() - 1);
@@ -74,7 +74,12 @@ TEST_F(EndToEnd, TheClipboardLimitIsTenMebibytesExactly) {
     const std::wstring at = dir / L"at.bin";
     WriteWhole(at, data.data(), data.size());
     WriteFileBytes(at + L".uue", {'o', 'l', 'd'});
-    out = RunAndConfirm(Quoted(at));
+    // "C:at.bin" is read against drive C's current folder, kept in "=C:" and inherited, while the
+    // working folder is on another drive, read-only where prepared: nothing may go there.
+    SetEnvironmentVariableW(L"=C:", dir.path().c_str());
+    if (const char* readOnly = std::getenv("QB_RO_DIR")) SetCurrentDirectoryA(readOnly);
+    out = RunAndConfirm(L"C:at.bin");
+    SetCurrentDirectoryW(L"C:\\");
     EXPECT_EQ(out.box.text, kSideFile);
     EXPECT_EQ(out.box.icon, Icon::kNone);
     ExpectOkOnly(out.box);
@@ -129,6 +134,8 @@ TEST_F(EndToEnd, AboveTwentyMillionBytesTheUserIsAskedAndNoEndsWithNothingWritte
     }
 }
 
+void ExpectReport(const Box& box, const std::wstring& start, DWORD code);
+
 TEST_F(EndToEnd, FilesThatCannotBeEncodedAreRefusedWithTheirOwnMessage) {
     const std::wstring a = dir / L"a.txt", b = dir / L"b.txt", empty = dir / L"empty.txt";
     WriteFileBytes(a, {'a'});
@@ -142,6 +149,7 @@ TEST_F(EndToEnd, FilesThatCannotBeEncodedAreRefusedWithTheirOwnMessage) {
     const Case cases[] = {
         {Quoted(dir / L"missing.txt"), L"文件打开失败", Icon::kExclamation, 1},
         {Quoted(a) + L" " + Quoted(b), L"文件打开失败", Icon::kExclamation, 1},
+        // Refused with access denied, as a locked file is, but no file to encode.
         {Quoted(dir.path()), L"文件打开失败", Icon::kExclamation, 1},
         {Quoted(empty), L"该文件是空文件", Icon::kInformation, 3},
     };
@@ -154,6 +162,12 @@ TEST_F(EndToEnd, FilesThatCannotBeEncodedAreRefusedWithTheirOwnMessage) {
         EXPECT_EQ(out.exitCode, c.code) << c.args;
         EXPECT_TRUE(out.otherWindows.empty());
     }
+    // Held by another program without sharing: there, so named with the cause.
+    HANDLE held = CreateFileW(a.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const auto out = RunAndConfirm(Quoted(a));
+    CloseHandle(held);
+    ExpectReport(out.box, L"无法打开文件 " + a, ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(out.exitCode, 1u);
     EXPECT_EQ(ClipboardText(), kSentinel);
 }
 
@@ -300,10 +314,11 @@ TEST_F(EndToEnd, AFileOpenForWritingInAnotherProgramIsEncoded) {
     EXPECT_EQ(ClipboardText().substr(0, 29), "begin 644 app.log\r\n#86)C\r\n`\r\n");
 }
 
-TEST_F(EndToEnd, NameCharactersOutsideTheCodePageBecomeUnderscoresInTheHeader) {
+TEST_F(EndToEnd, NameCharactersOutsideTheCodePageOrForbiddenByWindowsBecomeUnderscores) {
     const std::pair<std::wstring, std::string> names[] = {
         {L"한국어 파일.bin", "begin 644 ___ __.bin\r\n"},
         {L"\xD83D\xDE00 smile.txt", "begin 644 _ smile.txt\r\n"},
+        {L"a:b.txt", "begin 644 a_b.txt\r\n"},  // a Linux file under Wine; on NTFS, a stream of a
     };
     for (const auto& [name, header] : names) {
         WriteFileBytes(dir / name, {'x'});

@@ -190,6 +190,7 @@ TEST(CatchAll, WhateverEitherRoadThrowsEndsInOneReportAndAnExitCode) {
             fault();
             return nullptr;
         }
+        std::wstring FullPath(const std::wstring& path) override { return path; }
         std::wstring FindFileName(const std::wstring&) override { return {}; }
         std::unique_ptr<SideFileWriter> SideFile(const std::wstring&) override { return nullptr; }
     };

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 #include "platform/Error.h"
@@ -140,11 +141,41 @@ private:
 
 }  // namespace
 
+std::wstring PosixFiles::FullPath(const std::wstring& path) {
+    // Like GetFullPathName: joined to the working folder, "." and ".." folded, nothing looked up.
+    if (path.empty()) return {};
+    std::error_code failed;
+    const auto full = std::filesystem::absolute(ToUtf8(path), failed).lexically_normal();
+    if (failed) return {};
+    // Its UTF-8 bytes as wide characters, whatever the locale.
+    iconv_t cd = iconv_open("WCHAR_T", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+    std::string bytes = full.native();
+    std::wstring wide(bytes.size(), L'\0');
+    char* in = bytes.data();
+    char* out = reinterpret_cast<char*>(wide.data());
+    std::size_t inLeft = bytes.size(), outLeft = wide.size() * sizeof(wchar_t);
+    const bool whole = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(cd);
+    if (!whole) return {};
+    wide.resize(wide.size() - outLeft / sizeof(wchar_t));
+    return wide;
+}
+
 std::unique_ptr<InputFile> PosixFiles::OpenInput(const std::wstring& path) {
     if (path.empty()) return nullptr;
-    Fd fd(::open(ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
+    const std::string name = ToUtf8(path);
+    Fd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    if (fd.get() < 0) {
+        const int code = errno;
+        // Like Windows: a file that is there but closed to us gets its cause; a folder does not.
+        if ((code == EACCES || code == EPERM) && ::stat(name.c_str(), &st) == 0 &&
+            !S_ISDIR(st.st_mode))
+            ThrowError(L"open", static_cast<std::uint32_t>(code));
+        return nullptr;
+    }
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
     return std::make_unique<PosixInputFile>(fd.release(), static_cast<std::uint64_t>(st.st_size));
 }
 

@@ -8,6 +8,7 @@ namespace qb::platform::posix {
 
 class PosixFiles : public Files {
 public:
+    std::wstring FullPath(const std::wstring& path) override;
     std::unique_ptr<InputFile> OpenInput(const std::wstring& path) override;
     std::wstring FindFileName(const std::wstring& path) override;
     std::unique_ptr<SideFileWriter> SideFile(const std::wstring& path) override;

@@ -35,15 +35,6 @@ public:
         UniqueHwnd owner(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                          GetModuleHandleW(nullptr), nullptr));
         if (!owner) ThrowLastError(L"CreateWindowEx");
-        // The text is in the system's code page; without a locale beside it Windows stamps the
-        // keyboard layout's, and a Unicode program pastes the Chinese as mojibake.
-        UniqueHglobal locale(GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID)));
-        if (!locale) ThrowLastError(L"GlobalAlloc");
-        auto* lcid = static_cast<LCID*>(GlobalLock(locale.get()));
-        if (!lcid) ThrowLastError(L"GlobalLock");
-        *lcid = GetSystemDefaultLCID();
-        GlobalUnlock(locale.get());
-
         // Another program (a remote-desktop clipboard sync, say) may hold the clipboard for a
         // moment; give it up to two seconds.
         bool open = false;
@@ -54,17 +45,28 @@ public:
         const DWORD emptyError = GetLastError();
         const bool placed = emptied && SetClipboardData(CF_TEXT, memory_.get()) != nullptr;
         const DWORD placeError = GetLastError();
-        if (placed) memory_.release();  // the clipboard owns it now
-        const bool stamped = placed && SetClipboardData(CF_LOCALE, locale.get()) != nullptr;
-        const DWORD stampError = GetLastError();
-        if (stamped) locale.release();
+        if (placed) {
+            memory_.release();  // the clipboard owns it now
+            AddLocale();
+        }
         CloseClipboard();
         if (!emptied) ThrowError(L"EmptyClipboard", emptyError);
         if (!placed) ThrowError(L"SetClipboardData", placeError);
-        if (!stamped) ThrowError(L"SetClipboardData", stampError);
     }
 
 private:
+    // The text is in the system's code page; without a locale beside it Windows stamps the
+    // keyboard layout's, and a Unicode program pastes the Chinese as mojibake. Best effort: the
+    // text is on the clipboard already, and a job that delivered has not failed.
+    static void AddLocale() {
+        UniqueHglobal locale(GlobalAlloc(GMEM_MOVEABLE, sizeof(LCID)));
+        auto* lcid = locale ? static_cast<LCID*>(GlobalLock(locale.get())) : nullptr;
+        if (!lcid) return;
+        *lcid = GetSystemDefaultLCID();
+        GlobalUnlock(locale.get());
+        if (SetClipboardData(CF_LOCALE, locale.get())) locale.release();
+    }
+
     UniqueHglobal memory_;
     char* view_ = nullptr;
     std::size_t size_;

@@ -118,6 +118,18 @@ private:
 
 }  // namespace
 
+std::wstring Win32Files::FullPath(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(),
+                                         nullptr);
+        if (n == 0) return {};
+        // Too small, it asks for room including the terminating NUL; else it counts without.
+        if (n < full.size()) return full.substr(0, n);
+        full.resize(n);
+    }
+}
+
 std::unique_ptr<InputFile> Win32Files::OpenInput(const std::wstring& path) {
     // Shared the way Notepad shares it, so a log another program is writing can still be read.
     // Read with ReadFile, not mapped: a vanished network share is then an error code, not an
@@ -125,7 +137,19 @@ std::unique_ptr<InputFile> Win32Files::OpenInput(const std::wstring& path) {
     UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
+    if (!file) {
+        const DWORD code = GetLastError();
+        // A file that is there but held or closed to us deserves its cause. A folder is refused
+        // with access denied as well, and is no file to encode.
+        if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION ||
+            code == ERROR_LOCK_VIOLATION) {
+            const DWORD attributes = GetFileAttributesW(path.c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+                ThrowError(L"CreateFile", code);
+        }
+        return nullptr;
+    }
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) return nullptr;
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(file.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))

@@ -20,6 +20,7 @@ private:
 
 class Win32Files final : public Files {
 public:
+    std::wstring FullPath(const std::wstring& path) override;
     std::unique_ptr<InputFile> OpenInput(const std::wstring& path) override;
     std::wstring FindFileName(const std::wstring& path) override;
     std::unique_ptr<SideFileWriter> SideFile(const std::wstring& path) override;
