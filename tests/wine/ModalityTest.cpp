@@ -11,7 +11,7 @@
 #include "app/MainModule.h"
 #include "platform/win32/Win32Platform.h"
 #include "product/AppInfo.h"
-#include "Recorders.h"
+#include "TestPlatform.h"
 #include "Steps.h"
 
 namespace {
@@ -58,17 +58,10 @@ void MouseClick(POINT at) {
     SendInput(3, input, sizeof(INPUT));
 }
 
-class KeepRunning : public qb::platform::Process {
-public:
-    qb::platform::ProgramLocation Location() override { return {L"C:\\Tools", L"Quillbox"}; }
-    [[noreturn]] void ExitNow(int) override { std::abort(); }
-};
-
 TEST(Modality, ApplysBoxDisablesTheProgramSoASecondApplyDoesNothing) {
-    qb::platform::win32::Win32Platform system(qb::product::kTitle);
-    qb::testing::FakeLauncher launcher;
-    KeepRunning process;
-    qb::platform::Platform p{system.ui, system.files, system.clipboard, launcher, system.registry, process};
+    qb::testing::Win32System system;
+    qb::platform::win32::Win32Ui boxes(qb::product::kTitle);
+    auto p = system.Get({.ui = &boxes});
 
     HWND main = nullptr, apply = nullptr;
     std::vector<HWND> boxesAtFirst, boxesAfterSecondClick, boxesAtEnd;
