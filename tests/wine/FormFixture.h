@@ -1,10 +1,13 @@
 #pragma once
-// Forms in-process over real windows: one program's host, the platform its forms run on, and a
-// thread that each test finds as if nothing had run before it.
+// Forms in-process over real windows: one program's host, the platform its forms run on, a thread
+// that each test finds as if nothing had run before it, and the windows the thread shows.
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <string>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "Steps.h"
@@ -12,6 +15,32 @@
 #include "windows/MessageLoop.h"
 
 namespace qb::testing {
+
+inline std::wstring WindowText(HWND window) {
+    wchar_t text[128] = {};
+    GetWindowTextW(window, text, 128);
+    return text;
+}
+
+// The thread's visible windows of one window class, or of any class for null.
+inline std::vector<HWND> ThreadWindows(const wchar_t* className) {
+    struct Search {
+        const wchar_t* className;
+        std::vector<HWND> found;
+    } search{className, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t name[64] = {};
+            GetClassNameW(w, name, 64);
+            if (IsWindowVisible(w) && (!s->className || lstrcmpW(name, s->className) == 0))
+                s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
 
 class FormTest : public ::testing::Test {
 protected:

@@ -11,32 +11,13 @@
 #include "app/MainModule.h"
 #include "platform/win32/Win32Platform.h"
 #include "product/AppInfo.h"
-#include "TestPlatform.h"
-#include "Steps.h"
+#include "FormFixture.h"
 
 namespace {
 
 using qb::testing::g_steps;
 using qb::testing::RunNextStep;
-
-std::vector<HWND> ThreadWindows(const wchar_t* className) {
-    struct Search {
-        const wchar_t* className;
-        std::vector<HWND> found;
-    } search{className, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t name[64] = {};
-            GetClassNameW(w, name, 64);
-            if (IsWindowVisible(w) && (s->className == nullptr) != (lstrcmpW(name, s->className) == 0))
-                s->found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+using qb::testing::ThreadWindows;
 
 POINT Centre(HWND w) {
     RECT r;

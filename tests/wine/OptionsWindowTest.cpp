@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,8 @@ bool EntryPresent() {
 using Id = OptionsWindow::Id;
 using options_window::kMenu;
 using testing::g_steps;
+using testing::ThreadWindows;
+using testing::WindowText;
 
 std::wstring MenuText(HMENU menu, int position) {
     wchar_t text[64] = {};
@@ -93,9 +97,7 @@ protected:
 TEST_F(OptionsWindowTest, NoControlOrMenuRowStraysFromTheDesignTable) {
     form.Show();
     HWND w = form.Window();
-    wchar_t caption[64];
-    GetWindowTextW(w, caption, 64);
-    EXPECT_EQ(std::wstring(caption), options_window::kDesign.caption);
+    EXPECT_EQ(WindowText(w), options_window::kDesign.caption);
     const LONG style = GetWindowLongW(w, GWL_STYLE);
     EXPECT_TRUE(style & WS_THICKFRAME);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
@@ -172,17 +174,8 @@ TEST_F(OptionsWindowTest, EveryMenuItemReachesTheHandlerOfItsName) {
 
     Choose(form, Id::menuAbout);
     Choose(form, Id::menuAbout);
-    int aboutBoxes = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM count) {
-            wchar_t text[64] = {};
-            GetWindowTextW(w, text, 64);
-            if (IsWindowVisible(w) && std::wstring(text) == L"关于 Quillbox") ++*reinterpret_cast<int*>(count);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&aboutBoxes));
-    EXPECT_EQ(aboutBoxes, 1) << "one About box, shown again rather than twice";
+    EXPECT_EQ(std::ranges::count(ThreadWindows(nullptr), L"关于 Quillbox", &WindowText), 1)
+        << "one About box, shown again rather than twice";
     EXPECT_TRUE(IsWindowEnabled(form.Window())) << "the About box is modeless";
 
     // Exit ends the process at once: the end reaches whoever runs the loop.
@@ -221,15 +214,29 @@ TEST_F(OptionsWindowTest, ClosingTheWindowLeavesTheProgramRunningWhileTheAboutBo
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the last window ends it";
 }
 
-BOOL CALLBACK CloseIfOptionsWindow(HWND window, LPARAM) {
-    wchar_t title[32] = {};
-    GetWindowTextW(window, title, 32);
-    if (IsWindowVisible(window) && product::kTitle == title) PostMessageW(window, WM_CLOSE, 0, 0);
-    return TRUE;
+// Keys as the keyboard sends them to the focused window, through the loop that gives a form its
+// dialog keys: pressed in turn, released in reverse.
+void PressTogether(std::initializer_list<WORD> keys) {
+    std::vector<WORD> order(keys);
+    order.insert(order.end(), std::rbegin(keys), std::rend(keys));
+    std::vector<INPUT> input(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        input[i].type = INPUT_KEYBOARD;
+        input[i].ki.wVk = order[i];
+        input[i].ki.dwFlags = i < keys.size() ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
-void CALLBACK CloseOptionsWindow(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), CloseIfOptionsWindow, 0);
+TEST_F(OptionsWindowTest, AnAccessKeyThatReachesNothing) {
+    form.Show();
+    g_steps = {[] { PressTogether({VK_MENU, 'F'}); PressTogether({'A'}); },
+               [] { PressTogether({VK_MENU, 'X'}); },
+               [] { PostQuitMessage(0); }};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, &testing::RunNextStep);
+    EXPECT_THROW(RunMessageLoop(host), testing::FakeProcess::Exited) << "Alt+X is Exit";
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"删除注册表失败"}) << "Alt+F, A is File, Apply";
 }
 
 // A path must take the encoding road alone; no path, however quoted, launches the home page
@@ -239,7 +246,10 @@ TEST_F(OptionsWindowTest, RoadChoiceFollowsTheCommandLine) {
     EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"文件打开失败"});
     EXPECT_TRUE(sys.launcher.launched.empty());
 
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseOptionsWindow);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        for (HWND w : ThreadWindows(nullptr))
+            if (WindowText(w) == product::kTitle) PostMessageW(w, WM_CLOSE, 0, 0);
+    });
     for (const std::wstring line :
          {L"Quillbox.exe", L"\"C:\\x y\\Quillbox.exe\"  ", L"Quillbox.exe \"\"\""})
         EXPECT_EQ(app::Main(line, p), product::kDelivered) << line;
