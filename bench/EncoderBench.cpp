@@ -22,12 +22,11 @@ std::vector<std::uint8_t> Input(std::size_t n) {
     return v;
 }
 
-void BM_Encode(benchmark::State& state, std::string_view kernel) {
-    qb::pipeline::ForceKernel(kernel);
+void BM_Encode(benchmark::State& state, qb::pipeline::LineKernel kernel) {
     const auto in = Input(static_cast<std::size_t>(state.range(0)));
     std::vector<char> out(EncodedBodySize(in.size()));
     for (auto _ : state) {
-        qb::pipeline::EncodeLines(in, out);
+        qb::pipeline::EncodeLines(in, out, kernel);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
@@ -51,7 +50,7 @@ constexpr std::int64_t kLargestClipboardCall = qb::pipeline::kClipboardLimit - 1
 int Register() {
     BENCHMARK(BM_MemcpyOfOutputSize)->Arg(kSlice)->Arg(kLargestClipboardCall);
     for (const auto& k : qb::pipeline::AvailableKernels())
-        benchmark::RegisterBenchmark(("BM_Encode/" + std::string(k.name)).c_str(), BM_Encode, k.name)
+        benchmark::RegisterBenchmark(("BM_Encode/" + std::string(k.name)).c_str(), BM_Encode, k.run)
             ->Arg(kSlice)
             ->Arg(kLargestClipboardCall);
     return 0;

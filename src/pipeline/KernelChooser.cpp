@@ -44,11 +44,6 @@ std::vector<Kernel> Runnable() {
     return kernels;
 }
 
-std::size_t& ActiveIndex() {
-    static std::size_t index = AvailableKernels().size() - 1;
-    return index;
-}
-
 }  // namespace
 
 std::span<const Kernel> AvailableKernels() {
@@ -56,14 +51,6 @@ std::span<const Kernel> AvailableKernels() {
     return kernels;
 }
 
-void ForceKernel(std::string_view name) {
-    const auto kernels = AvailableKernels();
-    for (std::size_t i = 0; i < kernels.size(); ++i)
-        if (kernels[i].name == name) ActiveIndex() = i;
-}
-
-std::string_view ActiveKernel() { return AvailableKernels()[ActiveIndex()].name; }
-
-LineKernel ChosenKernel() { return AvailableKernels()[ActiveIndex()].run; }
+LineKernel FastestKernel() { return AvailableKernels().back().run; }
 
 }  // namespace qb::pipeline

@@ -1,5 +1,6 @@
 #pragma once
-// Picks the fastest line kernel the CPU runs, once; tests and benchmarks can force another.
+// The line kernels this CPU runs, found once; the program uses the fastest, tests and benchmarks
+// name the one they want.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,9 +17,7 @@ struct Kernel {
     LineKernel run;
 };
 
-std::span<const Kernel> AvailableKernels();  // scalar first
-void ForceKernel(std::string_view name);     // unknown names are ignored
-std::string_view ActiveKernel();
-LineKernel ChosenKernel();
+std::span<const Kernel> AvailableKernels();  // slowest first: scalar, then wider and wider
+LineKernel FastestKernel();
 
 }  // namespace qb::pipeline

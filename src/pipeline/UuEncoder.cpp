@@ -3,18 +3,17 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "pipeline/KernelChooser.h"
 #include "pipeline/kernels/LineKernels.h"
 
 namespace qb::pipeline {
 
-void EncodeLines(std::span<const std::uint8_t> input, std::span<char> out) {
+void EncodeLines(std::span<const std::uint8_t> input, std::span<char> out, LineKernel kernel) {
     // The kernels write whole lines without knowing where the output ends.
     if (input.empty() || out.size() != EncodedBodySize(input.size()))
         throw std::length_error("UU body output is not the exact size of the body");
     const std::size_t size = input.size();
     const std::size_t fullLines = (size - 1) / kBytesPerLine;
-    ChosenKernel()(input.data(), fullLines, out.data());
+    kernel(input.data(), fullLines, out.data());
 
     // The last line, 1 to 45 bytes, is encoded as a whole line from a zero-filled copy, so the
     // missing bytes of its last group encode as zeros; its first character then carries its

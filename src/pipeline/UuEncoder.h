@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "pipeline/KernelChooser.h"
+
 namespace qb::pipeline {
 
 inline constexpr int kBytesPerLine = 45;
@@ -20,7 +22,8 @@ constexpr std::size_t EncodedBodySize(std::size_t size) {
 
 // Encodes all of `input` (at least one byte) into `out`, which must be exactly
 // EncodedBodySize(input.size()) bytes; throws std::length_error before writing anything if it
-// is not. Reads nothing outside `input`.
-void EncodeLines(std::span<const std::uint8_t> input, std::span<char> out);
+// is not. Reads nothing outside `input`. The whole lines go through `kernel`.
+void EncodeLines(std::span<const std::uint8_t> input, std::span<char> out,
+                 LineKernel kernel = FastestKernel());
 
 }  // namespace qb::pipeline

@@ -1,6 +1,7 @@
 #pragma once
-// The message boxes and launches a test stands in for, shared by the native and the Wine tests.
-// The box answers as scripted; the launcher records, or fails like a missing program would.
+// The message boxes, launches and process a test stands in for, shared by the native and the Wine
+// tests. The box answers as scripted; the launcher records, or fails like a missing program would;
+// the process lives where the test says and its end, like the real one, never returns.
 
 #include <cstdint>
 #include <deque>
@@ -52,6 +53,20 @@ public:
         owners.push_back(owner);
         opened.emplace_back(target, showCommand);
     }
+};
+
+class FakeProcess : public platform::Process {
+public:
+    platform::ProgramLocation location{L"D:\\Tools", L"Quillbox"};
+    bool lost = false;  // the system cannot say where the program is
+    platform::ProgramLocation Location() override {
+        if (lost) throw platform::Error(L"GetModuleFileName", 122, L"传递给系统调用的数据区域太小。");
+        return location;
+    }
+    struct Exited {
+        int code;
+    };
+    [[noreturn]] void ExitNow(int code) override { throw Exited{code}; }
 };
 
 }  // namespace qb::testing

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -9,15 +10,18 @@
 #include "UuTestSupport.h"
 
 namespace qb::pipeline {
+
+void PrintTo(const Kernel& kernel, std::ostream* out) { *out << kernel.name; }
+
 namespace {
 
 using qb::testing::DecodeBody;
 using qb::testing::RandomBytes;
 
-std::string Encode(std::span<const std::uint8_t> in) {
+std::string EncodeWith(std::span<const std::uint8_t> in, LineKernel kernel) {
     // Exact-size buffers: an overrun shows up under the sanitizers and in the guard check below.
     std::string out(EncodedBodySize(in.size()) + 1, '\xEE');
-    EncodeLines(in, {out.data(), out.size() - 1});
+    EncodeLines(in, {out.data(), out.size() - 1}, kernel);
     EXPECT_EQ(out.back(), '\xEE') << "wrote past the computed size";
     out.pop_back();
     return out;
@@ -30,21 +34,12 @@ std::vector<std::uint8_t> Prefix(const std::vector<std::uint8_t>& data, std::siz
     return {data.begin(), data.begin() + static_cast<long>(n)};
 }
 
-LineKernel KernelNamed(std::string_view name) {
-    for (const auto& k : AvailableKernels())
-        if (k.name == name) return k.run;
-    return nullptr;
-}
+const LineKernel scalar = AvailableKernels().front().run;
 
-class EveryKernel : public ::testing::TestWithParam<std::string_view> {
+class EveryKernel : public ::testing::TestWithParam<Kernel> {
 protected:
-    void SetUp() override {
-        saved_ = ActiveKernel();
-        ForceKernel(GetParam());
-        ASSERT_EQ(ActiveKernel(), GetParam());
-    }
-    void TearDown() override { ForceKernel(saved_); }
-    std::string_view saved_;
+    std::string Encode(std::span<const std::uint8_t> in) { return EncodeWith(in, run); }
+    const LineKernel run = GetParam().run;
 };
 
 TEST_P(EveryKernel, KnownTextsEncodeAsTheFormatDefines) {
@@ -99,9 +94,7 @@ TEST_P(EveryKernel, MatchesTheScalarKernelFromEveryStartOffset) {
     std::string expected;
     for (std::size_t offset = 0; offset < 64; ++offset) {
         const auto in = std::span(data).subspan(offset);
-        ForceKernel("scalar");
-        expected = Encode(in);
-        ForceKernel(GetParam());
+        expected = EncodeWith(in, scalar);
         ASSERT_EQ(Encode(in), expected) << "offset " << offset;
     }
 }
@@ -109,7 +102,6 @@ TEST_P(EveryKernel, MatchesTheScalarKernelFromEveryStartOffset) {
 TEST_P(EveryKernel, WholeLinesStayInsideExactBuffers) {
     // Called directly, a kernel's input ends at its last line and its output at the last LF;
     // the sanitizer build turns any wide load or store past either end into a failure.
-    const LineKernel run = KernelNamed(GetParam()), scalar = KernelNamed("scalar");
     const auto data = RandomBytes(45 * 40, 5);
     for (std::size_t lines = 0; lines <= 40; ++lines) {
         const auto in = Prefix(data, 45 * lines);
@@ -123,7 +115,6 @@ TEST_P(EveryKernel, WholeLinesStayInsideExactBuffers) {
 TEST_P(EveryKernel, EveryOutputAlignmentGivesTheSameLines) {
     // Aligned block stores start after a number of lines that depends on where the output
     // starts, so try every start modulo 64 and counts around the 64-line block.
-    const LineKernel run = KernelNamed(GetParam()), scalar = KernelNamed("scalar");
     const auto data = RandomBytes(45 * 300, 9);
     for (const std::size_t lines : {0, 1, 5, 63, 64, 65, 127, 128, 129, 130, 300}) {
         const auto in = Prefix(data, 45 * lines);
@@ -139,14 +130,8 @@ TEST_P(EveryKernel, EveryOutputAlignmentGivesTheSameLines) {
     }
 }
 
-std::vector<std::string_view> KernelNames() {
-    std::vector<std::string_view> names;
-    for (const auto& k : AvailableKernels()) names.push_back(k.name);
-    return names;
-}
-
-INSTANTIATE_TEST_SUITE_P(Kernels, EveryKernel, ::testing::ValuesIn(KernelNames()),
-                         [](const auto& info) { return std::string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Kernels, EveryKernel, ::testing::ValuesIn(AvailableKernels()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EncodeLines, RefusesAnOutputOfAnyOtherSizeBeforeWritingIt) {
     // One byte short is the overrun a caller's sizing slip would cause; one byte long would

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
@@ -16,7 +15,7 @@
 #include "platform/Error.h"
 #include "platform/Platform.h"
 #include "platform/posix/PosixPlatform.h"
-#include "Recorders.h"
+#include "TestPlatform.h"
 
 namespace qb::testing {
 
@@ -232,28 +231,7 @@ private:
     platform::KeyHandle next_ = 0x100;
 };
 
-class FakeProcess : public platform::Process {
-public:
-    platform::ProgramLocation location{L"D:\\Tools", L"Quillbox"};
-    bool lost = false;  // the system cannot say where the program is
-    platform::ProgramLocation Location() override {
-        if (lost) throw platform::Error(L"GetModuleFileName", 122, L"传递给系统调用的数据区域太小。");
-        return location;
-    }
-    struct Exited {
-        int code;
-    };
-    [[noreturn]] void ExitNow(int code) override { throw Exited{code}; }
-};
-
-struct FakeSystem {
-    FakeUi ui;
-    TestFiles files;
-    FakeClipboard clipboard;
-    FakeLauncher launcher;
-    FakeRegistry registry;
-    FakeProcess process;
-    platform::Platform Get() { return {ui, files, clipboard, launcher, registry, process}; }
-};
+// Natively every part is a fake, with the POSIX files underneath.
+using FakeSystem = TestPlatform<TestFiles, FakeClipboard, FakeRegistry>;
 
 }  // namespace qb::testing

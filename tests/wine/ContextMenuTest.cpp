@@ -5,14 +5,13 @@
 #include "Driver.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
-#include "Recorders.h"
+#include "TestPlatform.h"
 #include "shell/ContextMenu.h"
 #include "WinFiles.h"
 
 namespace qb::shell {
 namespace {
 
-using platform::ProgramLocation;
 using platform::win32::UniqueHkey;
 using qb::testing::ScratchDir;
 
@@ -22,13 +21,6 @@ constexpr char kCommand[] = "*\\Shell\\Quillbox(&U)\\Command";
 constexpr char kExtra[] = "*\\Shell\\Quillbox(&U)\\Extra";
 const std::wstring kAdded = L"已经添加到右键菜单", kRemoved = L"右键菜单已经清除";
 const std::wstring kRemoveFailed = L"删除注册表失败";
-
-class InjectedProcess : public platform::Process {
-public:
-    ProgramLocation location;
-    ProgramLocation Location() override { return location; }
-    [[noreturn]] void ExitNow(int) override { std::abort(); }
-};
 
 bool KeyExists(const char* subkey) {
     HKEY h = nullptr;
@@ -81,20 +73,15 @@ protected:
         for (const char* key : {kExtra, kCommand, kVerb}) RegDeleteKeyA(HKEY_CLASSES_ROOT, key);
     }
 
-    testing::FakeUi ui;
-    platform::win32::Win32Files files;
-    platform::win32::Win32Clipboard clipboard;
-    platform::win32::Win32Launcher launcher;
-    platform::win32::Win32Registry registry;
-    InjectedProcess process;
-    platform::Platform p{ui, files, clipboard, launcher, registry, process};
+    testing::Win32System sys;
+    platform::Platform p = sys.Get();
 };
 
 TEST_F(ContextMenuOnWine, TheCommandReadsBackAsQuotedRegSzInCodePage936) {
-    process.location = {L"C:\\Program Files\\工具 箱", L"Quillbox"};
+    sys.process.location = {L"C:\\Program Files\\工具 箱", L"Quillbox"};
     EXPECT_FALSE(IsInContextMenu(p));
     AddToContextMenu(p);
-    EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kAdded});
+    EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{kAdded});
     EXPECT_TRUE(IsInContextMenu(p));
 
     const auto ansi = DefaultValueA(kCommand);
@@ -116,36 +103,33 @@ TEST_F(ContextMenuOnWine, TheCommandReadsBackAsQuotedRegSzInCodePage936) {
 }
 
 TEST_F(ContextMenuOnWine, ADriveRootGetsOneBackslashAndAMoveReplacesTheCommand) {
-    process.location = {L"D:\\Tools", L"Quillbox"};
     AddToContextMenu(p);
-    process.location = {L"E:\\", L"Quillbox"};
+    sys.process.location = {L"E:\\", L"Quillbox"};
     AddToContextMenu(p);
-    EXPECT_EQ(ui.Texts(), (std::vector<std::wstring>{kAdded, kAdded}));
+    EXPECT_EQ(sys.ui.Texts(), (std::vector<std::wstring>{kAdded, kAdded}));
     const auto stored = DefaultValueA(kCommand);
     EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(stored.bytes, std::string("\"E:\\Quillbox.exe\" \"%1\"") + '\0');
 }
 
 TEST_F(ContextMenuOnWine, RemoveDeletesOnlyOurKeysAndReportsWhatHappened) {
-    process.location = {L"D:\\Tools", L"Quillbox"};
     AddToContextMenu(p);
     RemoveFromContextMenu(p);
     EXPECT_FALSE(IsInContextMenu(p));
     EXPECT_FALSE(KeyExists(kVerb));
     EXPECT_TRUE(KeyExists(kShell));
     RemoveFromContextMenu(p);
-    EXPECT_EQ(ui.Texts(), (std::vector<std::wstring>{kAdded, kRemoved, kRemoveFailed}));
+    EXPECT_EQ(sys.ui.Texts(), (std::vector<std::wstring>{kAdded, kRemoved, kRemoveFailed}));
 }
 
 // The system refuses to delete a key that still has sub-keys; the fake registry relies on that.
 TEST_F(ContextMenuOnWine, AKeyBelowTheVerbKeepsItButCommandStillGoes) {
-    process.location = {L"D:\\Tools", L"Quillbox"};
     AddToContextMenu(p);
     HKEY h = nullptr;
     ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, kExtra, &h), ERROR_SUCCESS);
     RegCloseKey(h);
     RemoveFromContextMenu(p);
-    EXPECT_EQ(ui.Texts().back(), kRemoveFailed);
+    EXPECT_EQ(sys.ui.Texts().back(), kRemoveFailed);
     EXPECT_FALSE(KeyExists(kCommand));
     EXPECT_TRUE(KeyExists(kVerb));
 }
@@ -169,7 +153,7 @@ TEST_F(ContextMenuOnWine, TheStoredCommandRunAsExplorerDoesEncodesTheChosenFile)
     qb::testing::WriteFileBytes(file, {'a', 'b', 'c'});
     qb::testing::SetClipboardText("clipboard before the run");
 
-    process.location = platform::LocationOfProgram(program);
+    sys.process.location = platform::LocationOfProgram(program);
     AddToContextMenu(p);
     DWORD type = 0, size = 0;
     std::wstring command = DefaultValueW(kCommand, &type, &size);

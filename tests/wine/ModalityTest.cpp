@@ -11,32 +11,13 @@
 #include "app/MainModule.h"
 #include "platform/win32/Win32Platform.h"
 #include "product/AppInfo.h"
-#include "Recorders.h"
-#include "Steps.h"
+#include "FormFixture.h"
 
 namespace {
 
 using qb::testing::g_steps;
 using qb::testing::RunNextStep;
-
-std::vector<HWND> ThreadWindows(const wchar_t* className) {
-    struct Search {
-        const wchar_t* className;
-        std::vector<HWND> found;
-    } search{className, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM p) {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t name[64] = {};
-            GetClassNameW(w, name, 64);
-            if (IsWindowVisible(w) && (s->className == nullptr) != (lstrcmpW(name, s->className) == 0))
-                s->found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
+using qb::testing::ThreadWindows;
 
 POINT Centre(HWND w) {
     RECT r;
@@ -58,17 +39,10 @@ void MouseClick(POINT at) {
     SendInput(3, input, sizeof(INPUT));
 }
 
-class KeepRunning : public qb::platform::Process {
-public:
-    qb::platform::ProgramLocation Location() override { return {L"C:\\Tools", L"Quillbox"}; }
-    [[noreturn]] void ExitNow(int) override { std::abort(); }
-};
-
 TEST(Modality, ApplysBoxDisablesTheProgramSoASecondApplyDoesNothing) {
-    qb::platform::win32::Win32Platform system(qb::product::kTitle);
-    qb::testing::FakeLauncher launcher;
-    KeepRunning process;
-    qb::platform::Platform p{system.ui, system.files, system.clipboard, launcher, system.registry, process};
+    qb::testing::Win32System system;
+    qb::platform::win32::Win32Ui boxes(qb::product::kTitle);
+    auto p = system.Get({.ui = &boxes});
 
     HWND main = nullptr, apply = nullptr;
     std::vector<HWND> boxesAtFirst, boxesAfterSecondClick, boxesAtEnd;

@@ -3,15 +3,16 @@
 
 #include <windows.h>
 
-#include <functional>
+#include <algorithm>
+#include <initializer_list>
+#include <iterator>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "app/MainModule.h"
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
-#include "Recorders.h"
+#include "FormFixture.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32Platform.h"
 #include "shell/ContextMenu.h"
@@ -21,13 +22,6 @@ namespace qb::windows {
 namespace {
 
 constexpr char kVerbKey[] = "*\\Shell\\Quillbox(&U)";
-
-class TestProcess : public platform::Process {
-public:
-    struct Exited {};
-    platform::ProgramLocation Location() override { return {L"C:\\Tools", L"Quillbox"}; }
-    [[noreturn]] void ExitNow(int) override { throw Exited{}; }
-};
 
 // A registry that refuses to be read, to show loading goes on regardless.
 class BrokenRegistry : public platform::win32::Win32Registry {
@@ -50,120 +44,104 @@ bool EntryPresent() {
 }
 
 using Id = OptionsWindow::Id;
+using options_window::kMenu;
+using testing::g_steps;
+using testing::ThreadWindows;
+using testing::WindowText;
 
-// A menu item's click, as the menu sends it.
-void Choose(const OptionsWindow& form, Id item) {
-    SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(form.CommandId(item), 0), 0);
-}
-
-std::wstring MenuText(HMENU menu, UINT position) {
+std::wstring MenuText(HMENU menu, int position) {
     wchar_t text[64] = {};
     GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
     return (GetMenuState(menu, position, MF_BYPOSITION) & MF_SEPARATOR) ? L"-" : text;
 }
 
-std::function<void()> g_whileModal;
-void CALLBACK RunWhileModal(HWND, UINT, UINT_PTR, DWORD) {
-    if (auto step = std::exchange(g_whileModal, nullptr)) step();
+// The menu bar as built, one entry per row in table order, with the command its item sends.
+struct BuiltRow {
+    int level;
+    std::wstring caption;
+    UINT command;
+};
+std::vector<BuiltRow> MenuRows(HWND window) {
+    std::vector<BuiltRow> rows;
+    HMENU bar = GetMenu(window);
+    for (int m = 0; m < GetMenuItemCount(bar); ++m) {
+        rows.push_back({0, MenuText(bar, m), 0});
+        HMENU items = GetSubMenu(bar, m);
+        for (int i = 0; i < GetMenuItemCount(items); ++i)
+            rows.push_back({1, MenuText(items, i), GetMenuItemID(items, i)});
+    }
+    return rows;
 }
 
-class MainWindow : public ::testing::Test {
+// A click on the item the built menu has where the table puts `item`.
+void Choose(const OptionsWindow& form, Id item) {
+    const auto row = std::ranges::find(kMenu, RowId(item), &MenuDesign::id) - kMenu.begin();
+    const UINT command = MenuRows(form.Window()).at(static_cast<std::size_t>(row)).command;
+    SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+class OptionsWindowTest : public testing::FormTest {
 protected:
     void SetUp() override {
+        FormTest::SetUp();
         RemoveEntry();
-        MSG msg;  // a quit left by an earlier test's last window
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
     }
-    void TearDown() override { RemoveEntry(); }
-    platform::Platform Get(platform::Registry& registry) {
-        return {ui, files, clipboard, launcher, registry, process};
+    void TearDown() override {
+        FormTest::TearDown();
+        RemoveEntry();
     }
 
-    testing::FakeUi ui;
-    platform::win32::Win32Files files;
-    platform::win32::Win32Clipboard clipboard;
-    testing::FakeLauncher launcher;
-    platform::win32::Win32Registry registry;
-    TestProcess process;
+    OptionsWindow form{host, p};
 };
 
-TEST_F(MainWindow, LayoutMenusAndStylesMatchTheDesign) {
-    auto p = Get(registry);
-    FormHost host(GetModuleHandleW(nullptr));
-    OptionsWindow form(host, p);
+TEST_F(OptionsWindowTest, NoControlOrMenuRowStraysFromTheDesignTable) {
     form.Show();
     HWND w = form.Window();
-    wchar_t caption[64];
-    GetWindowTextW(w, caption, 64);
-    EXPECT_EQ(std::wstring(caption), L"Quillbox");
+    EXPECT_EQ(WindowText(w), options_window::kDesign.caption);
     const LONG style = GetWindowLongW(w, GWL_STYLE);
     EXPECT_TRUE(style & WS_THICKFRAME);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
     // Where the controls stand at each DPI is the layout's business; here, what they are.
-    for (auto [id, text] : {std::pair{Id::addToMenuBox, L"添加到文件的右键菜单"}, std::pair{Id::exitButton, L"退出(&X)"},
-                            std::pair{Id::applyButton, L"应用(&A)"}}) {
-        HWND c = form.Control(id);
-        ASSERT_NE(c, nullptr) << text;
-        EXPECT_EQ(form.Text(id), text);
-        EXPECT_EQ(GetWindowLongW(c, GWL_STYLE) & 0x0F, id == Id::addToMenuBox ? BS_AUTOCHECKBOX : BS_PUSHBUTTON)
+    for (const ControlDesign& c : options_window::kControls) {
+        const auto id = static_cast<Id>(c.id.value);
+        EXPECT_EQ(form.Text(id), c.caption);
+        EXPECT_EQ(GetWindowLongW(form.Control(id), GWL_STYLE) & 0x0F,
+                  c.kind == ControlKind::CheckBox ? BS_AUTOCHECKBOX : BS_PUSHBUTTON)
             << "neither button is the default";
     }
-
-    HMENU bar = GetMenu(w);
-    ASSERT_EQ(GetMenuItemCount(bar), 2);
-    EXPECT_EQ(MenuText(bar, 0), L"文件(&F)");
-    EXPECT_EQ(MenuText(bar, 1), L"帮助(&H)");
-    const std::vector<std::wstring> file = {L"应用(&A)", L"-", L"退出(&X)"};
-    const std::vector<std::wstring> help = {L"使用指南(&M)", L"软件主页(&H)", L"-", L"关于Quillbox(&A)"};
-    for (const auto& [index, items] : {std::pair{0, file}, std::pair{1, help}}) {
-        HMENU sub = GetSubMenu(bar, index);
-        ASSERT_EQ(GetMenuItemCount(sub), static_cast<int>(items.size()));
-        for (UINT i = 0; i < items.size(); ++i) EXPECT_EQ(MenuText(sub, i), items[i]);
+    const auto built = MenuRows(w);
+    ASSERT_EQ(built.size(), kMenu.size());
+    for (std::size_t i = 0; i < built.size(); ++i) {
+        EXPECT_EQ(built[i].level, kMenu[i].level) << i;
+        EXPECT_EQ(built[i].caption, kMenu[i].caption) << i;
     }
-    form.Unload();
 }
 
-TEST_F(MainWindow, LoadingShowsTheEntryAndAlwaysDisablesApply) {
-    auto p = Get(registry);
-    FormHost host(GetModuleHandleW(nullptr));
-    {
-        OptionsWindow absent(host, p);
-        absent.Show();
-        EXPECT_FALSE(absent.Checked(Id::addToMenuBox));
-        EXPECT_FALSE(absent.IsEnabled(Id::applyButton));
-        absent.Unload();
-    }
-    shell::AddToContextMenu(p);
-    ASSERT_EQ(ui.Texts().back(), L"已经添加到右键菜单");
-    ASSERT_TRUE(EntryPresent());
-    {
-        OptionsWindow present(host, p);
-        present.Show();
-        EXPECT_TRUE(present.Checked(Id::addToMenuBox));
-        EXPECT_FALSE(present.IsEnabled(Id::applyButton));
-        present.Unload();
+TEST_F(OptionsWindowTest, LoadingShowsTheEntryAndAlwaysDisablesApply) {
+    for (const bool present : {false, true}) {
+        if (present) shell::AddToContextMenu(p);
+        ASSERT_EQ(EntryPresent(), present);
+        form.Show();
+        EXPECT_EQ(form.Checked(Id::addToMenuBox), present);
+        EXPECT_FALSE(form.IsEnabled(Id::applyButton));
+        form.Unload();
     }
     BrokenRegistry broken;
-    auto failing = Get(broken);
+    auto failing = sys.Get({.registry = &broken});
     OptionsWindow opensAnyway(host, failing);
     opensAnyway.Show();
     EXPECT_TRUE(IsWindowVisible(opensAnyway.Window())) << "a failed look-up must not stop loading";
     EXPECT_FALSE(opensAnyway.Checked(Id::addToMenuBox));
     EXPECT_FALSE(opensAnyway.IsEnabled(Id::applyButton));
-    opensAnyway.Unload();
 }
 
-TEST_F(MainWindow, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas) {
-    auto p = Get(registry);
-    FormHost host(GetModuleHandleW(nullptr));
-    OptionsWindow form(host, p);
+TEST_F(OptionsWindowTest, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas) {
     form.Show();
 
     // File, Apply works while the button is disabled: the entry is absent, so it removes.
     Choose(form, Id::menuApply);
-    ASSERT_EQ(ui.Texts(), std::vector<std::wstring>{L"删除注册表失败"});
+    ASSERT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"删除注册表失败"});
 
     // Two clicks on the box leave it as it was, but Apply enabled for good.
     SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
@@ -174,71 +152,54 @@ TEST_F(MainWindow, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas) {
 
     SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
     SendMessageW(form.Control(Id::applyButton), BM_CLICK, 0, 0);
-    EXPECT_EQ(ui.Texts().back(), L"已经添加到右键菜单");
+    EXPECT_EQ(sys.ui.Texts().back(), L"已经添加到右键菜单");
     EXPECT_TRUE(EntryPresent());
     EXPECT_TRUE(form.Checked(Id::addToMenuBox));
     EXPECT_TRUE(form.IsEnabled(Id::applyButton)) << "Apply stays enabled after applying";
 
     SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
     Choose(form, Id::menuApply);
-    EXPECT_EQ(ui.Texts().back(), L"右键菜单已经清除");
+    EXPECT_EQ(sys.ui.Texts().back(), L"右键菜单已经清除");
     EXPECT_FALSE(EntryPresent());
     EXPECT_FALSE(form.Checked(Id::addToMenuBox));
-    form.Unload();
 }
 
-TEST_F(MainWindow, EveryMenuItemReachesTheHandlerOfItsName) {
-    auto p = Get(registry);
-    FormHost host(GetModuleHandleW(nullptr));
-    OptionsWindow form(host, p);
+TEST_F(OptionsWindowTest, EveryMenuItemReachesTheHandlerOfItsName) {
     form.Show();
     Choose(form, Id::menuHomePage);
-    ASSERT_EQ(launcher.opened.size(), 1u);
-    EXPECT_EQ(launcher.opened[0].first, product::kHomePage);
-    EXPECT_EQ(launcher.opened[0].second, 0) << "show command 0, as the shell is asked";
-    EXPECT_NE(launcher.owners[0], 0u) << "the main window is the owner";
+    ASSERT_EQ(sys.launcher.opened.size(), 1u);
+    EXPECT_EQ(sys.launcher.opened[0].first, product::kHomePage);
+    EXPECT_EQ(sys.launcher.opened[0].second, 0) << "show command 0, as the shell is asked";
+    EXPECT_NE(sys.launcher.owners[0], 0u) << "the main window is the owner";
 
     Choose(form, Id::menuAbout);
     Choose(form, Id::menuAbout);
-    int aboutBoxes = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM count) {
-            wchar_t text[64] = {};
-            GetWindowTextW(w, text, 64);
-            if (IsWindowVisible(w) && std::wstring(text) == L"关于 Quillbox") ++*reinterpret_cast<int*>(count);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&aboutBoxes));
-    EXPECT_EQ(aboutBoxes, 1) << "one About box, shown again rather than twice";
+    EXPECT_EQ(std::ranges::count(ThreadWindows(nullptr), L"关于 Quillbox", &WindowText), 1)
+        << "one About box, shown again rather than twice";
     EXPECT_TRUE(IsWindowEnabled(form.Window())) << "the About box is modeless";
 
     // Exit ends the process at once: the end reaches whoever runs the loop.
     Choose(form, Id::menuExit);
-    EXPECT_THROW(host.RethrowFailure(), TestProcess::Exited);
+    EXPECT_THROW(host.RethrowFailure(), testing::FakeProcess::Exited);
     SendMessageW(form.Control(Id::exitButton), BM_CLICK, 0, 0);
-    EXPECT_THROW(host.RethrowFailure(), TestProcess::Exited);
+    EXPECT_THROW(host.RethrowFailure(), testing::FakeProcess::Exited);
     EXPECT_NO_THROW(host.RethrowFailure());
 
     std::wstring guide;
-    g_whileModal = [&] {
+    g_steps = {[&] {
         wchar_t text[64] = {};
         GetWindowTextW(GetForegroundWindow(), text, 64);
         guide = text;
         PostMessageW(GetForegroundWindow(), WM_CLOSE, 0, 0);
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &RunWhileModal);
+    }};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &testing::RunNextStep);
     Choose(form, Id::menuGuide);
     KillTimer(nullptr, timer);
     EXPECT_EQ(guide, L"Quillbox 使用指南");
     EXPECT_TRUE(IsWindowEnabled(form.Window()));
-    form.Unload();
 }
 
-TEST_F(MainWindow, ClosingTheWindowLeavesTheProgramRunningWhileTheAboutBoxIsOpen) {
-    auto p = Get(registry);
-    FormHost host(GetModuleHandleW(nullptr));
-    OptionsWindow form(host, p);
+TEST_F(OptionsWindowTest, ClosingTheWindowLeavesTheProgramRunningWhileTheAboutBoxIsOpen) {
     form.Show();
     Choose(form, Id::menuAbout);
     SendMessageW(form.Window(), WM_CLOSE, 0, 0);
@@ -253,34 +214,50 @@ TEST_F(MainWindow, ClosingTheWindowLeavesTheProgramRunningWhileTheAboutBoxIsOpen
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the last window ends it";
 }
 
-BOOL CALLBACK CloseIfOptionsWindow(HWND window, LPARAM) {
-    wchar_t title[32] = {};
-    GetWindowTextW(window, title, 32);
-    if (IsWindowVisible(window) && product::kTitle == title) PostMessageW(window, WM_CLOSE, 0, 0);
-    return TRUE;
+// Keys as the keyboard sends them to the focused window, through the loop that gives a form its
+// dialog keys: pressed in turn, released in reverse.
+void PressTogether(std::initializer_list<WORD> keys) {
+    std::vector<WORD> order(keys);
+    order.insert(order.end(), std::rbegin(keys), std::rend(keys));
+    std::vector<INPUT> input(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        input[i].type = INPUT_KEYBOARD;
+        input[i].ki.wVk = order[i];
+        input[i].ki.dwFlags = i < keys.size() ? 0 : KEYEVENTF_KEYUP;
+    }
+    SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
 }
 
-void CALLBACK CloseOptionsWindow(HWND, UINT, UINT_PTR, DWORD) {
-    EnumThreadWindows(GetCurrentThreadId(), CloseIfOptionsWindow, 0);
+TEST_F(OptionsWindowTest, AnAccessKeyThatReachesNothing) {
+    form.Show();
+    g_steps = {[] { PressTogether({VK_MENU, 'F'}); PressTogether({'A'}); },
+               [] { PressTogether({VK_MENU, 'X'}); },
+               [] { PostQuitMessage(0); }};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 200, &testing::RunNextStep);
+    EXPECT_THROW(RunMessageLoop(host), testing::FakeProcess::Exited) << "Alt+X is Exit";
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"删除注册表失败"}) << "Alt+F, A is File, Apply";
 }
 
 // A path must take the encoding road alone; no path, however quoted, launches the home page
 // without taking the focus and then runs the options window until it is closed.
-TEST_F(MainWindow, RoadChoiceFollowsTheCommandLine) {
-    auto p = Get(registry);
+TEST_F(OptionsWindowTest, RoadChoiceFollowsTheCommandLine) {
     EXPECT_EQ(app::Main(L"Quillbox.exe Z:\\no\\such\\file.bin", p), product::kOpenFailed);
-    EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{L"文件打开失败"});
-    EXPECT_TRUE(launcher.launched.empty());
+    EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"文件打开失败"});
+    EXPECT_TRUE(sys.launcher.launched.empty());
 
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseOptionsWindow);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        for (HWND w : ThreadWindows(nullptr))
+            if (WindowText(w) == product::kTitle) PostMessageW(w, WM_CLOSE, 0, 0);
+    });
     for (const std::wstring line :
          {L"Quillbox.exe", L"\"C:\\x y\\Quillbox.exe\"  ", L"Quillbox.exe \"\"\""})
         EXPECT_EQ(app::Main(line, p), product::kDelivered) << line;
     KillTimer(nullptr, timer);
     const testing::FakeLauncher::Call home{L"explorer.exe " + std::wstring(product::kHomePage),
                                            SW_SHOWNOACTIVATE};
-    EXPECT_EQ(launcher.launched, std::vector(3, home));
-    EXPECT_EQ(ui.shown.size(), 1u) << "the set-up road reports nothing";
+    EXPECT_EQ(sys.launcher.launched, std::vector(3, home));
+    EXPECT_EQ(sys.ui.shown.size(), 1u) << "the set-up road reports nothing";
 }
 
 }  // namespace

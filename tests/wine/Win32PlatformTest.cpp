@@ -12,7 +12,7 @@
 #include "pipeline/EncodeJob.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32Platform.h"
-#include "Recorders.h"
+#include "TestPlatform.h"
 #include "WinFiles.h"
 
 namespace qb::platform::win32 {
@@ -37,16 +37,12 @@ TEST(Win32Files, LengthsAreSixtyFourBitAndOnlyForFiles) {
     EXPECT_EQ(files.OpenInput(dir / L"nothing"), nullptr);
 
     // A file of 4 GiB + 3 bytes must not wrap to 3 bytes and be encoded truncated.
-    qb::testing::FakeUi ui;
-    ui.answers = {IDYES};
-    Win32Clipboard clipboard;
-    Win32Launcher launcher;
-    Win32Registry registry;
-    Win32Process process;
-    Platform p{ui, files, clipboard, launcher, registry, process};
+    qb::testing::Win32System sys;
+    sys.ui.answers = {IDYES};
+    auto p = sys.Get();
     EXPECT_EQ(pipeline::RunEncodeJob(big, p), product::kTooLarge);
-    ASSERT_EQ(ui.shown.size(), 2u);
-    EXPECT_NE(ui.shown[1].text.find(L"766,958,445"), std::wstring::npos);
+    ASSERT_EQ(sys.ui.shown.size(), 2u);
+    EXPECT_NE(sys.ui.shown[1].text.find(L"766,958,445"), std::wstring::npos);
     EXPECT_FALSE(qb::testing::Exists(big + L".uue"));
 }
 
@@ -206,24 +202,20 @@ TEST(CatchAll, WhateverEitherRoadThrowsEndsInOneReportAndAnExitCode) {
         {[] { throw 42; }, L"程序内部出错，已停止：未知错误", product::kInternalError},
     };
     for (const auto& c : cases) {
-        qb::testing::FakeUi ui;
+        qb::testing::Win32System sys;
         Throwing files;
         files.fault = c.fault;
-        Win32Clipboard clipboard;
-        qb::testing::FakeLauncher launcher;
-        Win32Registry registry;
-        Win32Process process;
-        Platform p{ui, files, clipboard, launcher, registry, process};
+        auto p = sys.Get({.files = &files});
         EXPECT_EQ(app::Main(L"Quillbox.exe C:\\a.bin", p), c.code);
-        ASSERT_EQ(ui.shown.size(), 1u);
-        EXPECT_EQ(ui.shown[0].text.rfind(c.report, 0), 0u) << ui.shown[0].text;
-        EXPECT_EQ(ui.shown[0].style, style::kError);
+        ASSERT_EQ(sys.ui.shown.size(), 1u);
+        EXPECT_EQ(sys.ui.shown[0].text.rfind(c.report, 0), 0u) << sys.ui.shown[0].text;
+        EXPECT_EQ(sys.ui.shown[0].style, style::kError);
 
         // The set-up road says what it could not do, in the user's words.
-        ui.shown.clear();
-        launcher.fail = true;
+        sys.ui.shown.clear();
+        sys.launcher.fail = true;
         EXPECT_EQ(app::Main(L"Quillbox.exe", p), product::kSetupFailed);
-        EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{L"无法打开主页：系统找不到指定的文件。（错误代码 2）"});
+        EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"无法打开主页：系统找不到指定的文件。（错误代码 2）"});
     }
 }
 
