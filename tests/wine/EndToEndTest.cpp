@@ -5,6 +5,7 @@
 
 #include "Driver.h"
 #include "WinFiles.h"
+#include "windows/OptionsWindowDesign.h"
 
 namespace qb::testing {
 namespace {
@@ -208,7 +209,8 @@ TEST_F(EndToEnd, WithoutAFileTheOptionsWindowOpensAndExitEndsTheProgram) {
     EXPECT_EQ(run.WaitForBox(300), std::nullopt) << "no message box on this road";
 
     // Exit with the About box open still ends the process at once.
-    PostMessageW(main, WM_COMMAND, 1008, 0);  // Help, About
+    namespace options = windows::options_window;
+    PostMessageW(main, WM_COMMAND, windows::CommandOf(options::kDesign, options::Id::menuAbout), 0);
     HWND about = nullptr;
     for (int i = 0; i < 100 && !(about = FindProcessWindow(run.ProcessId(), L"关于 Quillbox")); ++i) Sleep(50);
     EXPECT_NE(about, nullptr);

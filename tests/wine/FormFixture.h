@@ -17,8 +17,9 @@
 namespace qb::testing {
 
 inline std::wstring WindowText(HWND window) {
-    wchar_t text[128] = {};
-    GetWindowTextW(window, text, 128);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 

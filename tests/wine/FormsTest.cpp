@@ -13,7 +13,7 @@
 #include "product/Resources.h"
 #include "product/Texts.h"
 #include "platform/Error.h"
-#include "platform/win32/Win32Platform.h"
+#include "FormFixture.h"
 #include "Recorders.h"
 #include "Steps.h"
 #include "windows/AboutBox.h"
@@ -25,6 +25,7 @@ namespace qb::windows {
 namespace {
 
 using testing::FakeLauncher;
+using testing::WindowText;
 
 using testing::g_steps;
 using testing::RunNextStep;
@@ -45,13 +46,6 @@ bool QuitPending() {
 }
 
 void PostKey(HWND to, WPARAM key) { PostMessageW(to, WM_KEYDOWN, key, 1); }
-
-std::wstring WindowText(HWND hwnd) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(),
-                                                        static_cast<int>(text.size()))));
-    return text;
-}
 
 RECT ClientRectOf(HWND control) {
     RECT r;
@@ -103,18 +97,9 @@ void ExpectDrawnCaptions(const Form& form, const FormDesign& design, RowId loade
     }
 }
 
-class Forms : public ::testing::Test {
+class Forms : public testing::FormTest {
 protected:
-    void TearDown() override {
-        g_steps.clear();
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message != WM_QUIT) DispatchMessageW(&msg);
-        }
-    }
-
-    FakeLauncher launcher;
-    FormHost host{GetModuleHandleW(nullptr)};
+    FakeLauncher& launcher = sys.launcher;
 };
 
 using AboutId = AboutBox::Id;
@@ -436,12 +421,6 @@ void ExpectEveryTextFits(const Form& form, const FormDesign& design, const char*
 class TextFits : public Forms {};
 
 TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
-    testing::FakeUi ui;
-    platform::win32::Win32Files files;
-    platform::win32::Win32Clipboard clipboard;
-    platform::win32::Win32Registry registry;
-    platform::win32::Win32Process process;
-    platform::Platform p{ui, files, clipboard, launcher, registry, process};
     OptionsWindow main(host, p);
     main.Show();
     ExpectEveryTextFits(main, options_window::kDesign, "main");
