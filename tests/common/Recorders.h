@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -51,6 +53,16 @@ public:
     void ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) override {
         owners.push_back(owner);
         opened.emplace_back(target, showCommand);
+    }
+    // RunElevated: program and argument; the second copy's exit code, nothing for a declined
+    // prompt, or a throw for a failed start.
+    std::vector<std::wstring> elevated;
+    std::function<std::optional<std::uint32_t>(std::wstring_view argument)> secondCopy;
+    std::optional<std::uint32_t> RunElevated(std::uintptr_t owner, const std::wstring& program,
+                                             std::wstring_view argument) override {
+        owners.push_back(owner);
+        elevated.push_back(program + L" " + std::wstring(argument));
+        return secondCopy(argument);
     }
 };
 

@@ -230,6 +230,8 @@ class FakeProcess : public platform::Process {
 public:
     platform::ProgramLocation location{L"D:\\Tools", L"Quillbox"};
     bool lost = false;  // the system cannot say where the program is
+    bool elevated = true;
+    bool IsElevated() override { return elevated; }
     platform::ProgramLocation Location() override {
         if (lost) throw platform::Error(L"GetModuleFileName", 122, L"传递给系统调用的数据区域太小。");
         return location;

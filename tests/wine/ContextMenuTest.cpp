@@ -27,6 +27,7 @@ class InjectedProcess : public platform::Process {
 public:
     ProgramLocation location;
     ProgramLocation Location() override { return location; }
+    bool IsElevated() override { return true; }
     [[noreturn]] void ExitNow(int) override { std::abort(); }
 };
 
@@ -93,7 +94,7 @@ protected:
 TEST_F(ContextMenuOnWine, TheCommandReadsBackAsQuotedRegSzInCodePage936) {
     process.location = {L"C:\\Program Files\\工具 箱", L"Quillbox"};
     EXPECT_FALSE(IsInContextMenu(p));
-    AddToContextMenu(p);
+    Apply(Step::kAdd, p, 0);
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kAdded});
     EXPECT_TRUE(IsInContextMenu(p));
 
@@ -117,9 +118,9 @@ TEST_F(ContextMenuOnWine, TheCommandReadsBackAsQuotedRegSzInCodePage936) {
 
 TEST_F(ContextMenuOnWine, ADriveRootGetsOneBackslashAndAMoveReplacesTheCommand) {
     process.location = {L"D:\\Tools", L"Quillbox"};
-    AddToContextMenu(p);
+    Apply(Step::kAdd, p, 0);
     process.location = {L"E:\\", L"Quillbox"};
-    AddToContextMenu(p);
+    Apply(Step::kAdd, p, 0);
     EXPECT_EQ(ui.Texts(), (std::vector<std::wstring>{kAdded, kAdded}));
     const auto stored = DefaultValueA(kCommand);
     EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
@@ -128,26 +129,46 @@ TEST_F(ContextMenuOnWine, ADriveRootGetsOneBackslashAndAMoveReplacesTheCommand) 
 
 TEST_F(ContextMenuOnWine, RemoveDeletesOnlyOurKeysAndReportsWhatHappened) {
     process.location = {L"D:\\Tools", L"Quillbox"};
-    AddToContextMenu(p);
-    RemoveFromContextMenu(p);
+    Apply(Step::kAdd, p, 0);
+    Apply(Step::kRemove, p, 0);
     EXPECT_FALSE(IsInContextMenu(p));
     EXPECT_FALSE(KeyExists(kVerb));
     EXPECT_TRUE(KeyExists(kShell));
-    RemoveFromContextMenu(p);
+    Apply(Step::kRemove, p, 0);
     EXPECT_EQ(ui.Texts(), (std::vector<std::wstring>{kAdded, kRemoved, kRemoveFailed}));
 }
 
 // The system refuses to delete a key that still has sub-keys; the fake registry relies on that.
 TEST_F(ContextMenuOnWine, AKeyBelowTheVerbKeepsItButCommandStillGoes) {
     process.location = {L"D:\\Tools", L"Quillbox"};
-    AddToContextMenu(p);
+    Apply(Step::kAdd, p, 0);
     HKEY h = nullptr;
     ASSERT_EQ(RegCreateKeyA(HKEY_CLASSES_ROOT, kExtra, &h), ERROR_SUCCESS);
     RegCloseKey(h);
-    RemoveFromContextMenu(p);
+    Apply(Step::kRemove, p, 0);
     EXPECT_EQ(ui.Texts().back(), kRemoveFailed);
     EXPECT_FALSE(KeyExists(kCommand));
     EXPECT_TRUE(KeyExists(kVerb));
+}
+
+// What the options window starts when the process is not elevated. Under Wine every process is a
+// full administrator, so here the copy's own work is tested by starting it directly.
+TEST_F(ContextMenuOnWine, ThePrivateArgumentsDoTheStepAloneWithoutAWindowAndAnswerByExitCode) {
+    const std::wstring add(ArgumentFor(Step::kAdd)), remove(ArgumentFor(Step::kRemove));
+    for (const auto& [argument, code] : {std::pair{add, 0u}, {L"\"" + remove + L"\"", 0u}, {remove, 1u}}) {
+        qb::testing::RunningQuillbox run(argument);
+        EXPECT_EQ(run.WaitForBox(), std::nullopt) << argument;
+        EXPECT_EQ(run.WaitForExit(), code) << argument;
+        EXPECT_TRUE(run.OtherWindows().empty()) << argument;
+        EXPECT_EQ(KeyExists(kVerb), argument == add) << argument;
+    }
+    ScratchDir dir;
+    const std::wstring lookalike = dir / add;
+    EXPECT_EQ(CreateFileW(lookalike.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr),
+              INVALID_HANDLE_VALUE) << "no file can have that name";
+    const auto asPath = qb::testing::RunAndConfirm(L"\"" + lookalike + L"\"");
+    EXPECT_EQ(asPath.box.text, L"文件打开失败");
+    EXPECT_FALSE(KeyExists(kVerb));
 }
 
 TEST(Win32Process, LocationNamesThisProgramWithoutItsExtension) {
@@ -170,7 +191,7 @@ TEST_F(ContextMenuOnWine, TheStoredCommandRunAsExplorerDoesEncodesTheChosenFile)
     qb::testing::SetClipboardText("clipboard before the run");
 
     process.location = platform::LocationOfProgram(program);
-    AddToContextMenu(p);
+    Apply(Step::kAdd, p, 0);
     DWORD type = 0, size = 0;
     std::wstring command = DefaultValueW(kCommand, &type, &size);
     ASSERT_FALSE(command.empty());

@@ -61,6 +61,7 @@ void MouseClick(POINT at) {
 class KeepRunning : public qb::platform::Process {
 public:
     qb::platform::ProgramLocation Location() override { return {L"C:\\Tools", L"Quillbox"}; }
+    bool IsElevated() override { return true; }
     [[noreturn]] void ExitNow(int) override { std::abort(); }
 };
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -25,15 +26,25 @@ constexpr char kVerbKey[] = "*\\Shell\\Quillbox(&U)";
 class TestProcess : public platform::Process {
 public:
     struct Exited {};
-    platform::ProgramLocation Location() override { return {L"C:\\Tools", L"Quillbox"}; }
+    platform::ProgramLocation location{L"C:\\Tools", L"Quillbox"};
+    bool elevated = true;
+    platform::ProgramLocation Location() override { return location; }
+    bool IsElevated() override { return elevated; }
     [[noreturn]] void ExitNow(int) override { throw Exited{}; }
 };
 
-// A registry that refuses to be read, to show loading goes on regardless.
+// A registry that refuses to be read or written by this process.
 class BrokenRegistry : public platform::win32::Win32Registry {
 public:
     platform::OpenedKey OpenKey(platform::RegistryRoot, const std::string&) override {
         throw platform::Error(L"RegOpenKeyA", 5, L"拒绝访问。");
+    }
+    platform::OpenedKey CreateKey(platform::RegistryRoot, const std::string&) override {
+        return {5, platform::kNoKey};
+    }
+    platform::RegistryStatus SetValue(platform::RegistryRoot, const std::string&, std::uint32_t,
+                                      const char*, std::uint32_t) override {
+        return 5;
     }
 };
 
@@ -60,6 +71,23 @@ std::wstring MenuText(HMENU menu, UINT position) {
     wchar_t text[64] = {};
     GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
     return (GetMenuState(menu, position, MF_BYPOSITION) & MF_SEPARATOR) ? L"-" : text;
+}
+
+bool g_shieldAsked = false;
+LRESULT CALLBACK WatchShield(int code, WPARAM wp, LPARAM lp) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && sent->message == BCM_SETSHIELD && sent->lParam) g_shieldAsked = true;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// Shows the window and says whether Apply was given the shield on the way. Under Wine the shield
+// draws nothing, so the request itself is what can be seen.
+bool ShowAskingForShield(OptionsWindow& form) {
+    g_shieldAsked = false;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchShield, nullptr, GetCurrentThreadId());
+    form.Show();
+    UnhookWindowsHookEx(hook);
+    return g_shieldAsked;
 }
 
 std::function<void()> g_whileModal;
@@ -130,13 +158,12 @@ TEST_F(MainWindow, LoadingShowsTheEntryAndAlwaysDisablesApply) {
     FormHost host(GetModuleHandleW(nullptr));
     {
         OptionsWindow absent(host, p);
-        absent.Show();
+        EXPECT_FALSE(ShowAskingForShield(absent)) << "an elevated process needs no shield";
         EXPECT_FALSE(absent.Checked(Id::addToMenuBox));
         EXPECT_FALSE(absent.IsEnabled(Id::applyButton));
         absent.Unload();
     }
-    shell::AddToContextMenu(p);
-    ASSERT_EQ(ui.Texts().back(), L"已经添加到右键菜单");
+    ASSERT_TRUE(shell::AddToContextMenu(p));
     ASSERT_TRUE(EntryPresent());
     {
         OptionsWindow present(host, p);
@@ -184,6 +211,36 @@ TEST_F(MainWindow, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas) {
     EXPECT_EQ(ui.Texts().back(), L"右键菜单已经清除");
     EXPECT_FALSE(EntryPresent());
     EXPECT_FALSE(form.Checked(Id::addToMenuBox));
+    form.Unload();
+}
+
+// Under Wine every process is a full administrator and "runas" starts the program without a prompt:
+// the test decides "not elevated" itself, and this process may not write the registry, so only
+// the second copy, Quillbox.exe, can add or remove the entry.
+TEST_F(MainWindow, NotElevatedApplyRunsQuillboxAsASecondCopyWhileEveryWindowWaits) {
+    process.elevated = false;
+    process.location = platform::LocationOfProgram(QB_EXE);
+    BrokenRegistry refusing;
+    platform::win32::Win32Launcher realLauncher;
+    platform::Platform p{ui, files, clipboard, realLauncher, refusing, process};
+    FormHost host(GetModuleHandleW(nullptr));
+    OptionsWindow form(host, p);
+    EXPECT_TRUE(ShowAskingForShield(form));
+    Choose(form, Id::menuAbout);
+    HWND about = FindWindowW(nullptr, L"关于 Quillbox");
+    bool held = false;
+    g_whileModal = [&] { held = !IsWindowEnabled(form.Window()) && !IsWindowEnabled(about); };
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, &RunWhileModal);
+    SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
+    SendMessageW(form.Control(Id::applyButton), BM_CLICK, 0, 0);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(held) << "a window took input while the second copy ran";
+    EXPECT_TRUE(IsWindowEnabled(form.Window()) && IsWindowEnabled(about));
+    EXPECT_TRUE(EntryPresent());
+    SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
+    Choose(form, Id::menuApply);
+    EXPECT_FALSE(EntryPresent());
+    EXPECT_EQ(ui.Texts(), (std::vector<std::wstring>{L"已经添加到右键菜单", L"右键菜单已经清除"}));
     form.Unload();
 }
 
@@ -277,8 +334,9 @@ TEST_F(MainWindow, RoadChoiceFollowsTheCommandLine) {
          {L"Quillbox.exe", L"\"C:\\x y\\Quillbox.exe\"  ", L"Quillbox.exe \"\"\""})
         EXPECT_EQ(app::Main(line, p), product::kDelivered) << line;
     KillTimer(nullptr, timer);
-    const testing::FakeLauncher::Call home{L"explorer.exe " + std::wstring(product::kHomePage),
-                                           SW_SHOWNOACTIVATE};
+    // By its full path: a bare name would find an explorer.exe in the program's folder first.
+    const testing::FakeLauncher::Call home{
+        L"\"C:\\windows\\explorer.exe\" " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE};
     EXPECT_EQ(launcher.launched, std::vector(3, home));
     EXPECT_EQ(ui.shown.size(), 1u) << "the set-up road reports nothing";
 }
