@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,15 +53,12 @@ public:
         owners.push_back(owner);
         opened.emplace_back(target, showCommand);
     }
-    // RunElevated: program and argument; the second copy's exit code, nothing for a declined
-    // prompt, or a throw for a failed start.
-    std::vector<std::wstring> elevated;
-    std::function<std::optional<std::uint32_t>(std::wstring_view argument)> secondCopy;
+    std::optional<std::uint32_t> exitCode = 0;  // RunElevated's second copy; nothing: declined
     std::optional<std::uint32_t> RunElevated(std::uintptr_t owner, const std::wstring& program,
                                              std::wstring_view argument) override {
         owners.push_back(owner);
-        elevated.push_back(program + L" " + std::wstring(argument));
-        return secondCopy(argument);
+        StartProgram(program + L" " + std::wstring(argument), 1);  // recorded, or failing to start
+        return exitCode;
     }
 };
 

@@ -140,76 +140,27 @@ TEST_F(ContextMenu, RemoveLeavesTheVerbKeyWhenSomethingElseHangsBelowIt) {
     EXPECT_EQ(sys.registry.OpenHandles(), 0u);
 }
 
-TEST_F(ContextMenu, WithoutElevationApplyHasASecondCopyDoTheStepSilentlyAndReportsItsOutcome) {
+TEST_F(ContextMenu, WithoutElevationOnlyTheSecondCopyWritesAndItsExitCodeAloneDecidesTheBox) {
+    EXPECT_FALSE(ApplyNeedsElevation(p)) << "elevated: no shield, the step in-process";
     sys.process.elevated = false;
     EXPECT_TRUE(ApplyNeedsElevation(p)) << "the shield goes on Apply";
-    // The second copy: the program again on the same registry, whatever its own token says.
-    sys.launcher.secondCopy = [&](std::wstring_view argument) -> std::optional<std::uint32_t> {
-        const auto step = StepNamedBy(argument);
-        if (!step) return 99;
-        const auto boxes = sys.ui.shown.size();
-        const int code = RunStepAlone(*step, p);
-        EXPECT_EQ(sys.ui.shown.size(), boxes) << "the second copy shows no box";
-        return code;
-    };
-    Add();
-    EXPECT_EQ(OnlyMessage(), kAdded);
-    EXPECT_EQ(StoredCommand(), std::string("\"D:\\Tools\\Quillbox.exe\" \"%1\"") + '\0');
-    Remove();
-    EXPECT_EQ(OnlyMessage(), kRemoved);
-    Remove();
-    EXPECT_EQ(OnlyMessage(), kRemoveFailed) << "nothing left to remove";
-    const std::wstring exe = L"D:\\Tools\\Quillbox.exe ";
-    const std::wstring add = exe + std::wstring(ArgumentFor(Step::kAdd)),
-                       remove = exe + std::wstring(ArgumentFor(Step::kRemove));
-    EXPECT_EQ(sys.launcher.elevated, (std::vector<std::wstring>{add, remove, remove}))
-        << "one copy per Apply, and none started by a copy";
-    EXPECT_EQ(sys.launcher.owners, std::vector<std::uintptr_t>(3, kOwner));
-
-    sys.process.elevated = true;
-    EXPECT_FALSE(ApplyNeedsElevation(p));
-    Add();
-    EXPECT_EQ(OnlyMessage(), kAdded);
-    EXPECT_EQ(sys.launcher.elevated.size(), 3u) << "an elevated process does the step itself";
-}
-
-TEST_F(ContextMenu, EveryExitCodeButZeroIsTheStepsFailureACrashIncluded) {
-    sys.process.elevated = false;
-    for (const std::uint32_t code : {0u, 1u, 0xC0000005u, 0xC0000409u}) {
-        sys.launcher.secondCopy = [&](std::wstring_view) { return std::optional(code); };
+    const std::pair<std::optional<std::uint32_t>, std::vector<std::wstring>> copies[] = {
+        {0u, {kAdded, kRemoved}}, {1u, {kAddFailed, kRemoveFailed}},
+        {0xC0000005u, {kAddFailed, kRemoveFailed}}, {std::nullopt, {}}};  // a crash; declined
+    for (const auto& [exitCode, boxes] : copies) {
+        sys.launcher.exitCode = exitCode;
         Add();
-        EXPECT_EQ(OnlyMessage(), code == 0 ? kAdded : kAddFailed) << code;
         Remove();
-        EXPECT_EQ(OnlyMessage(), code == 0 ? kRemoved : kRemoveFailed) << code;
+        EXPECT_EQ(sys.ui.Texts(), boxes);
+        sys.ui.shown.clear();
     }
-}
-
-TEST_F(ContextMenu, ADeclinedPromptSaysNothingAndAFailedStartIsTheStepsFailure) {
-    sys.process.elevated = false;
-    sys.registry.Add(kVerb);
-    sys.launcher.secondCopy = [](std::wstring_view) { return std::optional<std::uint32_t>(); };
-    Add();
+    sys.launcher.fail = true;
     Remove();
-    EXPECT_TRUE(sys.ui.shown.empty());
-    EXPECT_TRUE(sys.registry.Has(kVerb));
-    sys.launcher.secondCopy = [](std::wstring_view) -> std::optional<std::uint32_t> {
-        throw platform::Error(L"ShellExecuteEx", 3, L"系统找不到指定的路径。");
-    };
-    Add();
-    EXPECT_EQ(OnlyMessage(), kAddFailed);
-    Remove();
-    EXPECT_EQ(OnlyMessage(), kRemoveFailed);
-}
-
-TEST(PrivateArgument, OnlyTheWholeArgumentNamesAStepAndNoFileNameCanSpellIt) {
-    for (const Step step : {Step::kAdd, Step::kRemove}) {
-        const std::wstring argument(ArgumentFor(step));
-        EXPECT_NE(argument.find_first_of(L"<>|"), std::wstring::npos) << "forbidden in names";
-        EXPECT_EQ(StepNamedBy(L"\"" + argument + L"\""), step) << "quotes are removed first";
-        EXPECT_EQ(StepNamedBy(L"C:\\" + argument), std::nullopt);
-        EXPECT_EQ(StepNamedBy(argument + L" x"), std::nullopt);
-    }
-    EXPECT_EQ(StepNamedBy(L""), std::nullopt);
+    EXPECT_EQ(OnlyMessage(), kRemoveFailed) << "the copy could not be started";
+    EXPECT_TRUE(sys.registry.Paths().empty()) << "this process never writes";
+    EXPECT_EQ(sys.launcher.launched[0].first,
+              L"D:\\Tools\\Quillbox.exe " + std::wstring(ArgumentFor(Step::kAdd)));
+    EXPECT_EQ(sys.launcher.owners[0], kOwner);
 }
 
 TEST(ProgramLocation, SplitsTheModulePathTheWayTheCommandNeedsIt) {

