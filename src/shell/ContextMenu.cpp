@@ -4,7 +4,6 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/Error.h"
 #include "product/ExitCodes.h"
 #include "product/Texts.h"
 
@@ -68,8 +67,8 @@ bool IsInContextMenu(platform::Platform& p) {
  *          └─ Command           default value (REG_SZ): "<dir>\<name>.exe" "%1"
  */
 bool AddToContextMenu(platform::Platform& p) {
-    // Any failure on the way, the program's location or the conversion included, is the one
-    // failure message: the step never stops half-way without a word.
+    // Any failure on the way, the program's location or the conversion included, is the step's
+    // failure: it never stops half-way without an outcome.
     bool added = false;
     try {
         // A stand-in character would make a command that can never start the program.

@@ -66,7 +66,8 @@ void WaitWithMessages(HANDLE process) {
 
 bool Win32Process::IsElevated() {
     HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) ThrowLastError(L"OpenProcessToken");
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+        ThrowLastError(L"OpenProcessToken");
     const UniqueHandle token(raw);
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;

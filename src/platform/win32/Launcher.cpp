@@ -17,7 +17,8 @@ std::wstring HomePageCommand() {
     const UINT n = GetSystemWindowsDirectoryW(folder, MAX_PATH);
     if (n == 0) ThrowLastError(L"GetSystemWindowsDirectory");
     if (n >= MAX_PATH) ThrowError(L"GetSystemWindowsDirectory", ERROR_INSUFFICIENT_BUFFER);
-    return L"\"" + std::wstring(folder, n) + L"\\explorer.exe\" " + std::wstring(product::kHomePage);
+    return L"\"" + std::wstring(folder, n) + L"\\explorer.exe\" " +
+           std::wstring(product::kHomePage);
 }
 
 namespace win32 {
