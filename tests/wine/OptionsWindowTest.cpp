@@ -315,20 +315,6 @@ TEST_F(MainWindow, RoadChoiceFollowsTheCommandLine) {
         L"\"C:\\windows\\explorer.exe\" " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE};
     EXPECT_EQ(launcher.launched, std::vector(3, home));
     EXPECT_EQ(ui.shown.size(), 1u) << "the set-up road reports nothing";
-
-    // The About box's link failing names what failed, and the program ends.
-    g_whileModal = [&] {
-        launcher.fail = true;
-        SendMessageW(FindWindowW(kFormClass, L"Quillbox"), WM_COMMAND, 1008, 0);  // Help, About
-        HWND link = FindWindowExW(FindWindowW(kFormClass, L"关于 Quillbox"), nullptr, L"Static",
-                                  product::kHomePage.data());
-        SendMessageW(GetParent(link), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(link), STN_CLICKED),
-                     reinterpret_cast<LPARAM>(link));
-    };
-    const UINT_PTR about = SetTimer(nullptr, 0, 50, &RunWhileModal);
-    EXPECT_EQ(app::Main(L"Quillbox.exe", p), product::kSetupFailed);
-    KillTimer(nullptr, about);
-    EXPECT_EQ(ui.Texts().back(), L"无法打开主页：系统找不到指定的文件。（错误代码 2）");
 }
 
 }  // namespace
