@@ -11,6 +11,7 @@
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "product/Texts.h"
+#include "shell/ContextMenu.h"
 #include "windows/OptionsWindow.h"
 
 namespace qb::app {
@@ -55,6 +56,10 @@ int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure) {
 }
 
 int Main(std::wstring_view commandLine, platform::Platform& p) {
+    // The elevated second copy's step, recognised before anything takes the text for a path.
+    if (const auto step = shell::StepNamedBy(pipeline::ArgumentText(commandLine)))
+        return shell::RunStepAlone(*step, p);
+
     // Whatever escapes a road still becomes one report and an exit code.
     try {
         // The argument as typed, quotes removed. Whatever must look at it before it is read as a
@@ -67,7 +72,7 @@ int Main(std::wstring_view commandLine, platform::Platform& p) {
         // gets the one report, and the program ends.
         std::wstring_view action = text::kCannotOpenHomePage;
         try {
-            p.launcher.StartProgram(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE);
+            p.launcher.StartProgram(platform::HomePageCommand(), SW_SHOWNOACTIVATE);
             action = text::kCannotShowWindow;
             TaskModalUi modal(p.ui);
             platform::Platform withWindows{modal,      p.files,    p.clipboard,
@@ -76,6 +81,10 @@ int Main(std::wstring_view commandLine, platform::Platform& p) {
         } catch (const platform::Error& e) {
             p.ui.Message(pipeline::FailureReport(action, e), st::kError);
             return product::kSetupFailed;
+        } catch (const pipeline::JobFailure& f) {
+            // Worded by the window where it happened, such as the About box's link.
+            p.ui.Message(f.Report(), st::kError);
+            return f.Code();
         }
     } catch (...) {
         return ReportUnexpected(p.ui, std::current_exception());

@@ -93,7 +93,18 @@ public:
     // Asks the shell to open a document or address (ShellExecuteA "open"); the outcome is not
     // reported. `owner` is the window handle the shell may use for its own messages.
     virtual void ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) = 0;
+    // Starts `program` (a full path) with `argument` as an administrator, through the system's
+    // consent prompt with `owner` as its window, and waits for it to end: meanwhile no window of
+    // this program takes input, yet all of them keep painting. Returns its exit code, or nothing
+    // when the user declined the prompt; any other failure to start it throws Error.
+    virtual std::optional<std::uint32_t> RunElevated(std::uintptr_t owner,
+                                                     const std::wstring& program,
+                                                     std::wstring_view argument) = 0;
 };
+
+// The command line that opens the home page: explorer.exe named by its full path in the system's
+// Windows folder, since a program started by its bare name is looked for in our own folder first.
+std::wstring HomePageCommand();
 
 // The registry through the ANSI advapi32 calls. Every call returns the system's status, 0 on
 // success; names are ANSI bytes. A key handle is an opaque number, kNoKey when there is none, and
@@ -146,6 +157,9 @@ class Process {
 public:
     virtual ~Process() = default;
     virtual ProgramLocation Location() = 0;
+    // Whether the process runs with an administrator's full rights (UAC's elevated token), which
+    // writing under HKEY_CLASSES_ROOT needs.
+    virtual bool IsElevated() = 0;
     // Ends the process at once, every window with it.
     [[noreturn]] virtual void ExitNow(int code) = 0;
 };

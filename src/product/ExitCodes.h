@@ -16,4 +16,10 @@ enum ExitCode : int {
     kInternalError = 9,  // a fault of the program itself, reported as such
 };
 
+// The exit code of the elevated second copy that adds or removes the context-menu entry.
+enum StepExitCode : int {
+    kStepDone = 0,
+    kStepFailed = 1,
+};
+
 }  // namespace qb::product

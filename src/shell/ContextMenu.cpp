@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "product/ExitCodes.h"
 #include "product/Texts.h"
 
 namespace qb::shell {
@@ -39,14 +40,17 @@ private:
 
 }  // namespace
 
-std::wstring EntryCommand(const platform::ProgramLocation& program) {
+std::wstring ProgramFile(const platform::ProgramLocation& program) {
     std::wstring exe = program.directory;
     if (exe.empty() || exe.back() != L'\\') exe += L'\\';
-    exe += program.name + L".exe";
+    return exe + program.name + L".exe";
+}
+
+std::wstring EntryCommand(const platform::ProgramLocation& program) {
     // Both halves quoted: an unquoted path with a space lets a planted C:\Program.exe run in our
     // place, and an unquoted %1 makes Explorer hand over 8.3 short names. Start-up drops the
     // quotes from its argument again.
-    return L"\"" + exe + L"\" \"%1\"";
+    return L"\"" + ProgramFile(program) + L"\" \"%1\"";
 }
 
 bool IsInContextMenu(platform::Platform& p) {
@@ -62,9 +66,9 @@ bool IsInContextMenu(platform::Platform& p) {
  *       └─ Quillbox(&U)         the menu text; U is the access key; no value of its own
  *          └─ Command           default value (REG_SZ): "<dir>\<name>.exe" "%1"
  */
-void AddToContextMenu(platform::Platform& p) {
-    // Any failure on the way, the program's location or the conversion included, is the one
-    // failure message: the step never stops half-way without a word.
+bool AddToContextMenu(platform::Platform& p) {
+    // Any failure on the way, the program's location or the conversion included, is the step's
+    // failure: it never stops half-way without an outcome.
     bool added = false;
     try {
         // A stand-in character would make a command that can never start the program.
@@ -85,10 +89,10 @@ void AddToContextMenu(platform::Platform& p) {
         }
     } catch (const std::exception&) {
     }
-    p.ui.Message(added ? kAdded : kAddFailed, platform::style::kOk);
+    return added;
 }
 
-void RemoveFromContextMenu(platform::Platform& p) {
+bool RemoveFromContextMenu(platform::Platform& p) {
     bool removed = false;
     try {
         platform::RegistryStatus commandDeleted, verbDeleted;
@@ -102,7 +106,70 @@ void RemoveFromContextMenu(platform::Platform& p) {
         removed = commandDeleted == 0 && verbDeleted == 0;
     } catch (const std::exception&) {
     }
-    p.ui.Message(removed ? kRemoved : kRemoveFailed, platform::style::kOk);
+    return removed;
+}
+
+namespace {
+
+bool RunStep(Step step, platform::Platform& p) {
+    return step == Step::kAdd ? AddToContextMenu(p) : RemoveFromContextMenu(p);
+}
+
+void ShowOutcome(Step step, bool worked, platform::Platform& p) {
+    const bool add = step == Step::kAdd;
+    p.ui.Message(worked ? (add ? kAdded : kRemoved) : (add ? kAddFailed : kRemoveFailed),
+                 platform::style::kOk);
+}
+
+}  // namespace
+
+bool ApplyNeedsElevation(platform::Platform& p) {
+    // Asking when it was not needed costs a prompt; not asking when it was costs the step.
+    try {
+        return !p.process.IsElevated();
+    } catch (const std::exception&) {
+        return true;
+    }
+}
+
+void Apply(Step step, platform::Platform& p, std::uintptr_t owner) {
+    if (!ApplyNeedsElevation(p)) {
+        ShowOutcome(step, RunStep(step, p), p);
+        return;
+    }
+    bool worked = false;
+    try {
+        const auto code = p.launcher.RunElevated(owner, ProgramFile(p.process.Location()),
+                                                 ArgumentFor(step));
+        // Declined: the user chose to change nothing, and may press Apply again.
+        if (!code) return;
+        // Anything but success is failure, a crash included.
+        worked = *code == product::kStepDone;
+    } catch (const std::exception&) {
+    }
+    ShowOutcome(step, worked, p);
+}
+
+std::wstring_view ArgumentFor(Step step) {
+    // '|' may not appear in a file name, nor is it a wildcard that a file search would expand.
+    return step == Step::kAdd ? L"|add-context-menu|" : L"|remove-context-menu|";
+}
+
+std::optional<Step> StepNamedBy(std::wstring_view argumentText) {
+    std::wstring text(argumentText);
+    std::erase(text, L'"');
+    for (const Step step : {Step::kAdd, Step::kRemove}) {
+        if (text == ArgumentFor(step)) return step;
+    }
+    return std::nullopt;
+}
+
+int RunStepAlone(Step step, platform::Platform& p) noexcept {
+    try {
+        return RunStep(step, p) ? product::kStepDone : product::kStepFailed;
+    } catch (...) {
+        return product::kStepFailed;
+    }
 }
 
 }  // namespace qb::shell

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "pipeline/EncodeJob.h"
 #include "platform/Error.h"
 #include "product/AppInfo.h"
 #include "product/Texts.h"
@@ -32,8 +33,10 @@ void AboutBox::Click(Id id) {
     switch (id) {
     case Id::okButton: Unload(); break;
     case Id::homePageLink:
-        // Shown normally; a failure goes up to the program's error report.
-        launcher_.StartProgram(L"explorer.exe " + std::wstring(product::kHomePage), SW_SHOWNORMAL);
+        // Shown normally; a failure goes up to the program's error report, which ends it.
+        pipeline::AsJobStep(product::text::kCannotOpenHomePage, product::kSetupFailed, [&] {
+            launcher_.StartProgram(platform::HomePageCommand(), SW_SHOWNORMAL);
+        });
         break;
     case Id::icon: case Id::versionLabel: case Id::descriptionLabel: case Id::titleLabel:
     case Id::noticeLabel: break;

@@ -1,5 +1,7 @@
 #include "windows/OptionsWindow.h"
 
+#include <commctrl.h>
+
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "shell/ContextMenu.h"
@@ -29,6 +31,9 @@ void OptionsWindow::Load() {
         if (shell::IsInContextMenu(platform_)) SetChecked(Id::addToMenuBox, true);
     } catch (const std::exception&) {
     }
+    // The shield says that Apply will ask for an administrator's consent.
+    if (shell::ApplyNeedsElevation(platform_))
+        Button_SetElevationRequiredState(Control(Id::applyButton), TRUE);
     // Last, so Apply starts disabled whatever the check box shows.
     SetEnabled(Id::applyButton, false);
 }
@@ -36,10 +41,9 @@ void OptionsWindow::Load() {
 void OptionsWindow::OnAddToMenuToggled() { SetEnabled(Id::applyButton, true); }
 
 void OptionsWindow::OnApply() {
-    // The add and remove steps catch their own failures and report them; the window keeps its
-    // state afterwards.
-    if (Checked(Id::addToMenuBox)) shell::AddToContextMenu(platform_);
-    else shell::RemoveFromContextMenu(platform_);
+    // Apply catches its own failures and reports them; the window keeps its state afterwards.
+    shell::Apply(Checked(Id::addToMenuBox) ? shell::Step::kAdd : shell::Step::kRemove, platform_,
+                 reinterpret_cast<std::uintptr_t>(Window()));
 }
 
 void OptionsWindow::OnExit() { platform_.process.ExitNow(product::kDelivered); }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -53,12 +54,21 @@ public:
         owners.push_back(owner);
         opened.emplace_back(target, showCommand);
     }
+    std::optional<std::uint32_t> exitCode = 0;  // RunElevated's second copy; nothing: declined
+    std::optional<std::uint32_t> RunElevated(std::uintptr_t owner, const std::wstring& program,
+                                             std::wstring_view argument) override {
+        owners.push_back(owner);
+        StartProgram(program + L" " + std::wstring(argument), 1);  // recorded, or failing to start
+        return exitCode;
+    }
 };
 
 class FakeProcess : public platform::Process {
 public:
     platform::ProgramLocation location{L"D:\\Tools", L"Quillbox"};
     bool lost = false;  // the system cannot say where the program is
+    bool elevated = true;
+    bool IsElevated() override { return elevated; }
     platform::ProgramLocation Location() override {
         if (lost) throw platform::Error(L"GetModuleFileName", 122, L"传递给系统调用的数据区域太小。");
         return location;

@@ -15,8 +15,9 @@ const std::wstring kRemoved = L"右键菜单已经清除", kRemoveFailed = L"删
 
 class ContextMenu : public ::testing::Test {
 protected:
-    void Add() { AddToContextMenu(p); }
-    void Remove() { RemoveFromContextMenu(p); }
+    static constexpr std::uintptr_t kOwner = 0x1234;
+    void Add() { Apply(Step::kAdd, p, kOwner); }
+    void Remove() { Apply(Step::kRemove, p, kOwner); }
 
     // The one box the step showed: its text, after checking it is a plain OK box.
     std::wstring OnlyMessage() {
@@ -137,6 +138,29 @@ TEST_F(ContextMenu, RemoveLeavesTheVerbKeyWhenSomethingElseHangsBelowIt) {
     EXPECT_FALSE(sys.registry.Has(kCommand));
     EXPECT_TRUE(sys.registry.Has(kVerb + "\\DropTarget"));
     EXPECT_EQ(sys.registry.OpenHandles(), 0u);
+}
+
+TEST_F(ContextMenu, WithoutElevationOnlyTheSecondCopyWritesAndItsExitCodeAloneDecidesTheBox) {
+    EXPECT_FALSE(ApplyNeedsElevation(p)) << "elevated: no shield, the step in-process";
+    sys.process.elevated = false;
+    EXPECT_TRUE(ApplyNeedsElevation(p)) << "the shield goes on Apply";
+    const std::pair<std::optional<std::uint32_t>, std::vector<std::wstring>> copies[] = {
+        {0u, {kAdded, kRemoved}}, {1u, {kAddFailed, kRemoveFailed}},
+        {0xC0000005u, {kAddFailed, kRemoveFailed}}, {std::nullopt, {}}};  // a crash; declined
+    for (const auto& [exitCode, boxes] : copies) {
+        sys.launcher.exitCode = exitCode;
+        Add();
+        Remove();
+        EXPECT_EQ(sys.ui.Texts(), boxes);
+        sys.ui.shown.clear();
+    }
+    sys.launcher.fail = true;
+    Remove();
+    EXPECT_EQ(OnlyMessage(), kRemoveFailed) << "the copy could not be started";
+    EXPECT_TRUE(sys.registry.Paths().empty()) << "this process never writes";
+    EXPECT_EQ(sys.launcher.launched[0].first,
+              L"D:\\Tools\\Quillbox.exe " + std::wstring(ArgumentFor(Step::kAdd)));
+    EXPECT_EQ(sys.launcher.owners[0], kOwner);
 }
 
 TEST(ProgramLocation, SplitsTheModulePathTheWayTheCommandNeedsIt) {

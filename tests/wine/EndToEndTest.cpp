@@ -202,7 +202,14 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* caption) {
 
 TEST_F(EndToEnd, WithoutAFileTheOptionsWindowOpensAndExitEndsTheProgram) {
     const char* log = std::getenv("QB_URL_LOG");
-    RunningQuillbox run(L"");
+    // An explorer.exe beside the program must never run: here qbshow, which marks the clipboard.
+    // (Not a copy of Wine's own program: Wine would run its built-in one of the same name.)
+    wchar_t self[MAX_PATH];
+    const std::wstring here(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    ASSERT_TRUE(CopyFileW(QB_EXE, (dir / L"Quillbox.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((here.substr(0, here.rfind(L'\\')) + L"\\qbshow.exe").c_str(),
+                          (dir / L"explorer.exe").c_str(), FALSE));
+    RunningQuillbox run(WholeCommandLine{Quoted(dir / L"Quillbox.exe")});
     HWND main = nullptr;
     for (int i = 0; i < 200 && !(main = FindProcessWindow(run.ProcessId(), L"Quillbox")); ++i) Sleep(50);
     ASSERT_NE(main, nullptr) << "the options window did not appear";
@@ -224,6 +231,7 @@ TEST_F(EndToEnd, WithoutAFileTheOptionsWindowOpensAndExitEndsTheProgram) {
         const std::string urls = ReadFileBytes(std::wstring(log, log + strlen(log)).insert(0, L"Z:"));
         EXPECT_NE(urls.find("http://quillbox.example.com/"), std::string::npos) << urls;
     }
+    EXPECT_EQ(ClipboardText(), kSentinel) << "the explorer.exe beside the program ran";
 }
 
 // Folders prepared by scripts/test.sh on small tmpfs mounts: one read-only, one nearly full.

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "pipeline/EncodeJob.h"
 #include "product/AppInfo.h"
 #include "product/Resources.h"
 #include "product/Texts.h"
@@ -204,7 +205,8 @@ TEST_F(Forms, UrlClickLaunchesTheHomePageAndKeepsTheBoxOpen) {
         SendMessageW(url, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         SendMessageW(url, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     }
-    const std::pair<std::wstring, int> call{L"explorer.exe http://quillbox.example.com/", 1};
+    const std::pair<std::wstring, int> call{
+        L"\"C:\\windows\\explorer.exe\" http://quillbox.example.com/", 1};
     EXPECT_EQ(launcher.launched, (std::vector{call, call}));
     EXPECT_TRUE(about.IsLoaded());
 
@@ -228,8 +230,8 @@ TEST_F(Forms, AFailedLaunchReachesWhoeverRunsTheLoop) {
     try {
         RunUntilQuit(host);
         ADD_FAILURE() << "the launch failure was swallowed";
-    } catch (const platform::Error& e) {
-        EXPECT_EQ(e.Operation(), L"CreateProcess");
+    } catch (const pipeline::JobFailure& f) {
+        EXPECT_EQ(f.Report().rfind(L"无法打开主页：", 0), 0u) << "named for what failed";
     }
     EXPECT_TRUE(about.IsLoaded());
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <initializer_list>
@@ -120,7 +121,7 @@ TEST_F(OptionsWindowTest, NoControlOrMenuRowStraysFromTheDesignTable) {
 
 TEST_F(OptionsWindowTest, LoadingShowsTheEntryAndAlwaysDisablesApply) {
     for (const bool present : {false, true}) {
-        if (present) shell::AddToContextMenu(p);
+        if (present) ASSERT_TRUE(shell::AddToContextMenu(p));
         ASSERT_EQ(EntryPresent(), present);
         form.Show();
         EXPECT_EQ(form.Checked(Id::addToMenuBox), present);
@@ -162,6 +163,35 @@ TEST_F(OptionsWindowTest, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas)
     EXPECT_EQ(sys.ui.Texts().back(), L"右键菜单已经清除");
     EXPECT_FALSE(EntryPresent());
     EXPECT_FALSE(form.Checked(Id::addToMenuBox));
+}
+
+// Under Wine every process is a full administrator, "runas" starts the program without a prompt
+// and the shield draws nothing: this process decides "not elevated" itself, and the shield is
+// seen as the request for it.
+TEST_F(OptionsWindowTest, NotElevatedApplyHasQuillboxExeDoTheStepWhileTheWindowWaits) {
+    sys.process.elevated = false;
+    sys.process.location = platform::LocationOfProgram(QB_EXE);
+    platform::win32::Win32Launcher real;
+    auto elevating = sys.Get({.launcher = &real});
+    OptionsWindow window(host, elevating);
+    static bool shield = false;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, [](int code, WPARAM wp, LPARAM lp) {
+        shield |= reinterpret_cast<const CWPSTRUCT*>(lp)->message == BCM_SETSHIELD;
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }, nullptr, GetCurrentThreadId());
+    window.Show();
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(shield);
+    bool held = false;
+    g_steps = {[&] { held = !IsWindowEnabled(window.Window()); }};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, &testing::RunNextStep);
+    SendMessageW(window.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
+    Choose(window, Id::menuApply);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(held) << "the window took input while the second copy ran";
+    EXPECT_TRUE(EntryPresent());
+    EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"已经添加到右键菜单"});
+    window.Unload();
 }
 
 TEST_F(OptionsWindowTest, EveryMenuItemReachesTheHandlerOfItsName) {
@@ -254,8 +284,9 @@ TEST_F(OptionsWindowTest, RoadChoiceFollowsTheCommandLine) {
          {L"Quillbox.exe", L"\"C:\\x y\\Quillbox.exe\"  ", L"Quillbox.exe \"\"\""})
         EXPECT_EQ(app::Main(line, p), product::kDelivered) << line;
     KillTimer(nullptr, timer);
-    const testing::FakeLauncher::Call home{L"explorer.exe " + std::wstring(product::kHomePage),
-                                           SW_SHOWNOACTIVATE};
+    // By its full path: a bare name would find an explorer.exe in the program's folder first.
+    const testing::FakeLauncher::Call home{
+        L"\"C:\\windows\\explorer.exe\" " + std::wstring(product::kHomePage), SW_SHOWNOACTIVATE};
     EXPECT_EQ(sys.launcher.launched, std::vector(3, home));
     EXPECT_EQ(sys.ui.shown.size(), 1u) << "the set-up road reports nothing";
 }

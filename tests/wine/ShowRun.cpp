@@ -2,6 +2,8 @@
 // user would have seen (each message box, then the clipboard text or the side file's path) and
 // answers each box: OK, and Yes to the large-file question unless QB_ANSWER=no.
 // QB_PROGRAM names another program to run in Quillbox's place.
+// Without arguments it describes the options window instead (title, controls, menu), saves a
+// picture of it as a BMP file where QB_SHOT says, and closes it.
 #include <windows.h>
 
 #include <cstdio>
@@ -26,6 +28,104 @@ std::wstring FromAnsi(const std::string& s) {
     return w;
 }
 
+std::wstring TextOf(HWND w) {
+    wchar_t text[256] = {};
+    GetWindowTextW(w, text, 256);
+    return text;
+}
+
+// The window as the screen shows it, as a 24-bit BMP file.
+bool SaveShot(HWND window, const wchar_t* path) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top, stride = (w * 3 + 3) & ~3;
+    BITMAPINFOHEADER info{sizeof info, w, h, 1, 24, BI_RGB, static_cast<DWORD>(stride * h), 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof info + info.biSizeImage), 0, 0,
+                          sizeof file + sizeof info};
+    FILE* out = _wfopen(path, L"wb");
+    const bool saved = out && std::fwrite(&file, sizeof file, 1, out) && std::fwrite(&info, sizeof info, 1, out) &&
+                       std::fwrite(bits, info.biSizeImage, 1, out);
+    if (out) std::fclose(out);
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return saved;
+}
+
+// Menus can only be read inside their own process: qbmenu.dll, hooked into it, writes them out.
+void PrintMenu(HWND window) {
+    wchar_t self[MAX_PATH];
+    std::wstring dll(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    dll.replace(dll.rfind(L'\\'), std::wstring::npos, L"\\qbmenu.dll");
+    const std::wstring text = dll.substr(0, dll.size() - 3) + L"txt";
+    DeleteFileW(text.c_str());
+    HMODULE module = LoadLibraryW(dll.c_str());
+    const auto proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "ReadMenu")));
+    HHOOK hook = proc ? SetWindowsHookExW(WH_GETMESSAGE, proc, module, GetWindowThreadProcessId(window, nullptr)) : nullptr;
+    PostMessageW(window, WM_NULL, 0x514D, 0);
+    for (int i = 0; i < 50 && GetFileAttributesW(text.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
+    if (hook) UnhookWindowsHookEx(hook);
+    FILE* in = _wfopen(text.c_str(), L"rb");
+    if (!in) {
+        Print(L"  (could not be read)\n");
+        return;
+    }
+    char buffer[4096];
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, in);
+    std::fclose(in);
+    std::fwrite(buffer, 1, n, stdout);
+}
+
+// The options window of the process: waits up to a minute for it, describes it, saves its
+// picture and closes it. Returns false if it never appeared.
+bool DescribeOptionsWindow(qb::testing::RunningQuillbox& run) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } s{run.ProcessId(), nullptr};
+    for (int i = 0; i < 600 && !s.found; ++i, Sleep(100)) {
+        EnumWindows([](HWND w, LPARAM lp) {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            wchar_t cls[64] = {};
+            GetClassNameW(w, cls, 64);
+            if (pid == s->pid && IsWindowVisible(w) && std::wstring(cls) == L"QuillboxForm") s->found = w;
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&s));
+    }
+    if (!s.found) return false;
+    Sleep(1500);  // let it finish painting
+    RECT client;
+    GetClientRect(s.found, &client);
+    Print(L"window: \"" + TextOf(s.found) + L"\", client area " + std::to_wstring(client.right) + L" x " +
+          std::to_wstring(client.bottom) + L" pixels\n");
+    for (HWND c = GetWindow(s.found, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, s.found, reinterpret_cast<POINT*>(&r), 2);
+        const bool box = (GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+        Print(L"  " + std::wstring(box ? L"check box" : L"button") + L" \"" + TextOf(c) + L"\": " +
+              (IsWindowEnabled(c) ? L"enabled" : L"disabled") +
+              (box ? (SendMessageW(c, BM_GETCHECK, 0, 0) == BST_CHECKED ? L", checked" : L", unchecked") : L"") +
+              L", at " + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L" size " +
+              std::to_wstring(r.right - r.left) + L" x " + std::to_wstring(r.bottom - r.top) + L"\n");
+    }
+    Print(L"menu:\n");
+    PrintMenu(s.found);
+    const wchar_t* shot = _wgetenv(L"QB_SHOT");
+    if (shot && *shot && SaveShot(s.found, shot)) Print(L"screenshot: " + std::wstring(shot) + L"\n");
+    PostMessageW(s.found, WM_CLOSE, 0, 0);
+    return true;
+}
+
 }  // namespace
 
 int wmain(int, wchar_t**) {
@@ -41,6 +141,13 @@ int wmain(int, wchar_t**) {
     const wchar_t* other = _wgetenv(L"QB_PROGRAM");
     RunningQuillbox run(other && *other ? WholeCommandLine{L"\"" + std::wstring(other) + L"\" " + args}
                       : WholeCommandLine{L"\"" QB_EXE L"\" " + args});
+    if (args.empty()) {
+        const bool shown = DescribeOptionsWindow(run);
+        if (!shown) Print(L"the options window did not appear within a minute\n");
+        const DWORD code = run.WaitForExit(shown ? 20000 : 0);
+        Print(L"exit code: " + std::to_wstring(code) + L"\n");
+        return shown ? static_cast<int>(code) : 3;
+    }
     const char* answer = std::getenv("QB_ANSWER");
     const bool timing = std::getenv("QB_TIME") != nullptr;
     while (auto box = run.WaitForBox(600000)) {

@@ -6,8 +6,22 @@
 
 #include "platform/Error.h"
 #include "platform/win32/Win32Platform.h"
+#include "product/AppInfo.h"
 
-namespace qb::platform::win32 {
+namespace qb::platform {
+
+std::wstring HomePageCommand() {
+    // The system's own folder, not GetWindowsDirectory: on a terminal server that gives a
+    // program which is not server-aware a private folder of the user's.
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    if (n == 0) ThrowLastError(L"GetSystemWindowsDirectory");
+    if (n >= MAX_PATH) ThrowError(L"GetSystemWindowsDirectory", ERROR_INSUFFICIENT_BUFFER);
+    return L"\"" + std::wstring(folder, n) + L"\\explorer.exe\" " +
+           std::wstring(product::kHomePage);
+}
+
+namespace win32 {
 
 void Win32Launcher::ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) {
     const std::string file = ToAnsi(target);
@@ -29,4 +43,5 @@ void Win32Launcher::StartProgram(const std::wstring& commandLine, int windowStyl
     CloseHandle(pi.hProcess);
 }
 
-}  // namespace qb::platform::win32
+}  // namespace win32
+}  // namespace qb::platform

@@ -53,6 +53,8 @@ struct HandleTraits {
 };
 
 using UniqueFile = UniqueAny<HandleTraits<HANDLE, &::CloseHandle, true>>;
+// Process and token handles: null when there is none.
+using UniqueHandle = UniqueAny<HandleTraits<HANDLE, &::CloseHandle>>;
 using UniqueFind = UniqueAny<HandleTraits<HANDLE, &::FindClose, true>>;
 using UniqueHkey = UniqueAny<HandleTraits<HKEY, &::RegCloseKey>>;
 using UniqueHglobal = UniqueAny<HandleTraits<HGLOBAL, &::GlobalFree>>;

@@ -35,6 +35,8 @@ class Win32Launcher final : public Launcher {
 public:
     void StartProgram(const std::wstring& commandLine, int windowStyle) override;
     void ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) override;
+    std::optional<std::uint32_t> RunElevated(std::uintptr_t owner, const std::wstring& program,
+                                             std::wstring_view argument) override;
 };
 
 class Win32Registry : public Registry {
@@ -50,6 +52,7 @@ public:
 class Win32Process final : public Process {
 public:
     ProgramLocation Location() override;
+    bool IsElevated() override;
     [[noreturn]] void ExitNow(int code) override;
 };
 
