@@ -1,6 +1,9 @@
 #include "pipeline/EncodeJob.h"
 
+#include <exception>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "pipeline/Delivery.h"
@@ -17,7 +20,8 @@ std::wstring FailureReport(std::wstring_view action, const platform::Error& e) {
            L"）";
 }
 
-int RunEncodeJob(const std::wstring& path, platform::Platform& p) {
+int RunEncodeJob(const std::wstring& path, platform::Platform& p,
+                 std::chrono::milliseconds progressAfter) {
     // Opened once: the size measured here is the size of the very bytes that get encoded.
     auto input = p.files.OpenInput(path);
     if (!input) {
@@ -37,9 +41,33 @@ int RunEncodeJob(const std::wstring& path, platform::Platform& p) {
         return kEmptyFile;
     }
 
+    // The job runs on a worker, so that this thread can show its progress once it runs long.
+    // Every box is shown here, after the progress window has closed.
+    platform::JobProgress progress(length);
+    Destination road{};
+    std::exception_ptr failure;
+    auto job = [&, input = std::move(input)]() mutable {
+        try {
+            road = Deliver(p, std::move(input), path, progress);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        progress.Finish();
+    };
+    std::jthread worker;
     try {
-        Deliver(p, std::move(input), path);
-        return kDelivered;
+        worker = std::jthread([&job] { job(); });
+    } catch (const std::system_error&) {
+        job();  // out of threads: the job still gets done, only without a progress window
+    }
+    if (!progress.WaitFinished(progressAfter))
+        p.ui.ShowProgress(std::wstring(text::kConverting) + HeaderName(p.files, path), progress);
+    if (worker.joinable()) worker.join();
+
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const JobStopped&) {
+        return kDeclined;
     } catch (const JobFailure& f) {
         p.ui.Message(f.Report(), st::kError);
         return f.Code();
@@ -47,6 +75,9 @@ int RunEncodeJob(const std::wstring& path, platform::Platform& p) {
         p.ui.Message(text::kOutOfMemory, st::kError);
         return kOutOfMemory;
     }
+    p.ui.Message(road == Destination::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
+                 st::kOk);
+    return kDelivered;
 }
 
 }  // namespace qb::pipeline

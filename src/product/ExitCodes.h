@@ -6,7 +6,7 @@ namespace qb::product {
 enum ExitCode : int {
     kDelivered = 0,      // also: the options window closed normally
     kOpenFailed = 1,     // the file could not be opened ("文件打开失败")
-    kDeclined = 2,       // the user answered No to the large-file question
+    kDeclined = 2,       // the user answered No to the large-file question, or stopped the job
     kEmptyFile = 3,      // "该文件是空文件"
     kTooLarge = 4,       // above the size limit
     kReadFailed = 5,     // the file could not be read whole after it was opened

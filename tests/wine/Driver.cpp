@@ -1,5 +1,6 @@
 #include "Driver.h"
 
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -86,11 +87,39 @@ Box ReadBox(HWND box) {
     return b;
 }
 
+// Every descendant, however deep: a task dialog on Windows nests its controls in DirectUI hosts.
+std::vector<HWND> Descendants(HWND w) {
+    std::vector<HWND> all;
+    EnumChildWindows(
+        w, [](HWND c, LPARAM lp) { return reinterpret_cast<std::vector<HWND>*>(lp)->push_back(c), TRUE; },
+        reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+HWND ProgressBarOf(HWND dialog) {
+    for (HWND c : Descendants(dialog))
+        if (_wcsicmp(ClassOf(c).c_str(), PROGRESS_CLASSW) == 0) return c;
+    return nullptr;
+}
+
+ProgressWindow ReadProgress(HWND w) {
+    ProgressWindow p{w, TextOf(w), {}, 0, 0};
+    for (HWND c : Descendants(w))
+        if (IsWindowVisible(c) && _wcsicmp(ClassOf(c).c_str(), L"Static") == 0 && GetWindowTextLengthW(c))
+            p.texts.push_back(TextOf(c));
+    const HWND bar = ProgressBarOf(w);
+    p.position = static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0));
+    p.maximum = static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
+    return p;
+}
+
 struct Search {
     DWORD pid;
     HWND skip;
     HWND box = nullptr;
+    HWND progress = nullptr;
     std::vector<std::wstring>* others;
+    std::vector<HWND>* progressSeen;
 };
 
 BOOL CALLBACK FindWindows(HWND w, LPARAM lp) {
@@ -99,7 +128,11 @@ BOOL CALLBACK FindWindows(HWND w, LPARAM lp) {
     GetWindowThreadProcessId(w, &pid);
     if (pid != s->pid || !IsWindowVisible(w)) return TRUE;
     const std::wstring cls = ClassOf(w);
-    if (cls == L"#32770") {
+    if (cls == L"#32770" && ProgressBarOf(w)) {
+        s->progress = w;
+        if (std::find(s->progressSeen->begin(), s->progressSeen->end(), w) == s->progressSeen->end())
+            s->progressSeen->push_back(w);
+    } else if (cls == L"#32770") {
         if (!s->box && w != s->skip) s->box = w;
     } else if (std::find(s->others->begin(), s->others->end(), cls) == s->others->end()) {
         s->others->push_back(cls);
@@ -132,17 +165,38 @@ std::optional<Box> RunningQuillbox::WaitForBox(DWORD timeoutMs) {
     const ULONGLONG until = GetTickCount64() + timeoutMs;
     while (GetTickCount64() < until) {
         // The box answered last may linger for a moment while it closes.
-        Search s{pi_.dwProcessId, lastBox_, nullptr, &otherWindows_};
+        Search s{pi_.dwProcessId, lastBox_, nullptr, nullptr, &otherWindows_, &progressWindows_};
         EnumWindows(FindWindows, reinterpret_cast<LPARAM>(&s));
         if (s.box) {
             msToLastBox_ = Elapsed();
             Sleep(50);  // let the box finish laying out and drawing its controls
             lastBox_ = s.box;
-            return ReadBox(s.box);
+            Box box = ReadBox(s.box);
+            box.progressOpen = s.progress != nullptr;
+            return box;
         }
         if (WaitForSingleObject(pi_.hProcess, 5) == WAIT_OBJECT_0) return std::nullopt;
     }
     return std::nullopt;
+}
+
+std::optional<ProgressWindow> RunningQuillbox::WaitForProgress(DWORD timeoutMs) {
+    const ULONGLONG until = GetTickCount64() + timeoutMs;
+    while (GetTickCount64() < until) {
+        Search s{pi_.dwProcessId, nullptr, nullptr, nullptr, &otherWindows_, &progressWindows_};
+        EnumWindows(FindWindows, reinterpret_cast<LPARAM>(&s));
+        if (s.progress) {
+            Sleep(50);  // let it lay out and take its first counts
+            return ReadProgress(s.progress);
+        }
+        if (WaitForSingleObject(pi_.hProcess, 5) == WAIT_OBJECT_0) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void RunningQuillbox::Cancel(const ProgressWindow& window) {
+    for (HWND c : Descendants(window.hwnd))
+        if (GetDlgCtrlID(c) == IDCANCEL) PostMessageW(c, BM_CLICK, 0, 0);
 }
 
 double RunningQuillbox::Elapsed() const {
@@ -180,6 +234,7 @@ Outcome RunAndConfirm(const std::wstring& arguments) {
     run.Press(*box, IDOK);
     out.exitCode = run.WaitForExit();
     out.otherWindows = run.OtherWindows();
+    out.progressWindows = run.ProgressWindowsSeen();
     return out;
 }
 
