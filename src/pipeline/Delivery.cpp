@@ -103,9 +103,10 @@ void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::ws
 }  // namespace
 
 Destination Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
-                    const std::wstring& path, platform::JobProgress& progress) {
+                    const std::wstring& path, std::wstring_view name,
+                    platform::JobProgress& progress) {
     const Destination road = DestinationFor(input->Size());
-    const HeaderAndFooter around = MakeHeaderAndFooter(HeaderName(p.files, path), road);
+    const HeaderAndFooter around = MakeHeaderAndFooter(name, road);
     if (road == Destination::kClipboard) ToClipboard(p, *input, path, around, progress);
     else ToSideFile(p, *input, path, around, progress);
     return road;

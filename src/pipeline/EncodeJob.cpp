@@ -41,6 +41,8 @@ int RunEncodeJob(const std::wstring& path, platform::Platform& p,
         return kEmptyFile;
     }
 
+    // Looked up before the reads begin: on a slow share a look-up waits behind them.
+    const std::wstring name = HeaderName(p.files, path);
     // The job runs on a worker, so that this thread can show its progress once it runs long.
     // Every box is shown here, after the progress window has closed.
     platform::JobProgress progress(length);
@@ -48,7 +50,7 @@ int RunEncodeJob(const std::wstring& path, platform::Platform& p,
     std::exception_ptr failure;
     auto job = [&, input = std::move(input)]() mutable {
         try {
-            road = Deliver(p, std::move(input), path, progress);
+            road = Deliver(p, std::move(input), path, name, progress);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -61,7 +63,7 @@ int RunEncodeJob(const std::wstring& path, platform::Platform& p,
         job();  // out of threads: the job still gets done, only without a progress window
     }
     if (!progress.WaitFinished(progressAfter))
-        p.ui.ShowProgress(std::wstring(text::kConverting) + HeaderName(p.files, path), progress);
+        p.ui.ShowProgress(std::wstring(text::kConverting) + name, progress);
     if (worker.joinable()) worker.join();
 
     try {

@@ -1,6 +1,7 @@
 // Quillbox.exe as a user meets it: real process, real message boxes, real clipboard and files.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "Driver.h"
@@ -41,7 +42,9 @@ TEST_F(EndToEnd, ChineseNameWithSpacesLandsOnTheClipboardInCodePage936) {
     EXPECT_EQ(out.box.icon, Icon::kNone);
     ExpectOkOnly(out.box);
     EXPECT_EQ(out.exitCode, 0u);
-    EXPECT_TRUE(out.otherWindows.empty()) << "only message boxes may appear on this road";
+    EXPECT_TRUE(out.otherWindows.empty())
+        << "message boxes only, and one progress window on a job over 2 s, on this road";
+    EXPECT_EQ(out.progressWindows, 0u);
     // 测试 is B2 E2 CA D4 in code page 936.
     EXPECT_EQ(ClipboardText(),
               "begin 644 \xB2\xE2\xCA\xD4 \xCE\xC4\xBC\xFE.txt\r\n#86)C\r\n`\r\nend\r\n" + kTrailer);
@@ -67,6 +70,7 @@ TEST_F(EndToEnd, TheClipboardLimitIsTenMebibytesExactly) {
     WriteWhole(below, data.data(), data.size() - 1);
     auto out = RunAndConfirm(Quoted(below));
     EXPECT_EQ(out.box.text, kOnClipboard);
+    EXPECT_EQ(out.progressWindows, 0u) << "a short job shows no progress window";
     EXPECT_EQ(ClipboardText().substr(0, 21), "begin 644 below.bin\r\n");
     EXPECT_FALSE(Exists(below + L".uue"));
 
@@ -76,6 +80,7 @@ TEST_F(EndToEnd, TheClipboardLimitIsTenMebibytesExactly) {
     WriteFileBytes(at + L".uue", {'o', 'l', 'd'});
     out = RunAndConfirm(Quoted(at));
     EXPECT_EQ(out.box.text, kSideFile);
+    EXPECT_EQ(out.progressWindows, 0u);
     EXPECT_EQ(out.box.icon, Icon::kNone);
     ExpectOkOnly(out.box);
     EXPECT_EQ(out.exitCode, 0u);
@@ -311,6 +316,81 @@ TEST_F(EndToEnd, NameCharactersOutsideTheCodePageBecomeUnderscoresInTheHeader) {
         EXPECT_EQ(out.exitCode, 0u);
         EXPECT_EQ(ClipboardText().substr(0, header.size()), header);
     }
+}
+
+// The session's slow disk: files put in QB_SLOW_SOURCE are read through QB_SLOW_DIR at 10 MB/s
+// (3 MB/s in its folder "3"), as from a USB stick, and written at full speed.
+struct SlowDisk {
+    std::wstring mount = PreparedDir("QB_SLOW_DIR"), source = PreparedDir("QB_SLOW_SOURCE");
+};
+
+double MillisecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+TEST_F(EndToEnd, ASlowSideFileJobShowsItsProgressAndCancelLeavesNothingBehind) {
+    const SlowDisk slow;
+    if (slow.mount.empty()) GTEST_SKIP() << "no slow disk (the Wine session mounts one as root)";
+    const auto data = RandomBytes(30'000'000, 17);
+    WriteWhole(slow.source + L"\\slow.bin", data.data(), data.size());
+    WriteFileBytes(slow.source + L"\\slow.bin.uue", {'o', 'l', 'd'});
+    for (const bool cancel : {true, false}) {
+        RunningQuillbox run(Quoted(slow.mount + L"\\slow.bin"));
+        const auto ask = run.WaitForBox();
+        ASSERT_TRUE(ask);
+        run.Press(*ask, IDYES);
+        const auto window = run.WaitForProgress(5000);
+        ASSERT_TRUE(window) << "a job past 2 s shows its progress";
+        EXPECT_EQ(window->caption, kCaption);
+        ASSERT_EQ(window->texts.size(), 2u);
+        EXPECT_EQ(window->texts[0], L"正在转换 slow.bin");
+        EXPECT_EQ(window->texts[1].rfind(L"已完成 ", 0), 0u) << window->texts[1];
+        EXPECT_TRUE(window->texts[1].ends_with(L" MB / 28 MB")) << window->texts[1];
+        EXPECT_GT(window->position, 0);
+        EXPECT_LT(window->position, window->maximum);
+        if (cancel) {
+            LARGE_INTEGER pressed;
+            QueryPerformanceCounter(&pressed);
+            run.Cancel(*window);
+            EXPECT_EQ(run.WaitForExit(5000), 2u) << "stopped with no further box";
+            const double ms = MillisecondsSince(pressed);
+            std::printf("from Cancel to the end of the process: %.0f ms\n", ms);
+            EXPECT_LT(ms, 1500);
+            EXPECT_EQ(ReadFileBytes(slow.source + L"\\slow.bin.uue"), "old");
+            EXPECT_EQ(ListDir(slow.source).size(), 3u) << "no temporary file is left behind";
+        } else {
+            const auto done = run.WaitForBox();
+            ASSERT_TRUE(done);
+            EXPECT_FALSE(done->progressOpen) << "the progress window closes before the final box";
+            EXPECT_EQ(done->text, kSideFile);
+            run.Press(*done, IDOK);
+            EXPECT_EQ(run.WaitForExit(), 0u);
+            const std::string side = ReadFileBytes(slow.source + L"\\slow.bin.uue");
+            const std::string header = "begin 644 slow.bin\r\n", footer = "`\r\nend\r\n" + kTrailer + "\r\n";
+            ASSERT_EQ(side.rfind(header, 0), 0u);
+            ASSERT_TRUE(side.ends_with(footer));
+            EXPECT_TRUE(DecodeBody(side.substr(header.size(), side.size() - header.size() - footer.size())) == data);
+        }
+        EXPECT_EQ(run.ProgressWindowsSeen(), 1u);
+        EXPECT_TRUE(run.OtherWindows().empty());
+    }
+}
+
+TEST_F(EndToEnd, ClosingTheProgressWindowOfASlowClipboardJobLeavesTheClipboardAsItWas) {
+    const SlowDisk slow;
+    if (slow.mount.empty()) GTEST_SKIP() << "no slow disk (the Wine session mounts one as root)";
+    const auto data = RandomBytes(9'000'000, 18);
+    WriteWhole(slow.source + L"\\3\\clip.bin", data.data(), data.size());
+    RunningQuillbox run(Quoted(slow.mount + L"\\3\\clip.bin"));
+    const auto window = run.WaitForProgress(5000);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->texts.at(0), L"正在转换 clip.bin");
+    PostMessageW(window->hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.WaitForExit(5000), 2u);
+    EXPECT_EQ(ClipboardText(), kSentinel);
 }
 
 // Run by the wine.clipboard_locale entry alone, under a wineserver whose user locale (0x0409)
