@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Renders the options window, the usage guide and the About box under Wine in a private Xvfb, with
-# 宋体 drawn in AR PL UMing as on Chinese Windows, and saves them as PNG: at 96 DPI in docs/, at
-# 144 DPI in docs/144dpi/. Not a test: look at the pictures.
+# Renders the options window, the usage guide, the About box and a job's progress window under
+# Wine in a private Xvfb, with 宋体 drawn in AR PL UMing as on Chinese Windows, and saves them as
+# PNG: at 96 DPI in docs/, at 144 DPI in docs/144dpi/. Not a test: look at the pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,7 +20,7 @@ for dpi in 96 144; do
   if [ "$dpi" != 96 ]; then out=docs/${dpi}dpi; fi
   mkdir -p "$out"
   qb_set_look uming "$dpi"
-  for form in guide about main; do
+  for form in guide about main progress; do
     rect_file=build/shots/$form.rect
     rm -f "$rect_file"
     wine64 build/windows/tests/wine/qbformshot.exe "$form" "Z:${root//\//\\}\\build\\shots\\$form.rect" 4000 &
