@@ -35,13 +35,13 @@ compare_exe=${QB_COMPARE_EXE:+$(winepath -w "$QB_COMPARE_EXE")}
 
 ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
 # One driven run of a program (QB_PROGRAM empty: Quillbox.exe): prints its time less answering,
-# its peak working set, and how many progress windows it showed.
+# and its peak working set.
 driven() {
   local out
   out=$(QB_PROGRAM=$1 QB_TIME=1 wine64 "$show" "$2")
   [ -n "$1" ] || [ "$2" != "$win_in" ] || grep -q 'side file:' <<<"$out" || { echo "$out" >&2; exit 1; }
   awk '/time to this box/ {t=$5} /time spent answering/ {a=$6} /peak working set/ {p=$4}
-       /^\(progress window\)/ {w++} END {printf "%.0f %d %d\n", t - a, p, w}' <<<"$out"
+       END {printf "%.0f %d\n", t - a, p}' <<<"$out"
 }
 
 idle=$(driven "" "$(winepath -w "$work/one.bin")" | cut -d' ' -f2)
@@ -81,13 +81,10 @@ print(f"input: {size / mib:.1f} MiB, side file: {out / mib:.1f} MiB")
 for mode in ("new", "replace"):
     runs = {}
     peaks = []
-    windows = 0
     for line in open(f"{work}/{mode}"):
         f = line.split()
         runs.setdefault(f[0], []).append(float(f[1]))
-        if f[0] == "quillbox":
-            peaks.append(int(f[2]))
-            windows += int(f[3]) > 0
+        if f[0] == "quillbox": peaks.append(int(f[2]))
     best = {k: min(v) for k, v in runs.items()}
     med = {k: statistics.median(v) for k, v in runs.items()}
     # The floor pairs the fastest (or median) box-only run with the fastest (or median) dd.
@@ -103,7 +100,6 @@ for mode in ("new", "replace"):
     if "other" in best:
         print(f"  quillbox / other:    {best['quillbox'] / best['other']:.2f} fastest, "
               f"{med['quillbox'] / med['other']:.2f} median")
-    print(f"  quillbox runs that showed a progress window: {windows}")
     if mode == "new":
         peak = max(peaks)
         print(f"  peak working set: {peak / mib:.1f} MiB, idle {idle / mib:.1f} MiB, "

@@ -30,14 +30,11 @@ public:
         answers.pop_front();
         return a;
     }
-    // A progress window among the boxes: its heading, with this style. It stands until the job
-    // ends, or the user cancels it as soon as it shows.
+    // A progress window among the boxes: its heading, with this style. It stands until the job ends.
     static constexpr unsigned kProgressWindow = ~0u;
-    bool cancelProgress = false;
     void ShowProgress(std::wstring_view heading, platform::JobProgress& progress) override {
         shown.push_back({std::wstring(heading), kProgressWindow});
-        if (cancelProgress) progress.RequestStop();
-        else progress.WaitFinished();
+        progress.WaitFinished();
     }
     std::vector<std::wstring> Texts() const {
         std::vector<std::wstring> t;

@@ -73,6 +73,7 @@ Box ReadBox(HWND box) {
     wchar_t text[4096] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 4096);
     b.text = text;
+    std::wstring lines;  // a progress window's, which has no text of its own
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         if (!IsWindowVisible(c)) continue;
         const std::wstring cls = ClassOf(c);
@@ -81,36 +82,13 @@ Box ReadBox(HWND box) {
             b.buttons.push_back({GetDlgCtrlID(c), TextOf(c), (style & 0x0F) == BS_DEFPUSHBUTTON});
         } else if (_wcsicmp(cls.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
             if (SendMessageW(c, STM_GETICON, 0, 0)) b.icon = Classify(c);
+        } else if (_wcsicmp(cls.c_str(), L"Static") == 0 && GetWindowTextLengthW(c)) {
+            lines += (lines.empty() ? L"" : L"\n") + TextOf(c);
         }
     }
+    if (b.text.empty()) b.text = lines;
     std::sort(b.buttons.begin(), b.buttons.end(), [](auto& x, auto& y) { return x.id < y.id; });
     return b;
-}
-
-// Every descendant, however deep: a task dialog on Windows nests its controls in DirectUI hosts.
-std::vector<HWND> Descendants(HWND w) {
-    std::vector<HWND> all;
-    EnumChildWindows(
-        w, [](HWND c, LPARAM lp) { return reinterpret_cast<std::vector<HWND>*>(lp)->push_back(c), TRUE; },
-        reinterpret_cast<LPARAM>(&all));
-    return all;
-}
-
-HWND ProgressBarOf(HWND dialog) {
-    for (HWND c : Descendants(dialog))
-        if (_wcsicmp(ClassOf(c).c_str(), PROGRESS_CLASSW) == 0) return c;
-    return nullptr;
-}
-
-ProgressWindow ReadProgress(HWND w) {
-    ProgressWindow p{w, TextOf(w), {}, 0, 0};
-    for (HWND c : Descendants(w))
-        if (IsWindowVisible(c) && _wcsicmp(ClassOf(c).c_str(), L"Static") == 0 && GetWindowTextLengthW(c))
-            p.texts.push_back(TextOf(c));
-    const HWND bar = ProgressBarOf(w);
-    p.position = static_cast<int>(SendMessageW(bar, PBM_GETPOS, 0, 0));
-    p.maximum = static_cast<int>(SendMessageW(bar, PBM_GETRANGE, FALSE, 0));
-    return p;
 }
 
 struct Search {
@@ -128,10 +106,11 @@ BOOL CALLBACK FindWindows(HWND w, LPARAM lp) {
     GetWindowThreadProcessId(w, &pid);
     if (pid != s->pid || !IsWindowVisible(w)) return TRUE;
     const std::wstring cls = ClassOf(w);
-    if (cls == L"#32770" && ProgressBarOf(w)) {
+    // Wine's task dialog holds its bar as a child; Windows' nests it deeper.
+    if (cls == L"#32770" && FindWindowExW(w, nullptr, PROGRESS_CLASSW, nullptr)) {
         s->progress = w;
-        if (std::find(s->progressSeen->begin(), s->progressSeen->end(), w) == s->progressSeen->end())
-            s->progressSeen->push_back(w);
+        auto& seen = *s->progressSeen;
+        if (std::find(seen.begin(), seen.end(), w) == seen.end()) seen.push_back(w);
     } else if (cls == L"#32770") {
         if (!s->box && w != s->skip) s->box = w;
     } else if (std::find(s->others->begin(), s->others->end(), cls) == s->others->end()) {
@@ -161,13 +140,17 @@ RunningQuillbox::~RunningQuillbox() {
     CloseHandle(pi_.hProcess);
 }
 
-std::optional<Box> RunningQuillbox::WaitForBox(DWORD timeoutMs) {
+std::optional<Box> RunningQuillbox::WaitForBox(DWORD timeoutMs, bool progressWindow) {
     const ULONGLONG until = GetTickCount64() + timeoutMs;
     while (GetTickCount64() < until) {
         // The box answered last may linger for a moment while it closes.
         Search s{pi_.dwProcessId, lastBox_, nullptr, nullptr, &otherWindows_, &progressWindows_};
         EnumWindows(FindWindows, reinterpret_cast<LPARAM>(&s));
-        if (s.box) {
+        if (progressWindow && s.progress) {
+            Sleep(50);
+            return ReadBox(s.progress);
+        }
+        if (!progressWindow && s.box) {
             msToLastBox_ = Elapsed();
             Sleep(50);  // let the box finish laying out and drawing its controls
             lastBox_ = s.box;
@@ -178,25 +161,6 @@ std::optional<Box> RunningQuillbox::WaitForBox(DWORD timeoutMs) {
         if (WaitForSingleObject(pi_.hProcess, 5) == WAIT_OBJECT_0) return std::nullopt;
     }
     return std::nullopt;
-}
-
-std::optional<ProgressWindow> RunningQuillbox::WaitForProgress(DWORD timeoutMs) {
-    const ULONGLONG until = GetTickCount64() + timeoutMs;
-    while (GetTickCount64() < until) {
-        Search s{pi_.dwProcessId, nullptr, nullptr, nullptr, &otherWindows_, &progressWindows_};
-        EnumWindows(FindWindows, reinterpret_cast<LPARAM>(&s));
-        if (s.progress) {
-            Sleep(50);  // let it lay out and take its first counts
-            return ReadProgress(s.progress);
-        }
-        if (WaitForSingleObject(pi_.hProcess, 5) == WAIT_OBJECT_0) return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-void RunningQuillbox::Cancel(const ProgressWindow& window) {
-    for (HWND c : Descendants(window.hwnd))
-        if (GetDlgCtrlID(c) == IDCANCEL) PostMessageW(c, BM_CLICK, 0, 0);
 }
 
 double RunningQuillbox::Elapsed() const {

@@ -1,7 +1,7 @@
 #pragma once
 // Drives Quillbox.exe the way a user would: starts it, finds the message boxes it shows, reads
-// them, presses their buttons, and reads the clipboard afterwards. A progress window is told from
-// a box by its bar, and only ever cancelled.
+// them, presses their buttons, and reads the clipboard afterwards. A progress window, a dialog with
+// a progress bar, is told from the boxes and found only when asked for.
 
 #include <windows.h>
 
@@ -25,15 +25,7 @@ struct Box {
     std::wstring text;
     std::vector<BoxButton> buttons;  // visible ones, in id order
     Icon icon = Icon::kNone;
-    bool progressOpen = false;  // a progress window of the process was still showing beside it
-};
-
-// A dialog with a progress bar (msctls_progress32): a job's progress, never pressed as a box.
-struct ProgressWindow {
-    HWND hwnd = nullptr;
-    std::wstring caption;
-    std::vector<std::wstring> texts;  // its lines of text
-    int position = 0, maximum = 0;    // the bar
+    bool progressOpen = false;  // a progress window of the process still stood beside it
 };
 
 // A whole command line, program path included, run as given (the way Explorer runs a verb).
@@ -50,12 +42,10 @@ public:
     ~RunningQuillbox();
 
     // The next message box of the process; nothing if none appears in time or the process ends.
-    std::optional<Box> WaitForBox(DWORD timeoutMs = 20000);
-    void Press(const Box& box, int buttonId);
-    // The process's progress window, once it shows; nothing if none appears in time.
-    std::optional<ProgressWindow> WaitForProgress(DWORD timeoutMs = 20000);
-    void Cancel(const ProgressWindow& window);  // presses its Cancel button
+    // With `progressWindow`, the progress window instead; its text is its lines, one per line.
+    std::optional<Box> WaitForBox(DWORD timeoutMs = 20000, bool progressWindow = false);
     std::size_t ProgressWindowsSeen() const { return progressWindows_.size(); }
+    void Press(const Box& box, int buttonId);
     // The exit code once the process has ended; STILL_ACTIVE if it did not end in time.
     DWORD WaitForExit(DWORD timeoutMs = 20000);
     // Class names of visible top-level windows of the process that are not message boxes.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The ctest fixture around the Wine tests.
 #   start DIR: an Xvfb display, the Wine prefix with one persistent wineserver, two small tmpfs
-#              disks for disk faults, a slow disk (a FUSE passthrough that sleeps in its reads),
-#              and an xdg-open stand-in; writes DIR/env for wine-run.sh.
+#              disks for disk faults, a slow disk, and an xdg-open stand-in; writes DIR/env for
+#              wine-run.sh.
 #   stop DIR:  stops exactly what start started, by process id, and unmounts its disks.
 set -euo pipefail
 action=$1 dir=$2
@@ -10,15 +10,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 
 stop() {
   [ -f "$dir/started" ] || return 0
-  local xvfb_pid="" display="" prefix="" server=0 mounts=() m slow="" slow_src="" slow_pid=""
+  local xvfb_pid="" display="" prefix="" server=0 mounts=() m slow_src=""
   source "$dir/started"
-  # The passthrough ends when its mount goes; the pid is ours only while it still serves that mount.
-  if [ -n "$slow" ] && mountpoint -q "$slow"; then umount "$slow" || true; fi
-  if [ -n "$slow_pid" ] && tr '\0' ' ' <"/proc/$slow_pid/cmdline" 2>/dev/null | grep -q "slowfs.py $slow_src $slow"; then
-    for _ in $(seq 50); do kill -0 "$slow_pid" 2>/dev/null || break; sleep 0.1; done
-  fi
-  if [ -n "$slow" ]; then rmdir "$slow" 2>/dev/null || true; fi
-  if [ -n "$slow_src" ]; then rm -rf "$slow_src"; fi
   # wineserver -k touches only the server of that prefix.
   if [ "$server" = 1 ]; then WINEPREFIX=$prefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true; fi
   # The pid is ours only while it is still that Xvfb on that display.
@@ -30,13 +23,14 @@ stop() {
     if mountpoint -q "$m"; then umount "$m" || true; fi
     rmdir "$m" 2>/dev/null || true
   done
+  if [ -n "$slow_src" ]; then rm -rf "$slow_src"; fi
   rm -f "$dir/started" "$dir/env"
 }
 
-mounts=() slow="" slow_src="" slow_pid=""
+mounts=() slow_src=""
 unmount_new() {
   local m
-  for m in "${mounts[@]}" $slow; do umount "$m" 2>/dev/null || true; rmdir "$m" 2>/dev/null || true; done
+  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null || true; rmdir "$m" 2>/dev/null || true; done
   if [ -n "$slow_src" ]; then rm -rf "$slow_src"; fi
 }
 
@@ -75,33 +69,22 @@ SH
       umount "$ro" 2>/dev/null || true
       rmdir "$ro" "$full" 2>/dev/null || true
     fi
-  fi
-
-  # A slow disk for the progress window: a passthrough of a scratch folder that writes at full
-  # speed but reads at 10 MB/s (3 MB/s in its folder "3"). Tests put files in the scratch folder
-  # (QB_SLOW_SOURCE) and hand the program their path on the mount (QB_SLOW_DIR).
-  if [ "$(id -u)" = 0 ] && [ -e /dev/fuse ] && /usr/bin/python3 -c 'import fusepy' 2>/dev/null; then
+    # A slow disk, as a USB stick or a network share: tests/wine/slowfs.py passes QB_SLOW_SOURCE
+    # through at QB_SLOW_DIR, reading at 10 MB/s (3 MB/s in its folder "3"). Unmounting it ends it.
+    local slow
     slow_src=$(mktemp -d /tmp/qb-slowsrc.XXXXXX) slow=$(mktemp -d /tmp/qb-slow.XXXXXX)
     mkdir "$slow_src/3"
+    mounts+=("$slow")
     /usr/bin/python3 "$root/tests/wine/slowfs.py" "$slow_src" "$slow" >"$dir/slowfs.log" 2>&1 &
-    slow_pid=$!
     for _ in $(seq 50); do mountpoint -q "$slow" && break; sleep 0.1; done
-    if mountpoint -q "$slow"; then
-      export QB_SLOW_DIR="Z:${slow//\//\\}" QB_SLOW_SOURCE="Z:${slow_src//\//\\}"
-    else
-      echo "wine-session: could not mount the slow disk; the progress tests will be skipped" >&2
-      kill "$slow_pid" 2>/dev/null || true
-      rmdir "$slow" 2>/dev/null || true
-      rm -rf "$slow_src"
-      slow="" slow_src="" slow_pid=""
-    fi
+    mountpoint -q "$slow" || { echo "wine-session: the slow disk did not mount" >&2; exit 1; }
+    export QB_SLOW_DIR="Z:${slow//\//\\}" QB_SLOW_SOURCE="Z:${slow_src//\//\\}"
   fi
 
   {
     printf 'xvfb_pid=%q display=%q prefix=%q server=%q\n' "${qb_started_pids[0]:-}" "${DISPLAY:-}" \
       "$WINEPREFIX" "${qb_wineserver_started:-0}"
-    printf 'slow=%q slow_src=%q slow_pid=%q\n' "$slow" "$slow_src" "$slow_pid"
-    printf 'mounts=('
+    printf 'slow_src=%q mounts=(' "$slow_src"
     if ((${#mounts[@]})); then printf '%q ' "${mounts[@]}"; fi
     printf ')\n'
   } >"$dir/started"
