@@ -1,5 +1,6 @@
 // The progress window of a long job: a task dialog with a bar, shown on this thread while the job
-// runs on another.
+// runs on another. Not the shell's IProgressDialog: a task dialog needs no COM, runs modally on
+// this thread, and tells of its Cancel through a callback rather than being polled for it.
 #include <windows.h>
 #include <commctrl.h>
 
