@@ -2,7 +2,8 @@
 # Whole-job comparison on the side-file road, in interleaved rounds on the same file in the page
 # cache, writing to the same disk:
 #   - Quillbox.exe under Wine, timed by the driver from just before process creation to its final
-#     message box, less the time its large-file question stood open before the driver answered;
+#     message box, less the time its large-file question stood open before the driver answered (a
+#     run past 2 s shows a progress window, which the driver tells from a box and never presses);
 #   - GNU uuencode natively;
 #   - this machine's floor: qbfloor.exe, which shows only the same message boxes (timed the same
 #     way), plus dd writing as many bytes as the side file into the same folder;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Renders the options window, the usage guide and the About box under Wine in a private Xvfb, with
-# 宋体 drawn in AR PL UMing as on Chinese Windows, and saves them as PNG: at 96 DPI in docs/, at
-# 144 DPI in docs/144dpi/. Not a test: look at the pictures.
+# Renders the options window, the usage guide, the About box and the progress window of a real job
+# (a file read at 3 MB/s from a slow disk of its own) under Wine in a private Xvfb, with 宋体 drawn
+# in AR PL UMing as on Chinese Windows, and saves them as PNG: at 96 DPI in docs/, at 144 DPI in
+# docs/144dpi/. Not a test: look at the pictures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -9,11 +10,17 @@ cd "$root"
 bash scripts/setup.sh
 command -v import >/dev/null || apt-get install -y imagemagick
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target qbformshot
+cmake --build --preset windows --target qbformshot qbshow
 
 source scripts/wine-env.sh
 qb_start_wine
 mkdir -p build/shots
+slow_src=$(mktemp -d /tmp/qb-shotsrc.XXXXXX) slow=$(mktemp -d /tmp/qb-shot.XXXXXX)
+trap 'umount "$slow" 2>/dev/null || true; rmdir "$slow"; rm -rf "$slow_src"; qb_cleanup' EXIT
+mkdir "$slow_src/3"
+head -c 15000000 /dev/urandom >"$slow_src/3/照片备份.zip"
+/usr/bin/python3 tests/wine/slowfs.py "$slow_src" "$slow" >/dev/null 2>&1 &
+for _ in $(seq 50); do mountpoint -q "$slow" && break; sleep 0.1; done
 
 for dpi in 96 144; do
   out=docs
@@ -31,4 +38,13 @@ for dpi in 96 144; do
     wait "$shot_pid"
     echo "$out/$form.png"
   done
+  # The job shows its progress window 2 s in and ends 5 s in; qbshow answers its final box.
+  wine64 build/windows/tests/wine/qbshow.exe "Z:${slow//\//\\}\\3\\照片备份.zip" >/dev/null &
+  shot_pid=$!
+  sleep 3.5
+  import -window root -crop "$(xwininfo -name Quillbox | awk '/Absolute upper-left X/ {x = $4}
+    /Absolute upper-left Y/ {y = $4} /Width/ {w = $2} /Height/ {h = $2} END {print w "x" h "+" x "+" y}')" \
+    +repage "$out/progress.png"
+  wait "$shot_pid"
+  echo "$out/progress.png"
 done

@@ -11,7 +11,7 @@ fi
 packages=(
   cmake g++ ninja-build googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 fonts-wine xvfb x11-utils fonts-wqy-microhei fonts-arphic-uming locales
-  sharutils python3 hyperfine imagemagick clang libclang-rt-dev
+  sharutils python3 hyperfine imagemagick clang libclang-rt-dev fuse3 python3-fusepy
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "pipeline/Delivery.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -49,19 +50,30 @@ using product::kDeliveryFailed;
 using product::kReadFailed;
 namespace text = product::text;
 
-// Reads the next bytes of the input; a failure is reported as a failure to read the file.
-void ReadInto(platform::InputFile& input, const std::wstring& path, std::span<std::uint8_t> out) {
+void StopIfAsked(const platform::JobProgress& progress) {
+    if (progress.StopRequested()) throw JobStopped{};
+}
+
+// Reads the next bytes of the input and counts them; a failure is reported as a failure to read
+// the file.
+void ReadInto(platform::InputFile& input, const std::wstring& path, std::span<std::uint8_t> out,
+              platform::JobProgress& progress) {
     AsJobStep(std::wstring(text::kCannotRead) + path, kReadFailed, [&] { input.Read(out); });
+    progress.Add(out.size());
+    StopIfAsked(progress);
 }
 
 void ToClipboard(platform::Platform& p, platform::InputFile& input, const std::wstring& path,
-                 const HeaderAndFooter& around) {
+                 const HeaderAndFooter& around, platform::JobProgress& progress) {
     // The whole file first, so a read failure leaves the clipboard as it was; then it is encoded
-    // straight into the clipboard's memory, and the body is never copied.
+    // straight into the clipboard's memory, and the body is never copied. Read in pieces, so a
+    // slow disk shows how far it has come and a stop need not wait for the rest.
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
     const auto size = static_cast<std::size_t>(input.Size());
     const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     const std::span<std::uint8_t> in(bytes.get(), size);
-    ReadInto(input, path, in);
+    for (std::size_t at = 0; at < size; at += kPiece)
+        ReadInto(input, path, in.subspan(at, std::min(kPiece, size - at)), progress);
     AsJobStep(text::kCannotSetClipboard, kDeliveryFailed, [&] {
         const std::size_t body = EncodedBodySize(size);
         auto target = p.clipboard.Text(around.header.size() + body + around.footer.size());
@@ -69,12 +81,13 @@ void ToClipboard(platform::Platform& p, platform::InputFile& input, const std::w
         std::memcpy(out, around.header.data(), around.header.size());
         EncodeLines(in, {out + around.header.size(), body});
         std::memcpy(out + around.header.size() + body, around.footer.data(), around.footer.size());
+        if (!progress.BeginDelivery()) throw JobStopped{};
         target->Commit();
     });
 }
 
 void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::wstring& path,
-                const HeaderAndFooter& around) {
+                const HeaderAndFooter& around, platform::JobProgress& progress) {
     // A worker reads and encodes a few cache-sized slices of whole lines ahead while this thread
     // writes the one before: the two overlap on separate cores, and neither the input nor the body
     // is ever held whole, so memory stays a few slices whatever the size.
@@ -87,29 +100,31 @@ void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::ws
     {
         AheadEncoder slices(
             static_cast<std::size_t>(input.Size()),
-            [&](std::span<std::uint8_t> out) { ReadInto(input, path, out); }, kLinesPerSlice,
-            kSliceBuffers);
-        for (auto slice = slices.Next(); !slice.empty(); slice = slices.Next())
+            [&](std::span<std::uint8_t> out) { ReadInto(input, path, out, progress); },
+            kLinesPerSlice, kSliceBuffers);
+        for (auto slice = slices.Next(); !slice.empty(); slice = slices.Next()) {
             AsJobStep(writing, kDeliveryFailed, [&] { writer->Append(slice); });
+            StopIfAsked(progress);
+        }
     }
     AsJobStep(writing, kDeliveryFailed, [&] {
         writer->Append(around.footer);
+        // Dropped uncommitted, the writer takes its temporary file with it.
+        if (!progress.BeginDelivery()) throw JobStopped{};
         writer->Commit();
     });
 }
 
 }  // namespace
 
-void Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
-             const std::wstring& path) {
+Destination Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
+                    const std::wstring& path, std::wstring_view name,
+                    platform::JobProgress& progress) {
     const Destination road = DestinationFor(input->Size());
-    const HeaderAndFooter around = MakeHeaderAndFooter(HeaderName(p.files, path), road);
-    if (road == Destination::kClipboard) ToClipboard(p, *input, path, around);
-    else ToSideFile(p, *input, path, around);
-    input.reset();  // closed before the message, which may stand open for a long time
-
-    p.ui.Message(road == Destination::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
-                 platform::style::kOk);
+    const HeaderAndFooter around = MakeHeaderAndFooter(name, road);
+    if (road == Destination::kClipboard) ToClipboard(p, *input, path, around, progress);
+    else ToSideFile(p, *input, path, around, progress);
+    return road;
 }
 
 }  // namespace qb::pipeline

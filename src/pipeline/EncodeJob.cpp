@@ -1,6 +1,9 @@
 #include "pipeline/EncodeJob.h"
 
+#include <exception>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "pipeline/Delivery.h"
@@ -17,7 +20,8 @@ std::wstring FailureReport(std::wstring_view action, const platform::Error& e) {
            L"）";
 }
 
-int RunEncodeJob(const std::wstring& argument, platform::Platform& p) {
+int RunEncodeJob(const std::wstring& argument, platform::Platform& p,
+                 std::chrono::milliseconds progressAfter) {
     // Full before anything reads it as a path: "C:name" names a file in drive C's current folder,
     // and its side file and temporary file belong there, not in the working folder.
     const std::wstring path = p.files.FullPath(argument);
@@ -47,9 +51,35 @@ int RunEncodeJob(const std::wstring& argument, platform::Platform& p) {
         return kEmptyFile;
     }
 
+    // Looked up before the reads begin: on a slow share a look-up waits behind them.
+    const std::wstring name = HeaderName(p.files, path);
+    // The job runs on a worker, so that this thread can show its progress once it runs long.
+    // Every box is shown here, after the progress window has closed.
+    platform::JobProgress progress(length);
+    Destination destination{};
+    std::exception_ptr failure;
+    auto job = [&, input = std::move(input)]() mutable {
+        try {
+            destination = Deliver(p, std::move(input), path, name, progress);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        progress.Finish();
+    };
+    std::jthread worker;
     try {
-        Deliver(p, std::move(input), path);
-        return kDelivered;
+        worker = std::jthread([&job] { job(); });
+    } catch (const std::system_error&) {
+        job();  // out of threads: the job still gets done, only without a progress window
+    }
+    if (!progress.WaitFinished(progressAfter))
+        p.ui.ShowProgress(std::wstring(text::kConverting) + name, progress);
+    if (worker.joinable()) worker.join();
+
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const JobStopped&) {
+        return kDeclined;
     } catch (const JobFailure& f) {
         p.ui.Message(f.Report(), st::kError);
         return f.Code();
@@ -57,6 +87,9 @@ int RunEncodeJob(const std::wstring& argument, platform::Platform& p) {
         p.ui.Message(text::kOutOfMemory, st::kError);
         return kOutOfMemory;
     }
+    p.ui.Message(destination == Destination::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
+                 st::kOk);
+    return kDelivered;
 }
 
 }  // namespace qb::pipeline

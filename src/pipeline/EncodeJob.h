@@ -1,6 +1,7 @@
 #pragma once
 // The encoding road: one file checked, read, encoded and delivered, every failure reported.
 
+#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -11,10 +12,18 @@
 
 namespace qb::pipeline {
 
+// A job that has not ended this long after its start (or after the Yes to the question) shows
+// its progress: anything that takes longer needs feedback, and a shorter job looks as it always did.
+inline constexpr std::chrono::milliseconds kProgressAfter{2000};
+
 // Checks, reads, encodes and delivers the file the argument names (quotes already removed); reports
 // every failure of the job itself. Returns the exit code. Anything else that goes wrong (a fault
 // of the program) is thrown.
-int RunEncodeJob(const std::wstring& argument, platform::Platform& p);
+int RunEncodeJob(const std::wstring& argument, platform::Platform& p,
+                 std::chrono::milliseconds progressAfter = kProgressAfter);
+
+// The user stopped the job before its delivery began; nothing was delivered.
+struct JobStopped {};
 
 // The report of an unexpected failure: what could not be done in the user's words (naming the file
 // where there is one), the system's own message, and its error code last.

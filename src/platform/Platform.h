@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/JobProgress.h"
+
 namespace qb::platform {
 
 // Message box styles and answers, as the Windows API numbers them.
@@ -31,6 +33,14 @@ public:
     virtual ~Ui() = default;
     // Modal, captioned with the application title; returns the button pressed.
     virtual int Message(std::wstring_view text, unsigned style) = 0;
+    // A window over a job running on another thread: `heading`, a bar of the bytes done of the
+    // total, the counts in MB and a Cancel button. Returns once the job has ended, the window
+    // closed first; Cancel, Esc or closing it asks the job to stop and returns at once. Where no
+    // such window can be shown, this waits for the job without one.
+    virtual void ShowProgress(std::wstring_view heading, JobProgress& progress) {
+        (void)heading;
+        progress.WaitFinished();
+    }
 };
 
 // A buffer of a fixed size that becomes visible to the user only on Commit. Dropping it

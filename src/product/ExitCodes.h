@@ -6,7 +6,8 @@ namespace qb::product {
 enum ExitCode : int {
     kDelivered = 0,      // also: the options window closed normally
     kOpenFailed = 1,     // the file could not be found or opened
-    kDeclined = 2,       // the large-file question was not answered Yes, or could not be shown
+    kDeclined = 2,       // the large-file question was not answered Yes or could not be shown, or
+                         // the user stopped the job
     kEmptyFile = 3,      // "该文件是空文件"
     kTooLarge = 4,       // above the size limit
     kReadFailed = 5,     // the file could not be read whole after it was opened

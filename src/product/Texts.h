@@ -20,6 +20,10 @@ inline constexpr std::wstring_view kAddFailed = L"写注册表失败";
 inline constexpr std::wstring_view kRemoved = L"右键菜单已经清除";
 inline constexpr std::wstring_view kRemoveFailed = L"删除注册表失败";
 
+// The progress window of a long job: "正在转换 NAME" over "已完成 X MB / Y MB".
+inline constexpr std::wstring_view kConverting = L"正在转换 ";
+inline constexpr std::wstring_view kDone = L"已完成 ";
+
 // What could not be done, in the user's words; the system's own message and the error code follow.
 inline constexpr std::wstring_view kCannotOpen = L"无法打开文件 ";
 inline constexpr std::wstring_view kCannotRead = L"无法读取文件 ";

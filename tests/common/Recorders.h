@@ -32,6 +32,12 @@ public:
         answers.pop_front();
         return a;
     }
+    // A progress window among the boxes: its heading, with this style. It stands until the job ends.
+    static constexpr unsigned kProgressWindow = ~0u;
+    void ShowProgress(std::wstring_view heading, platform::JobProgress& progress) override {
+        shown.push_back({std::wstring(heading), kProgressWindow});
+        progress.WaitFinished();
+    }
     std::vector<std::wstring> Texts() const {
         std::vector<std::wstring> t;
         for (const auto& b : shown) t.push_back(b.text);

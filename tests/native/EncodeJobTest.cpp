@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <thread>
+#include <tuple>
+
 #include "product/AppInfo.h"
 #include "Fakes.h"
+#include "pipeline/Delivery.h"
 #include "product/ExitCodes.h"
 #include "pipeline/CommandLine.h"
 #include "pipeline/EncodeJob.h"
@@ -28,6 +33,11 @@ protected:
         return RunEncodeJob(PathFromArgument(ArgumentText(commandLine)), p);
     }
     int RunOn(const std::filesystem::path& file) { return Run(L"Quillbox.exe " + Wide(file)); }
+    // Delivers `file` the way the job's worker does, the test holding the progress a window would.
+    Destination DeliverFrom(const std::filesystem::path& file, platform::JobProgress& progress) {
+        auto p = sys.Get();
+        return Deliver(p, sys.files.OpenInput(Wide(file)), Wide(file), file.filename().wstring(), progress);
+    }
 
     TempDir dir;
     FakeSystem sys;
@@ -212,6 +222,65 @@ TEST_F(EncodeJob, AFileCutShortIsNotEncodedAndOneThatGrowsIsEncodedAsItWas) {
     const std::string body = sys.clipboard.text.substr(sys.clipboard.text.find('\n') + 1);
     EXPECT_EQ(qb::testing::DecodeBody(body.substr(0, body.find("`\r\nend"))),
               std::vector<std::uint8_t>(data.begin(), data.begin() + 200));
+}
+
+TEST_F(EncodeJob, ALongJobShowsOneProgressWindowThatClosesBeforeItsBoxOrReport) {
+    const auto file = dir.Write("slow.bin", RandomBytes(2'500'000, 12));
+    sys.files.onRead = [](std::size_t) { std::this_thread::sleep_for(std::chrono::milliseconds(100)); };
+    auto p = sys.Get();
+    const auto run = [&] {
+        sys.ui.shown.clear();
+        return RunEncodeJob(Wide(file), p, std::chrono::milliseconds(10));
+    };
+    const std::wstring heading = L"正在转换 slow.bin";
+    EXPECT_EQ(run(), kDelivered);
+    EXPECT_EQ(sys.ui.Texts(), (std::vector<std::wstring>{heading, std::wstring(text::kOnClipboard)}));
+    sys.files.refuseReadAfterBytes = 2'000'000;
+    EXPECT_EQ(run(), kReadFailed);
+    EXPECT_EQ(sys.ui.Texts().size(), 2u);
+    EXPECT_EQ(sys.ui.Texts().front(), heading) << "a failing job's report follows its window too";
+}
+
+// A stop counts until the delivery begins: before it nothing is delivered and nothing is left
+// behind; once the clipboard opens or the side file moves into place, the job completes.
+TEST_F(EncodeJob, AStopBeforeDeliveryLeavesEverythingAsItWasAndOneDuringDeliveryIsTooLate) {
+    const auto data = RandomBytes(10'485'760, 13);
+    const auto small = dir.Write("c.bin", {data.begin(), data.begin() + 3'500'000});
+    const auto large = dir.Write("s.bin", data);
+    std::optional<platform::JobProgress> progress;
+    const auto stop = [&] { progress->RequestStop(); };
+    const auto stopAtRead = [&](std::size_t at) { return [&, at](std::size_t before) { if (before == at) stop(); }; };
+    const std::tuple<std::string, std::filesystem::path, std::function<void()>, bool> stages[] = {
+        {"clipboard road, reading", small, [&] { sys.files.onRead = stopAtRead(1 << 20); }, false},
+        {"clipboard road, all read", small, [&] { sys.files.onRead = stopAtRead(3 << 20); }, false},
+        {"clipboard road, opening the clipboard", small, [&] { sys.clipboard.onCommit = stop; }, true},
+        {"side-file road, reading", large, [&] { sys.files.onRead = stopAtRead(2 * 737'280); }, false},
+        {"side-file road, all written", large,
+         [&] { sys.files.onAppend = [&](std::string_view b) { if (b.starts_with("`")) stop(); }; }, false},
+        {"side-file road, moving into place", large, [&] { sys.files.onCommit = stop; }, true},
+    };
+    for (const auto& [stage, file, arm, delivered] : stages) {
+        dir.Write("s.bin.uue", {'o', 'l', 'd'});
+        sys.clipboard.text = "untouched";
+        sys.files.onRead = nullptr;
+        sys.files.onAppend = nullptr;
+        sys.files.onCommit = sys.clipboard.onCommit = nullptr;
+        arm();
+        progress.emplace(std::filesystem::file_size(file));
+        if (delivered) {
+            EXPECT_NO_THROW(DeliverFrom(file, *progress)) << stage;
+            const std::string text = file == small ? sys.clipboard.text : ReadAll(large.string() + ".uue");
+            EXPECT_EQ(text.rfind("begin 644 " + file.filename().string(), 0), 0u) << stage;
+        } else {
+            EXPECT_THROW(DeliverFrom(file, *progress), JobStopped) << stage;
+            EXPECT_EQ(sys.clipboard.text, "untouched") << stage;
+            EXPECT_EQ(ReadAll(large.string() + ".uue"), "old") << stage;
+        }
+        EXPECT_EQ(progress->Done() < progress->Total(), stage.ends_with("reading"))
+            << stage << ": the reading goes on after a stop, or stops short without one";
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3)
+            << stage << ": no temporary file may stay";
+    }
 }
 
 }  // namespace

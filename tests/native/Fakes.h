@@ -39,9 +39,12 @@ class FakeClipboard : public platform::Clipboard {
 public:
     std::string text = "untouched";
     bool refuse = false;
+    std::function<void()> onCommit;
     std::unique_ptr<platform::ClipboardBuffer> Text(std::size_t bytes) override {
-        return std::make_unique<BufferTarget>(bytes, [this](std::string t) { text = std::move(t); },
-                                              refuse);
+        return std::make_unique<BufferTarget>(bytes, [this](std::string t) {
+            if (onCommit) onCommit();
+            text = std::move(t);
+        }, refuse);
     }
 };
 
@@ -52,6 +55,10 @@ public:
     std::optional<std::size_t> refuseReadAfterBytes;  // as a network share that goes away
     int reads = 0;
     std::map<wchar_t, std::wstring> driveFolders;  // each drive's current folder, as Windows keeps it
+    // Called before each read, the side file's appends and its commit, as the job reaches them.
+    std::function<void(std::size_t readBefore)> onRead;
+    std::function<void(std::string_view bytes)> onAppend;
+    std::function<void()> onCommit;
 
     std::wstring FullPath(const std::wstring& path) override {
         // "C:name" is read against drive C's folder; any other path as POSIX reads it.
@@ -68,6 +75,7 @@ public:
             }
             void Read(std::span<std::uint8_t> out) override {
                 ++files_.reads;
+                if (files_.onRead) files_.onRead(done_);
                 if (files_.refuseReadAfterBytes && out.size() + done_ > *files_.refuseReadAfterBytes)
                     throw platform::Error(L"ReadFile", 64, L"指定的网络名不再可用。");
                 done_ += out.size();
@@ -88,22 +96,26 @@ public:
     std::unique_ptr<platform::SideFileWriter> SideFile(const std::wstring& path) override {
         class Refusing : public platform::SideFileWriter {
         public:
-            Refusing(std::unique_ptr<platform::SideFileWriter> real, std::size_t room)
-                : real_(std::move(real)), room_(room) {}
+            Refusing(std::unique_ptr<platform::SideFileWriter> real, TestFiles& files)
+                : real_(std::move(real)), files_(files),
+                  room_(files.refuseAfterBytes.value_or(SIZE_MAX)) {}
             void Append(std::span<const char> bytes) override {
+                if (files_.onAppend) files_.onAppend({bytes.data(), bytes.size()});
                 if (bytes.size() > room_) throw platform::Error(L"WriteFile", 112, L"磁盘空间不足。");
                 room_ -= bytes.size();
                 real_->Append(bytes);
             }
-            void Commit() override { real_->Commit(); }
+            void Commit() override {
+                if (files_.onCommit) files_.onCommit();
+                real_->Commit();
+            }
 
         private:
             std::unique_ptr<platform::SideFileWriter> real_;
+            TestFiles& files_;
             std::size_t room_;
         };
-        auto real = PosixFiles::SideFile(path);
-        if (!refuseAfterBytes) return real;
-        return std::make_unique<Refusing>(std::move(real), *refuseAfterBytes);
+        return std::make_unique<Refusing>(PosixFiles::SideFile(path), *this);
     }
 };
 

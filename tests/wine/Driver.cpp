@@ -1,5 +1,6 @@
 #include "Driver.h"
 
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -72,6 +73,7 @@ Box ReadBox(HWND box) {
     wchar_t text[4096] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 4096);
     b.text = text;
+    std::wstring lines;  // a progress window's, which has no text of its own
     for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         if (!IsWindowVisible(c)) continue;
         const std::wstring cls = ClassOf(c);
@@ -80,8 +82,11 @@ Box ReadBox(HWND box) {
             b.buttons.push_back({GetDlgCtrlID(c), TextOf(c), (style & 0x0F) == BS_DEFPUSHBUTTON});
         } else if (_wcsicmp(cls.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
             if (SendMessageW(c, STM_GETICON, 0, 0)) b.icon = Classify(c);
+        } else if (_wcsicmp(cls.c_str(), L"Static") == 0 && GetWindowTextLengthW(c)) {
+            lines += (lines.empty() ? L"" : L"\n") + TextOf(c);
         }
     }
+    if (b.text.empty()) b.text = lines;
     std::sort(b.buttons.begin(), b.buttons.end(), [](auto& x, auto& y) { return x.id < y.id; });
     return b;
 }
@@ -90,7 +95,9 @@ struct Search {
     DWORD pid;
     HWND skip;
     HWND box = nullptr;
+    HWND progress = nullptr;
     std::vector<std::wstring>* others;
+    std::vector<HWND>* progressSeen;
 };
 
 BOOL CALLBACK FindWindows(HWND w, LPARAM lp) {
@@ -99,7 +106,12 @@ BOOL CALLBACK FindWindows(HWND w, LPARAM lp) {
     GetWindowThreadProcessId(w, &pid);
     if (pid != s->pid || !IsWindowVisible(w)) return TRUE;
     const std::wstring cls = ClassOf(w);
-    if (cls == L"#32770") {
+    // Wine's task dialog holds its bar as a child; Windows' nests it deeper.
+    if (cls == L"#32770" && FindWindowExW(w, nullptr, PROGRESS_CLASSW, nullptr)) {
+        s->progress = w;
+        auto& seen = *s->progressSeen;
+        if (std::find(seen.begin(), seen.end(), w) == seen.end()) seen.push_back(w);
+    } else if (cls == L"#32770") {
         if (!s->box && w != s->skip) s->box = w;
     } else if (std::find(s->others->begin(), s->others->end(), cls) == s->others->end()) {
         s->others->push_back(cls);
@@ -128,17 +140,23 @@ RunningQuillbox::~RunningQuillbox() {
     CloseHandle(pi_.hProcess);
 }
 
-std::optional<Box> RunningQuillbox::WaitForBox(DWORD timeoutMs) {
+std::optional<Box> RunningQuillbox::WaitForBox(DWORD timeoutMs, bool progressWindow) {
     const ULONGLONG until = GetTickCount64() + timeoutMs;
     while (GetTickCount64() < until) {
         // The box answered last may linger for a moment while it closes.
-        Search s{pi_.dwProcessId, lastBox_, nullptr, &otherWindows_};
+        Search s{pi_.dwProcessId, lastBox_, nullptr, nullptr, &otherWindows_, &progressWindows_};
         EnumWindows(FindWindows, reinterpret_cast<LPARAM>(&s));
-        if (s.box) {
+        if (progressWindow && s.progress) {
+            Sleep(50);
+            return ReadBox(s.progress);
+        }
+        if (!progressWindow && s.box) {
             msToLastBox_ = Elapsed();
             Sleep(50);  // let the box finish laying out and drawing its controls
             lastBox_ = s.box;
-            return ReadBox(s.box);
+            Box box = ReadBox(s.box);
+            box.progressOpen = s.progress != nullptr;
+            return box;
         }
         if (WaitForSingleObject(pi_.hProcess, 5) == WAIT_OBJECT_0) return std::nullopt;
     }
@@ -180,6 +198,7 @@ Outcome RunAndConfirm(const std::wstring& arguments) {
     run.Press(*box, IDOK);
     out.exitCode = run.WaitForExit();
     out.otherWindows = run.OtherWindows();
+    out.progressWindows = run.ProgressWindowsSeen();
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Drives Quillbox.exe the way a user would: starts it, finds the message boxes it shows, reads
-// them, presses their buttons, and reads the clipboard afterwards.
+// them, presses their buttons, and reads the clipboard afterwards. A progress window, a dialog with
+// a progress bar, is told from the boxes and found only when asked for.
 
 #include <windows.h>
 
@@ -24,6 +25,7 @@ struct Box {
     std::wstring text;
     std::vector<BoxButton> buttons;  // visible ones, in id order
     Icon icon = Icon::kNone;
+    bool progressOpen = false;  // a progress window of the process still stood beside it
 };
 
 // A whole command line, program path included, run as given (the way Explorer runs a verb).
@@ -40,7 +42,9 @@ public:
     ~RunningQuillbox();
 
     // The next message box of the process; nothing if none appears in time or the process ends.
-    std::optional<Box> WaitForBox(DWORD timeoutMs = 20000);
+    // With `progressWindow`, the progress window instead; its text is its lines, one per line.
+    std::optional<Box> WaitForBox(DWORD timeoutMs = 20000, bool progressWindow = false);
+    std::size_t ProgressWindowsSeen() const { return progressWindows_.size(); }
     void Press(const Box& box, int buttonId);
     // The exit code once the process has ended; STILL_ACTIVE if it did not end in time.
     DWORD WaitForExit(DWORD timeoutMs = 20000);
@@ -64,6 +68,7 @@ private:
     double msAnswering_ = 0;
     double Elapsed() const;
     std::vector<std::wstring> otherWindows_;
+    std::vector<HWND> progressWindows_;
 };
 
 // Runs Quillbox on `arguments`, presses OK on the single box it shows, and returns that box with
@@ -72,6 +77,7 @@ struct Outcome {
     Box box;
     DWORD exitCode;
     std::vector<std::wstring> otherWindows;
+    std::size_t progressWindows;
 };
 Outcome RunAndConfirm(const std::wstring& arguments);
 

@@ -1,6 +1,7 @@
 // Quillbox.exe as a user meets it: real process, real message boxes, real clipboard and files.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "Driver.h"
@@ -42,7 +43,8 @@ TEST_F(EndToEnd, ChineseNameWithSpacesLandsOnTheClipboardInCodePage936) {
     EXPECT_EQ(out.box.icon, Icon::kNone);
     ExpectOkOnly(out.box);
     EXPECT_EQ(out.exitCode, 0u);
-    EXPECT_TRUE(out.otherWindows.empty()) << "only message boxes may appear on this road";
+    EXPECT_TRUE(out.otherWindows.empty()) << "message boxes only, and a progress window past 2 s";
+    EXPECT_EQ(out.progressWindows, 0u);
     // 测试 is B2 E2 CA D4 in code page 936.
     EXPECT_EQ(ClipboardText(),
               "begin 644 \xB2\xE2\xCA\xD4 \xCE\xC4\xBC\xFE.txt\r\n#86)C\r\n`\r\nend\r\n" + kTrailer);
@@ -68,6 +70,7 @@ TEST_F(EndToEnd, TheClipboardLimitIsTenMebibytesAndTheSideFileIsMadeBesideTheFil
     WriteWhole(below, data.data(), data.size() - 1);
     auto out = RunAndConfirm(Quoted(below));
     EXPECT_EQ(out.box.text, kOnClipboard);
+    EXPECT_EQ(out.progressWindows, 0u) << "a short job shows no progress window";
     EXPECT_EQ(ClipboardText().substr(0, 21), "begin 644 below.bin\r\n");
     EXPECT_FALSE(Exists(below + L".uue"));
 
@@ -336,6 +339,58 @@ TEST_F(EndToEnd, NameCharactersOutsideTheCodePageOrForbiddenByWindowsBecomeUnder
         EXPECT_EQ(out.exitCode, 0u);
         EXPECT_EQ(ClipboardText().substr(0, header.size()), header);
     }
+}
+
+// Through the session's slow disk (10 MB/s; 3 MB/s in its folder "3"): the files are put in at
+// QB_SLOW_SOURCE and read by the program through QB_SLOW_DIR.
+TEST_F(EndToEnd, ASlowJobShowsItsProgressAndCancelStopsItLeavingNothingBehind) {
+    const std::wstring slow = PreparedDir("QB_SLOW_DIR"), source = PreparedDir("QB_SLOW_SOURCE");
+    if (slow.empty()) GTEST_SKIP() << "no slow disk (the Wine session mounts one as root)";
+    const auto data = RandomBytes(30'000'000, 17);
+    WriteWhole(source + L"\\slow.bin", data.data(), data.size());
+    WriteWhole(source + L"\\3\\clip.bin", data.data(), 9'000'000);
+    WriteFileBytes(source + L"\\slow.bin.uue", {'o', 'l', 'd'});
+    struct Case {
+        std::wstring file, name, total;
+        bool cancel;
+    };
+    for (const auto& c : {Case{L"slow.bin", L"slow.bin", L"28", true}, Case{L"3\\clip.bin", L"clip.bin", L"8", true},
+                          Case{L"slow.bin", L"slow.bin", L"28", false}}) {
+        RunningQuillbox run(Quoted(slow + L"\\" + c.file));
+        if (c.total == L"28") {
+            const auto ask = run.WaitForBox();
+            ASSERT_TRUE(ask);
+            run.Press(*ask, IDYES);
+        }
+        const auto window = run.WaitForBox(5000, true);
+        ASSERT_TRUE(window) << "a job past 2 s shows its progress";
+        EXPECT_EQ(window->caption, kCaption);
+        EXPECT_EQ(window->text.rfind(L"正在转换 " + c.name + L"\n已完成 ", 0), 0u) << window->text;
+        EXPECT_TRUE(window->text.ends_with(L" MB / " + c.total + L" MB")) << window->text;
+        if (c.cancel) {
+            const ULONGLONG pressed = GetTickCount64();
+            // Closing the window counts as Cancel.
+            if (c.total == L"8") PostMessageW(window->hwnd, WM_CLOSE, 0, 0);
+            else run.Press(*window, window->buttons.at(0).id);
+            EXPECT_EQ(run.WaitForExit(5000), 2u) << "stopped, and no further box";
+            std::printf("from Cancel to the end of the process: %llu ms\n", GetTickCount64() - pressed);
+            EXPECT_EQ(ReadFileBytes(source + L"\\slow.bin.uue"), "old");
+            EXPECT_EQ(ListDir(source).size(), 3u) << "no temporary file is left behind";
+            EXPECT_EQ(ClipboardText(), kSentinel);
+        } else {
+            const auto done = run.WaitForBox();
+            ASSERT_TRUE(done);
+            EXPECT_FALSE(done->progressOpen) << "the progress window closes before the final box";
+            EXPECT_EQ(done->text, kSideFile);
+            run.Press(*done, IDOK);
+            EXPECT_EQ(run.WaitForExit(), 0u);
+        }
+        EXPECT_EQ(run.ProgressWindowsSeen(), 1u);
+    }
+    const std::string side = ReadFileBytes(source + L"\\slow.bin.uue");
+    const std::string head = "begin 644 slow.bin\r\n", tail = "`\r\nend\r\n" + kTrailer + "\r\n";
+    ASSERT_TRUE(side.starts_with(head) && side.ends_with(tail));
+    EXPECT_TRUE(DecodeBody(side.substr(head.size(), side.size() - head.size() - tail.size())) == data);
 }
 
 // Run by the wine.clipboard_locale entry alone, under a wineserver whose user locale (0x0409)

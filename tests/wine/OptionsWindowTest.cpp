@@ -121,7 +121,9 @@ TEST_F(OptionsWindowTest, NoControlOrMenuRowStraysFromTheDesignTable) {
 
 TEST_F(OptionsWindowTest, LoadingShowsTheEntryAndAlwaysDisablesApply) {
     for (const bool present : {false, true}) {
-        if (present) ASSERT_TRUE(shell::AddToContextMenu(p));
+        if (present) {
+            ASSERT_TRUE(shell::AddToContextMenu(p));
+        }
         ASSERT_EQ(EntryPresent(), present);
         form.Show();
         EXPECT_EQ(form.Checked(Id::addToMenuBox), present);

@@ -1,6 +1,7 @@
 // qbshow: runs Quillbox.exe on the given arguments where nobody can see its windows, prints what a
 // user would have seen (each message box, then the clipboard text or the side file's path) and
-// answers each box: OK, and Yes to the large-file question unless QB_ANSWER=no.
+// answers each box: OK, and Yes to the large-file question unless QB_ANSWER=no. A progress window
+// is only noted, and left to close by itself.
 // QB_PROGRAM names another program to run in Quillbox's place.
 // Without arguments it describes the options window instead (title, controls, menu), saves a
 // picture of it as a BMP file where QB_SHOT says, and closes it.
@@ -150,7 +151,10 @@ int wmain(int, wchar_t**) {
     }
     const char* answer = std::getenv("QB_ANSWER");
     const bool timing = std::getenv("QB_TIME") != nullptr;
+    std::size_t progressShown = 0;
+    // A progress window is never pressed: the driver passes it by, and only says it was there.
     while (auto box = run.WaitForBox(600000)) {
+        for (; progressShown < run.ProgressWindowsSeen(); ++progressShown) Print(L"(progress window)\n");
         Print(L"[" + box->caption + L"] " + box->text + L"\n");
         if (timing) {
             Print(L"  time to this box: " + std::to_wstring(run.MillisecondsToLastBox()) + L" ms\n");

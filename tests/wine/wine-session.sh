@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The ctest fixture around the Wine tests.
 #   start DIR: an Xvfb display, the Wine prefix with one persistent wineserver, two small tmpfs
-#              disks for disk faults, and an xdg-open stand-in; writes DIR/env for wine-run.sh.
+#              disks for disk faults, a slow disk, and an xdg-open stand-in; writes DIR/env for
+#              wine-run.sh.
 #   stop DIR:  stops exactly what start started, by process id, and unmounts its disks.
 set -euo pipefail
 action=$1 dir=$2
@@ -9,7 +10,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 
 stop() {
   [ -f "$dir/started" ] || return 0
-  local xvfb_pid="" display="" prefix="" server=0 mounts=() m
+  local xvfb_pid="" display="" prefix="" server=0 mounts=() m slow_src=""
   source "$dir/started"
   # wineserver -k touches only the server of that prefix.
   if [ "$server" = 1 ]; then WINEPREFIX=$prefix /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true; fi
@@ -22,13 +23,15 @@ stop() {
     if mountpoint -q "$m"; then umount "$m" || true; fi
     rmdir "$m" 2>/dev/null || true
   done
+  if [ -n "$slow_src" ]; then rm -rf "$slow_src"; fi
   rm -f "$dir/started" "$dir/env"
 }
 
-mounts=()
+mounts=() slow_src=""
 unmount_new() {
   local m
   for m in "${mounts[@]}"; do umount "$m" 2>/dev/null || true; rmdir "$m" 2>/dev/null || true; done
+  if [ -n "$slow_src" ]; then rm -rf "$slow_src"; fi
 }
 
 start() {
@@ -66,17 +69,28 @@ SH
       umount "$ro" 2>/dev/null || true
       rmdir "$ro" "$full" 2>/dev/null || true
     fi
+    # A slow disk, as a USB stick or a network share: tests/wine/slowfs.py passes QB_SLOW_SOURCE
+    # through at QB_SLOW_DIR, reading at 10 MB/s (3 MB/s in its folder "3"). Unmounting it ends it.
+    local slow
+    slow_src=$(mktemp -d /tmp/qb-slowsrc.XXXXXX) slow=$(mktemp -d /tmp/qb-slow.XXXXXX)
+    mkdir "$slow_src/3"
+    mounts+=("$slow")
+    /usr/bin/python3 "$root/tests/wine/slowfs.py" "$slow_src" "$slow" >"$dir/slowfs.log" 2>&1 &
+    for _ in $(seq 50); do mountpoint -q "$slow" && break; sleep 0.1; done
+    mountpoint -q "$slow" || { echo "wine-session: the slow disk did not mount" >&2; exit 1; }
+    export QB_SLOW_DIR="Z:${slow//\//\\}" QB_SLOW_SOURCE="Z:${slow_src//\//\\}"
   fi
 
   {
     printf 'xvfb_pid=%q display=%q prefix=%q server=%q\n' "${qb_started_pids[0]:-}" "${DISPLAY:-}" \
       "$WINEPREFIX" "${qb_wineserver_started:-0}"
-    printf 'mounts=('
+    printf 'slow_src=%q mounts=(' "$slow_src"
     if ((${#mounts[@]})); then printf '%q ' "${mounts[@]}"; fi
     printf ')\n'
   } >"$dir/started"
   local v
-  for v in DISPLAY WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES LC_ALL PATH QB_URL_LOG QB_RO_DIR QB_FULL_DIR; do
+  for v in DISPLAY WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES LC_ALL PATH QB_URL_LOG QB_RO_DIR QB_FULL_DIR \
+    QB_SLOW_DIR QB_SLOW_SOURCE; do
     if [ -n "${!v+x}" ]; then printf 'export %s=%q\n' "$v" "${!v}"; fi
   done >"$dir/env"
   trap - EXIT

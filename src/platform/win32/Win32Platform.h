@@ -8,11 +8,13 @@
 
 namespace qb::platform::win32 {
 
-// Message boxes captioned with the program's title, which the caller names.
+// Message boxes and the progress window, captioned with the program's title, which the caller
+// names.
 class Win32Ui final : public Ui {
 public:
     explicit Win32Ui(std::wstring_view caption) : caption_(caption) {}
     int Message(std::wstring_view text, unsigned style) override;
+    void ShowProgress(std::wstring_view heading, JobProgress& progress) override;
 
 private:
     std::wstring caption_;
