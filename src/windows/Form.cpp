@@ -1,5 +1,7 @@
 #include "windows/Form.h"
 
+#include <commctrl.h>
+
 #include "platform/Error.h"
 #include "windows/Dpi.h"
 #include "windows/FormBuild.h"
@@ -23,6 +25,12 @@ void Form::SetTextAt(RowId row, std::wstring_view text) {
     SetWindowTextW(ControlAt(row), std::wstring(text).c_str());
 }
 
+void Form::ShowShieldAt(RowId row) {
+    Button_SetElevationRequiredState(ControlAt(row), TRUE);
+    shielded_.resize(design_.controls.size());
+    shielded_[static_cast<std::size_t>(row.value)] = true;
+}
+
 void Form::SetCaption(std::wstring_view text) {
     SetWindowTextW(hwnd_.get(), std::wstring(text).c_str());
 }
@@ -41,7 +49,7 @@ const ControlDesign* Form::DesignOf(HWND control) const {
 SIZE Form::ApplyLayout(UINT dpi) {
     HINSTANCE instance = host_.Instance();
     return ApplyResources(hwnd_.get(), design_, resources_,
-                          MakeResources(hwnd_.get(), design_, instance, dpi), dpi);
+                          MakeResources(hwnd_.get(), design_, instance, dpi, shielded_), dpi);
 }
 
 // Forms open without a visible owner, so they centre on the work area of the monitor that holds
@@ -260,6 +268,7 @@ void Form::OnNcDestroy() {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     // The controls are gone by now, so their fonts and the icons may go too.
     resources_ = {};
+    shielded_.clear();
     lastFocus_ = nullptr;
     if (disabled_) disabled_->Enable();
     host_.FormClosed();

@@ -46,6 +46,8 @@ protected:
     HWND ControlAt(RowId row) const;
     std::wstring TextAt(RowId row) const;
     void SetTextAt(RowId row, std::wstring_view text);
+    // The UAC shield on a button whose action asks for an administrator; laid out with room for it.
+    void ShowShieldAt(RowId row);
     // Runs once per opening, after the controls exist and before the window is laid out and shown.
     virtual void Load() {}
     // A button press, a label click or a menu item.
@@ -75,6 +77,7 @@ private:
     FormHost& host_;
     const FormDesign& design_;
     FormResources resources_;
+    std::vector<bool> shielded_;  // per control
     HWND lastFocus_ = nullptr;  // given back when the window is activated again
     std::unique_ptr<DisabledWindows> disabled_;  // while shown modally
     UniqueHwnd hwnd_;
@@ -90,6 +93,7 @@ public:
     HWND Control(Id id) const { return ControlAt(id); }
     std::wstring Text(Id id) const { return TextAt(id); }
     void SetText(Id id, std::wstring_view text) { SetTextAt(id, text); }
+    void ShowShield(Id id) { ShowShieldAt(id); }
     bool IsEnabled(Id id) const { return IsWindowEnabled(ControlAt(id)); }
     void SetEnabled(Id id, bool enabled) { EnableWindow(ControlAt(id), enabled); }
     bool Checked(Id id) const {

@@ -76,7 +76,8 @@ HWND ControlOf(HWND window, const FormDesign& design, const ControlDesign& c) {
 
 }  // namespace
 
-FormResources MakeResources(HWND window, const FormDesign& design, HINSTANCE instance, UINT dpi) {
+FormResources MakeResources(HWND window, const FormDesign& design, HINSTANCE instance, UINT dpi,
+                            const std::vector<bool>& shielded) {
     FormResources made;
     const int iconSize = dpi::SystemMetric(SM_CXICON, dpi);
     made.bigIcon = LoadFormIcon(instance, design.icon, iconSize);
@@ -98,8 +99,12 @@ FormResources MakeResources(HWND window, const FormDesign& design, HINSTANCE ins
         lf.lfHeight = fontHeight;
         made.fonts[i].reset(CreateFontIndirectW(&lf));
         if (!made.fonts[i]) platform::ThrowLastError(L"CreateFontIndirect");
-        return MeasureText(dc.get(), made.fonts[i].get(), c.kind,
-                           WindowText(ControlOf(window, design, c)), width, dpi);
+        Size need = MeasureText(dc.get(), made.fonts[i].get(), c.kind,
+                                WindowText(ControlOf(window, design, c)), width, dpi);
+        if (i < shielded.size() && shielded[i]) {
+            need.width += dpi::SystemMetric(SM_CXSMICON, dpi) + dpi::SystemMetric(SM_CXEDGE, dpi);
+        }
+        return need;
     };
     made.layout = LayOut(design, static_cast<int>(dpi),
                          {gui.lfHeight, static_cast<int>(dpi::ForSystem())}, measure);

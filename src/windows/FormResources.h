@@ -20,8 +20,10 @@ struct FormResources {
 };
 
 // Loads the icons and fonts of `design` for `dpi` and lays it out with every control's current
-// text measured in its own font.
-FormResources MakeResources(HWND window, const FormDesign& design, HINSTANCE instance, UINT dpi);
+// text measured in its own font. A button in `shielded` also needs room for the UAC shield that
+// Windows draws before its text.
+FormResources MakeResources(HWND window, const FormDesign& design, HINSTANCE instance, UINT dpi,
+                            const std::vector<bool>& shielded);
 
 // Hands `next` to the window and its controls, places the controls, and only then lets the
 // resources in use go. Returns the window size that holds the laid-out client area.

@@ -1,7 +1,5 @@
 #include "windows/OptionsWindow.h"
 
-#include <commctrl.h>
-
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "shell/ContextMenu.h"
@@ -33,7 +31,7 @@ void OptionsWindow::Load() {
     }
     // The shield says that Apply will ask for an administrator's consent.
     if (shell::ApplyNeedsElevation(platform_))
-        Button_SetElevationRequiredState(Control(Id::applyButton), TRUE);
+        ShowShield(Id::applyButton);
     // Last, so Apply starts disabled whatever the check box shows.
     SetEnabled(Id::applyButton, false);
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -380,7 +381,9 @@ SIZE TextNeeds(HWND control, int width, bool label) {
 // Each control stands where the layout put it, never smaller nor higher up than drawn at the
 // window's DPI and inside the window; and its text, measured in its own font, fits the room it
 // leaves: a label all of itself, a button inside its frame, a check box beside its box.
-void ExpectEveryTextFits(const Form& form, const FormDesign& design, const char* window) {
+// A button in `shielded` also holds the UAC shield that Windows draws before its text.
+void ExpectEveryTextFits(const Form& form, const FormDesign& design, const char* window,
+                         std::optional<RowId> shielded = {}) {
     const int dpi = WindowDpi(form);
     const int edge = dpi::SystemMetric(SM_CXEDGE, dpi);
     RECT client;
@@ -408,6 +411,7 @@ void ExpectEveryTextFits(const Form& form, const FormDesign& design, const char*
         if (c.kind == ControlKind::Button) {
             roomWidth -= 2 * edge;
             roomHeight -= 2 * edge;
+            if (c.id == shielded) roomWidth -= dpi::SystemMetric(SM_CXSMICON, dpi);
         } else if (c.kind == ControlKind::CheckBox) {
             roomWidth -= dpi::SystemMetric(SM_CXMENUCHECK, dpi) + edge;
         }
@@ -423,9 +427,10 @@ void ExpectEveryTextFits(const Form& form, const FormDesign& design, const char*
 class TextFits : public Forms {};
 
 TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
+    sys.process.elevated = false;  // as a user starts it: Apply carries the shield
     OptionsWindow main(host, p);
     main.Show();
-    ExpectEveryTextFits(main, options_window::kDesign, "main");
+    ExpectEveryTextFits(main, options_window::kDesign, "main", options_window::Id::applyButton);
     UsageGuide guide(host);
     guide.Show();
     ExpectEveryTextFits(guide, usage_guide::kDesign, "guide");
