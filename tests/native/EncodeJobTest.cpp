@@ -252,7 +252,7 @@ TEST_F(EncodeJob, AStopBeforeDeliveryLeavesEverythingAsItWasAndOneDuringDelivery
     const auto stopAtRead = [&](std::size_t at) { return [&, at](std::size_t before) { if (before == at) stop(); }; };
     const std::tuple<std::string, std::filesystem::path, std::function<void()>, bool> stages[] = {
         {"clipboard road, reading", small, [&] { sys.files.onRead = stopAtRead(1 << 20); }, false},
-        {"clipboard road, all read", small, [&] { sys.files.onRead = stopAtRead(3 << 20); }, false},
+        {"clipboard road, all read", small, [&] { sys.files.onRead = stopAtRead(13 << 18); }, false},
         {"clipboard road, opening the clipboard", small, [&] { sys.clipboard.onCommit = stop; }, true},
         {"side-file road, reading", large, [&] { sys.files.onRead = stopAtRead(2 * 737'280); }, false},
         {"side-file road, all written", large,
