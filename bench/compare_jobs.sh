@@ -29,8 +29,8 @@ trap 'rm -rf "$work"; qb_cleanup' EXIT
 head -c "$size" /dev/urandom >"$work/in.bin"
 head -c 1 /dev/urandom >"$work/one.bin"
 win_in=$(winepath -w "$work/in.bin")
-show=build/windows/tests/wine/qbshow.exe
-floor_exe=$(winepath -w build/windows/tests/wine/qbfloor.exe)
+show=build/windows/tools/qbshow.exe
+floor_exe=$(winepath -w build/windows/tools/qbfloor.exe)
 compare_exe=${QB_COMPARE_EXE:+$(winepath -w "$QB_COMPARE_EXE")}
 
 ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }

@@ -42,12 +42,12 @@ fi
 if [ "$headless" = 0 ]; then
   wine64 build/windows/Quillbox.exe "${args[@]}"
 elif [ $# -gt 0 ]; then
-  wine64 build/windows/tests/wine/qbshow.exe "${args[@]}"
+  wine64 build/windows/tools/qbshow.exe "${args[@]}"
 else
   shot=$root/build/options-window
   rm -f "$shot.bmp" "$shot.png"
   status=0
-  seen=$(QB_SHOT="Z:${shot//\//\\}.bmp" wine64 build/windows/tests/wine/qbshow.exe | tr -d "\r") || status=$?
+  seen=$(QB_SHOT="Z:${shot//\//\\}.bmp" wine64 build/windows/tools/qbshow.exe | tr -d "\r") || status=$?
   # explorer.exe hands the page on in its own time.
   for _ in $(seq 50); do [ -s "$recorder/launched-urls.txt" ] && break; sleep 0.2; done
   echo "home page asked for: $(cat "$recorder/launched-urls.txt")"

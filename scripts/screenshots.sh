@@ -30,7 +30,7 @@ for dpi in 96 144; do
   for form in guide about main; do
     rect_file=build/shots/$form.rect
     rm -f "$rect_file"
-    wine64 build/windows/tests/wine/qbformshot.exe "$form" "Z:${root//\//\\}\\build\\shots\\$form.rect" 4000 &
+    wine64 build/windows/tools/qbformshot.exe "$form" "Z:${root//\//\\}\\build\\shots\\$form.rect" 4000 &
     shot_pid=$!
     for _ in $(seq 100); do [ -s "$rect_file" ] && break; sleep 0.1; done
     sleep 1.5  # let Wine finish painting
@@ -39,7 +39,7 @@ for dpi in 96 144; do
     echo "$out/$form.png"
   done
   # The job shows its progress window 2 s in and ends 5 s in; qbshow answers its final box.
-  wine64 build/windows/tests/wine/qbshow.exe "Z:${slow//\//\\}\\3\\照片备份.zip" >/dev/null &
+  wine64 build/windows/tools/qbshow.exe "Z:${slow//\//\\}\\3\\照片备份.zip" >/dev/null &
   shot_pid=$!
   sleep 3.5
   import -window root -crop "$(xwininfo -name Quillbox | awk '/Absolute upper-left X/ {x = $4}

@@ -207,11 +207,8 @@ TEST_F(EndToEnd, WithoutAFileTheOptionsWindowOpensAndExitEndsTheProgram) {
     const char* log = std::getenv("QB_URL_LOG");
     // An explorer.exe beside the program must never run: here qbshow, which marks the clipboard.
     // (Not a copy of Wine's own program: Wine would run its built-in one of the same name.)
-    wchar_t self[MAX_PATH];
-    const std::wstring here(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
     ASSERT_TRUE(CopyFileW(QB_EXE, (dir / L"Quillbox.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW((here.substr(0, here.rfind(L'\\')) + L"\\qbshow.exe").c_str(),
-                          (dir / L"explorer.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(QB_SHOW, (dir / L"explorer.exe").c_str(), FALSE));
     RunningQuillbox run(WholeCommandLine{Quoted(dir / L"Quillbox.exe")});
     HWND main = nullptr;
     for (int i = 0; i < 200 && !(main = FindProcessWindow(run.ProcessId(), L"Quillbox")); ++i) Sleep(50);
