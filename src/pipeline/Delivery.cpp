@@ -62,7 +62,12 @@ void ReadInto(platform::InputFile& input, const std::wstring& path, std::span<st
     constexpr std::size_t kPiece = std::size_t{1} << 18;
     for (std::size_t at = 0; at < out.size(); at += kPiece) {
         const auto piece = out.subspan(at, std::min(kPiece, out.size() - at));
-        AsJobStep(std::wstring(text::kCannotRead) + path, kReadFailed, [&] { input.Read(piece); });
+        // The report is worded only when a read fails, not for every piece.
+        try {
+            input.Read(piece);
+        } catch (const platform::Error& e) {
+            throw JobFailure(kReadFailed, FailureReport(std::wstring(text::kCannotRead) + path, e));
+        }
         progress.Add(piece.size());
         StopIfAsked(progress);
     }
