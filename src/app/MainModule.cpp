@@ -5,9 +5,10 @@
 #include <new>
 #include <string>
 
-#include "pipeline/CommandLine.h"
+#include "app/CommandLine.h"
 #include "pipeline/EncodeJob.h"
 #include "platform/Error.h"
+#include "platform/Failure.h"
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "product/Texts.h"
@@ -44,7 +45,7 @@ int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure) {
         ui.Message(text::kOutOfMemory, st::kError);
         return product::kOutOfMemory;
     } catch (const platform::Error& e) {
-        report = pipeline::FailureReport(report + e.Operation(), e);
+        report = platform::FailureReport(report + e.Operation(), e);
     } catch (const std::exception& e) {
         // The library's own words are plain ASCII.
         for (const char* c = e.what(); *c; ++c) report += static_cast<unsigned char>(*c);
@@ -56,17 +57,13 @@ int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure) {
 }
 
 int Main(std::wstring_view commandLine, platform::Platform& p) {
-    // The elevated second copy's step, recognised before anything takes the text for a path.
-    if (const auto step = shell::StepNamedBy(pipeline::ArgumentText(commandLine)))
-        return shell::RunStepAlone(*step, p);
+    const Request request = ReadCommandLine(commandLine);
+    if (const auto* step = std::get_if<shell::Step>(&request)) return shell::RunStepAlone(*step, p);
 
     // Whatever escapes a road still becomes one report and an exit code.
     try {
-        // The argument as typed, quotes removed. Whatever must look at it before it is read as a
-        // path goes first; the encode job then makes it a full path before anything else.
-        const std::wstring argument =
-            pipeline::PathFromArgument(pipeline::ArgumentText(commandLine));
-        if (!argument.empty()) return pipeline::RunEncodeJob(argument, p);
+        if (const auto* file = std::get_if<FilePath>(&request))
+            return pipeline::RunEncodeJob(file->path, p);
 
         // The set-up road has no job of its own to fail; a failure of the system under it still
         // gets the one report, and the program ends.
@@ -79,9 +76,9 @@ int Main(std::wstring_view commandLine, platform::Platform& p) {
                                            p.launcher, p.registry, p.process};
             return windows::RunSetupRoad(withWindows);
         } catch (const platform::Error& e) {
-            p.ui.Message(pipeline::FailureReport(action, e), st::kError);
+            p.ui.Message(platform::FailureReport(action, e), st::kError);
             return product::kSetupFailed;
-        } catch (const pipeline::JobFailure& f) {
+        } catch (const platform::WordedFailure& f) {
             // Worded by the window where it happened, such as the About box's link.
             p.ui.Message(f.Report(), st::kError);
             return f.Code();

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "pipeline/AheadEncoder.h"
-#include "pipeline/EncodeJob.h"
 #include "pipeline/UuEncoder.h"
+#include "platform/Failure.h"
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "product/Texts.h"
@@ -49,6 +49,10 @@ namespace {
 using product::kDeliveryFailed;
 using product::kReadFailed;
 namespace text = product::text;
+using platform::AsStep;
+using platform::FailureReport;
+using platform::JobStopped;
+using platform::WordedFailure;
 
 void StopIfAsked(const platform::JobProgress& progress) {
     if (progress.StopRequested()) throw JobStopped{};
@@ -66,7 +70,7 @@ void ReadInto(platform::InputFile& input, const std::wstring& path, std::span<st
         try {
             input.Read(piece);
         } catch (const platform::Error& e) {
-            throw JobFailure(kReadFailed, FailureReport(std::wstring(text::kCannotRead) + path, e));
+            throw WordedFailure(kReadFailed, FailureReport(std::wstring(text::kCannotRead) + path, e));
         }
         progress.Add(piece.size());
         StopIfAsked(progress);
@@ -81,7 +85,7 @@ void ToClipboard(platform::Platform& p, platform::InputFile& input, const std::w
     const auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     const std::span<std::uint8_t> in(bytes.get(), size);
     ReadInto(input, path, in, progress);
-    AsJobStep(text::kCannotSetClipboard, kDeliveryFailed, [&] {
+    AsStep(text::kCannotSetClipboard, kDeliveryFailed, [&] {
         const std::size_t body = EncodedBodySize(size);
         auto target = p.clipboard.Text(around.header.size() + body + around.footer.size());
         char* out = target->Bytes().data();
@@ -102,19 +106,19 @@ void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::ws
     constexpr std::size_t kSliceBuffers = 4;
     const std::wstring target = path + L".uue";
     const std::wstring writing = std::wstring(text::kCannotWrite) + target;
-    const auto writer = AsJobStep(writing, kDeliveryFailed, [&] { return p.files.SideFile(target); });
-    AsJobStep(writing, kDeliveryFailed, [&] { writer->Append(around.header); });
+    const auto writer = AsStep(writing, kDeliveryFailed, [&] { return p.files.SideFile(target); });
+    AsStep(writing, kDeliveryFailed, [&] { writer->Append(around.header); });
     {
         AheadEncoder slices(
             static_cast<std::size_t>(input.Size()),
             [&](std::span<std::uint8_t> out) { ReadInto(input, path, out, progress); },
             kLinesPerSlice, kSliceBuffers);
         for (auto slice = slices.Next(); !slice.empty(); slice = slices.Next()) {
-            AsJobStep(writing, kDeliveryFailed, [&] { writer->Append(slice); });
+            AsStep(writing, kDeliveryFailed, [&] { writer->Append(slice); });
             StopIfAsked(progress);
         }
     }
-    AsJobStep(writing, kDeliveryFailed, [&] {
+    AsStep(writing, kDeliveryFailed, [&] {
         writer->Append(around.footer);
         // Dropped uncommitted, the writer takes its temporary file with it.
         if (!progress.BeginDelivery()) throw JobStopped{};

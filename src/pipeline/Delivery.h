@@ -33,7 +33,7 @@ std::wstring HeaderName(platform::Files& files, const std::wstring& path);
 
 // Reads and encodes all of `input` (the file at `path`, named `name` in the header) into the
 // destination between header and footer, counting the bytes read into `progress`, and commits it.
-// Throws JobFailure if the file cannot be read or the text cannot be delivered, JobStopped if the
+// Throws platform::WordedFailure if the file cannot be read or the text cannot be delivered, platform::JobStopped if the
 // user stopped the job before the delivery began; nothing is delivered then.
 Destination Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
                     const std::wstring& path, std::wstring_view name,

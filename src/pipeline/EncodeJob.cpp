@@ -8,17 +8,16 @@
 
 #include "pipeline/Delivery.h"
 #include "pipeline/JobSizes.h"
+#include "platform/Failure.h"
 #include "product/Texts.h"
 
 namespace qb::pipeline {
 
 namespace st = platform::style;
 using namespace product;
-
-std::wstring FailureReport(std::wstring_view action, const platform::Error& e) {
-    return std::wstring(action) + L"：" + e.Message() + L"（错误代码 " + std::to_wstring(e.Code()) +
-           L"）";
-}
+using platform::FailureReport;
+using platform::JobStopped;
+using platform::WordedFailure;
 
 int RunEncodeJob(const std::wstring& argument, platform::Platform& p,
                  std::chrono::milliseconds progressAfter) {
@@ -80,7 +79,7 @@ int RunEncodeJob(const std::wstring& argument, platform::Platform& p,
         if (failure) std::rethrow_exception(failure);
     } catch (const JobStopped&) {
         return kDeclined;
-    } catch (const JobFailure& f) {
+    } catch (const WordedFailure& f) {
         p.ui.Message(f.Report(), st::kError);
         return f.Code();
     } catch (const std::bad_alloc&) {

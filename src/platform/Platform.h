@@ -95,6 +95,16 @@ public:
     virtual std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes) = 0;
 };
 
+// A program this one started, until it is waited for and its exit code read.
+class StartedProgram {
+public:
+    virtual ~StartedProgram() = default;
+    // The process handle, signalled once the program has ended: what a wait waits on.
+    virtual std::uintptr_t Handle() const = 0;
+    // Its exit code, once it has ended. Throws Error if the system cannot tell it.
+    virtual std::uint32_t ExitCode() = 0;
+};
+
 class Launcher {
 public:
     virtual ~Launcher() = default;
@@ -104,12 +114,11 @@ public:
     // reported. `owner` is the window handle the shell may use for its own messages.
     virtual void ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) = 0;
     // Starts `program` (a full path) with `argument` as an administrator, through the system's
-    // consent prompt with `owner` as its window, and waits for it to end: meanwhile no window of
-    // this program takes input, yet all of them keep painting. Returns its exit code, or nothing
-    // when the user declined the prompt; any other failure to start it throws Error.
-    virtual std::optional<std::uint32_t> RunElevated(std::uintptr_t owner,
-                                                     const std::wstring& program,
-                                                     std::wstring_view argument) = 0;
+    // consent prompt with `owner` as its window, and does not wait. Null when the user declined
+    // the prompt; any other failure to start it throws Error.
+    virtual std::unique_ptr<StartedProgram> StartElevated(std::uintptr_t owner,
+                                                          const std::wstring& program,
+                                                          std::wstring_view argument) = 0;
 };
 
 // The command line that opens the home page: explorer.exe named by its full path in the system's
@@ -117,17 +126,19 @@ public:
 std::wstring HomePageCommand();
 
 // The registry through the ANSI advapi32 calls. Every call returns the system's status, 0 on
-// success; names are ANSI bytes. A key handle is an opaque number, kNoKey when there is none, and
-// must be given back to CloseKey.
+// success; names are ANSI bytes. A key that was opened or created closes itself when dropped.
 enum class RegistryRoot { kClassesRoot };
 using RegistryStatus = long;
-using KeyHandle = std::uintptr_t;
-inline constexpr KeyHandle kNoKey = 0;
 inline constexpr std::uint32_t kRegSz = 1;
+
+class RegistryKey {
+public:
+    virtual ~RegistryKey() = default;
+};
 
 struct OpenedKey {
     RegistryStatus status;
-    KeyHandle handle;  // kNoKey unless status is 0
+    std::unique_ptr<RegistryKey> key;  // null unless status is 0
 };
 
 class Registry {
@@ -140,9 +151,8 @@ public:
     virtual RegistryStatus SetValue(RegistryRoot root, const std::string& subkey,
                                     std::uint32_t type, const char* data, std::uint32_t length) = 0;
     // Deletes the sub-key `name` of `key` (an empty name: `key` itself); a key that still has
-    // sub-keys is refused.
-    virtual RegistryStatus DeleteKey(KeyHandle key, const std::string& name) = 0;
-    virtual RegistryStatus CloseKey(KeyHandle key) = 0;
+    // sub-keys is refused, and so is a null key, with the status the system gives a null handle.
+    virtual RegistryStatus DeleteKey(const RegistryKey* key, const std::string& name) = 0;
 };
 
 // Where the running program lives: its folder (no trailing backslash except at a drive root such

@@ -1,9 +1,9 @@
 #include "shell/ContextMenu.h"
 
-#include <exception>
 #include <string_view>
 #include <utility>
 
+#include "platform/Error.h"
 #include "product/ExitCodes.h"
 #include "product/Texts.h"
 
@@ -12,31 +12,12 @@ namespace qb::shell {
 namespace {
 
 using namespace product::text;
-using platform::KeyHandle;
-using platform::kNoKey;
-using platform::Registry;
 using platform::RegistryRoot;
 
 constexpr RegistryRoot kRoot = RegistryRoot::kClassesRoot;
 const std::string kVerbKey = "*\\Shell\\Quillbox(&U)";
 const std::string kCommandName = "Command";
 const std::string kCommandKey = kVerbKey + "\\" + kCommandName;
-
-// Gives the handle back to the registry when it goes out of scope, whatever happened meanwhile.
-class OwnedKey {
-public:
-    OwnedKey(Registry& registry, KeyHandle handle) : registry_(registry), handle_(handle) {}
-    OwnedKey(const OwnedKey&) = delete;
-    OwnedKey& operator=(const OwnedKey&) = delete;
-    ~OwnedKey() {
-        if (handle_ != kNoKey) registry_.CloseKey(handle_);
-    }
-    KeyHandle get() const { return handle_; }
-
-private:
-    Registry& registry_;
-    KeyHandle handle_;
-};
 
 }  // namespace
 
@@ -55,8 +36,7 @@ std::wstring EntryCommand(const platform::ProgramLocation& program) {
 
 bool IsInContextMenu(platform::Platform& p) {
     // Only the verb key is probed: Explorer lists the entry as soon as that key exists.
-    const OwnedKey verb(p.registry, p.registry.OpenKey(kRoot, kVerbKey).handle);
-    return verb.get() != kNoKey;
+    return p.registry.OpenKey(kRoot, kVerbKey).key != nullptr;
 }
 
 /*
@@ -67,19 +47,15 @@ bool IsInContextMenu(platform::Platform& p) {
  *          └─ Command           default value (REG_SZ): "<dir>\<name>.exe" "%1"
  */
 bool AddToContextMenu(platform::Platform& p) {
-    // Any failure on the way, the program's location or the conversion included, is the step's
-    // failure: it never stops half-way without an outcome.
     bool added = false;
+    // The program's location comes from the system and may fail; that too is the step's failure,
+    // with an outcome like any other.
     try {
         // A stand-in character would make a command that can never start the program.
         const auto command = platform::ToAnsiExactly(EntryCommand(p.process.Location()));
         if (command) {
-            platform::RegistryStatus created;
-            {
-                const auto opened = p.registry.CreateKey(kRoot, kCommandKey);
-                const OwnedKey key(p.registry, opened.handle);
-                created = opened.status;
-            }
+            // Only the status matters; the key closes at once.
+            const platform::RegistryStatus created = p.registry.CreateKey(kRoot, kCommandKey).status;
             // Written even when the create failed: the write makes the key itself if it can, and
             // the user hears about the failure either way.
             const auto written =
@@ -87,26 +63,18 @@ bool AddToContextMenu(platform::Platform& p) {
                                     static_cast<std::uint32_t>(command->size() + 1));
             added = created == 0 && written == 0;
         }
-    } catch (const std::exception&) {
+    } catch (const platform::Error&) {
     }
     return added;
 }
 
 bool RemoveFromContextMenu(platform::Platform& p) {
-    bool removed = false;
-    try {
-        platform::RegistryStatus commandDeleted, verbDeleted;
-        {
-            // If the open fails the handle stays empty and both deletes fail with it; that is the
-            // "nothing to remove" report.
-            const OwnedKey verb(p.registry, p.registry.OpenKey(kRoot, kVerbKey).handle);
-            commandDeleted = p.registry.DeleteKey(verb.get(), kCommandName);
-            verbDeleted = p.registry.DeleteKey(verb.get(), "");
-        }
-        removed = commandDeleted == 0 && verbDeleted == 0;
-    } catch (const std::exception&) {
-    }
-    return removed;
+    // If the open fails the key stays null and both deletes fail with it; that is the "nothing to
+    // remove" report.
+    const auto verb = p.registry.OpenKey(kRoot, kVerbKey).key;
+    const auto commandDeleted = p.registry.DeleteKey(verb.get(), kCommandName);
+    const auto verbDeleted = p.registry.DeleteKey(verb.get(), "");
+    return commandDeleted == 0 && verbDeleted == 0;
 }
 
 namespace {
@@ -124,28 +92,32 @@ void ShowOutcome(Step step, bool worked, platform::Platform& p) {
 }  // namespace
 
 bool ApplyNeedsElevation(platform::Platform& p) {
-    // Asking when it was not needed costs a prompt; not asking when it was costs the step.
+    // Asking when it was not needed costs a prompt; not asking when it was costs the step. So a
+    // token that cannot be read means the shield.
     try {
         return !p.process.IsElevated();
-    } catch (const std::exception&) {
+    } catch (const platform::Error&) {
         return true;
     }
 }
 
-void Apply(Step step, platform::Platform& p, std::uintptr_t owner) {
+void Apply(Step step, platform::Platform& p, std::uintptr_t owner, const WaitForProgram& wait) {
     if (!ApplyNeedsElevation(p)) {
         ShowOutcome(step, RunStep(step, p), p);
         return;
     }
     bool worked = false;
+    // A copy that cannot be started, or whose end cannot be read, did not do the step: the user
+    // hears so, as for any other failure of it.
     try {
-        const auto code = p.launcher.RunElevated(owner, ProgramFile(p.process.Location()),
-                                                 ArgumentFor(step));
+        const auto copy = p.launcher.StartElevated(owner, ProgramFile(p.process.Location()),
+                                                   ArgumentFor(step));
         // Declined: the user chose to change nothing, and may press Apply again.
-        if (!code) return;
+        if (!copy) return;
+        wait(*copy);
         // Anything but success is failure, a crash included.
-        worked = *code == product::kStepDone;
-    } catch (const std::exception&) {
+        worked = copy->ExitCode() == product::kStepDone;
+    } catch (const platform::Error&) {
     }
     ShowOutcome(step, worked, p);
 }
@@ -155,11 +127,9 @@ std::wstring_view ArgumentFor(Step step) {
     return step == Step::kAdd ? L"|add-context-menu|" : L"|remove-context-menu|";
 }
 
-std::optional<Step> StepNamedBy(std::wstring_view argumentText) {
-    std::wstring text(argumentText);
-    std::erase(text, L'"');
+std::optional<Step> StepNamed(std::wstring_view argument) {
     for (const Step step : {Step::kAdd, Step::kRemove}) {
-        if (text == ArgumentFor(step)) return step;
+        if (argument == ArgumentFor(step)) return step;
     }
     return std::nullopt;
 }

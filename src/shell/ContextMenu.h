@@ -4,6 +4,7 @@
 // write the registry and tells the user the outcome.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,16 +29,20 @@ enum class Step { kAdd, kRemove };
 // not elevated, or cannot tell.
 bool ApplyNeedsElevation(platform::Platform& p);
 
+// How the caller waits for the elevated second copy to end: its windows must keep painting while
+// taking no input, which only the caller's message loop can do.
+using WaitForProgram = std::function<void(platform::StartedProgram&)>;
+
 // Apply: runs the step in this process when it is elevated, otherwise in an elevated second copy
-// of the program, then shows the step's outcome. A declined consent prompt shows nothing and
-// changes nothing. `owner` is the window the prompt belongs to.
-void Apply(Step step, platform::Platform& p, std::uintptr_t owner);
+// of the program, waited for with `wait`, then shows the step's outcome. A declined consent
+// prompt shows nothing and changes nothing. `owner` is the window the prompt belongs to.
+void Apply(Step step, platform::Platform& p, std::uintptr_t owner, const WaitForProgram& wait);
 
 // The one command-line option: the second copy's step. Each spelling holds a character that
 // Windows forbids in file names, so no path can ever read the same.
 std::wstring_view ArgumentFor(Step step);
-// The step an argument text names, its quotes removed; nothing for any other text.
-std::optional<Step> StepNamedBy(std::wstring_view argumentText);
+// The step a command line's argument (its quotes removed) names exactly; nothing for any other.
+std::optional<Step> StepNamed(std::wstring_view argument);
 // All the second copy does: the step, with no window and no box, whatever its rights; it never
 // starts another copy. Returns the exit code: 0 when the step worked, 1 when not.
 int RunStepAlone(Step step, platform::Platform& p) noexcept;

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "pipeline/EncodeJob.h"
 #include "platform/Error.h"
+#include "platform/Failure.h"
 #include "product/AppInfo.h"
 #include "product/Texts.h"
 
@@ -34,7 +34,7 @@ void AboutBox::Click(Id id) {
     case Id::okButton: Unload(); break;
     case Id::homePageLink:
         // Shown normally; a failure goes up to the program's error report, which ends it.
-        pipeline::AsJobStep(product::text::kCannotOpenHomePage, product::kSetupFailed, [&] {
+        platform::AsStep(product::text::kCannotOpenHomePage, product::kSetupFailed, [&] {
             launcher_.StartProgram(platform::HomePageCommand(), SW_SHOWNORMAL);
         });
         break;

@@ -1,25 +1,18 @@
 #include "windows/Dpi.h"
 
-#include <atomic>
 #include <string>
 
 namespace qb::windows::dpi {
 
 namespace {
 
-std::atomic<bool> g_fallbacksOnly{false};
-
 // MONITOR_DPI_TYPE's effective DPI, from shellscalingapi.h (8.1 and later).
 constexpr int kMdtEffectiveDpi = 0;
 
-FARPROC Find(HMODULE module, const char* name) {
-    if (g_fallbacksOnly.load(std::memory_order_relaxed) || !module) return nullptr;
-    return GetProcAddress(module, name);
-}
-
 template <class F>
-F Function(HMODULE module, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(Find(module, name)));
+F Function(HMODULE module, const char* name, Functions use) {
+    if (use == Functions::kStandInsOnly || !module) return nullptr;
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
 HMODULE User32() {
@@ -40,41 +33,40 @@ HMODULE Shcore() {
 
 }  // namespace
 
-void UseFallbacksOnly(bool on) { g_fallbacksOnly.store(on, std::memory_order_relaxed); }
-
-unsigned ForSystem() {
+unsigned ForSystem(Functions use) {
     using GetDpiForSystemFn = UINT(WINAPI*)();
-    if (const auto get = Function<GetDpiForSystemFn>(User32(), "GetDpiForSystem")) return get();
+    if (const auto get = Function<GetDpiForSystemFn>(User32(), "GetDpiForSystem", use)) return get();
     const HDC screen = GetDC(nullptr);
     const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
     if (screen) ReleaseDC(nullptr, screen);
     return dpi > 0 ? static_cast<unsigned>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
-unsigned ForWindow(HWND window) {
+unsigned ForWindow(HWND window, Functions use) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    if (const auto get = Function<GetDpiForWindowFn>(User32(), "GetDpiForWindow")) {
+    if (const auto get = Function<GetDpiForWindowFn>(User32(), "GetDpiForWindow", use)) {
         if (const UINT dpi = get(window)) return dpi;
     }
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    if (const auto get = Function<GetDpiForMonitorFn>(Shcore(), "GetDpiForMonitor")) {
+    if (const auto get = Function<GetDpiForMonitorFn>(Shcore(), "GetDpiForMonitor", use)) {
         UINT x = 0, y = 0;
         const HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
         if (SUCCEEDED(get(monitor, kMdtEffectiveDpi, &x, &y)) && y) return y;
     }
-    return ForSystem();
+    return ForSystem(use);
 }
 
-int SystemMetric(int index, unsigned dpi) {
+int SystemMetric(int index, unsigned dpi, Functions use) {
     using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
-    if (const auto get = Function<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi"))
+    if (const auto get = Function<GetSystemMetricsForDpiFn>(User32(), "GetSystemMetricsForDpi", use))
         return get(index, dpi);
-    return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(ForSystem()));
+    return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(ForSystem(use)));
 }
 
-bool AdjustWindowRect(RECT& rect, DWORD style, bool menu, DWORD exStyle, unsigned dpi) {
+bool AdjustWindowRect(RECT& rect, DWORD style, bool menu, DWORD exStyle, unsigned dpi,
+                      Functions use) {
     using AdjustFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    if (const auto adjust = Function<AdjustFn>(User32(), "AdjustWindowRectExForDpi"))
+    if (const auto adjust = Function<AdjustFn>(User32(), "AdjustWindowRectExForDpi", use))
         return adjust(&rect, style, menu, exStyle, dpi);
     return AdjustWindowRectEx(&rect, style, menu, exStyle);
 }

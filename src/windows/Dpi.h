@@ -7,20 +7,22 @@
 
 namespace qb::windows::dpi {
 
+// Which functions to look for: the newest the system has, or only the stand-ins (as on Windows 7),
+// which tests ask for to compare the two on one system.
+enum class Functions { kNewest, kStandInsOnly };
+
 // The DPI the system scales for: GetDpiForSystem, else the screen's LOGPIXELSY.
-unsigned ForSystem();
+unsigned ForSystem(Functions use = Functions::kNewest);
 
 // The DPI of the window's monitor: GetDpiForWindow (10 1607), else GetDpiForMonitor from shcore
 // (8.1), else the system's.
-unsigned ForWindow(HWND window);
+unsigned ForWindow(HWND window, Functions use = Functions::kNewest);
 
 // GetSystemMetricsForDpi, else the system-DPI metric scaled to `dpi`.
-int SystemMetric(int index, unsigned dpi);
+int SystemMetric(int index, unsigned dpi, Functions use = Functions::kNewest);
 
 // AdjustWindowRectExForDpi, else AdjustWindowRectEx, which frames for the system DPI.
-bool AdjustWindowRect(RECT& rect, DWORD style, bool menu, DWORD exStyle, unsigned dpi);
-
-// Makes every look-up above answer "missing", so tests can run the stand-ins on a new system.
-void UseFallbacksOnly(bool on);
+bool AdjustWindowRect(RECT& rect, DWORD style, bool menu, DWORD exStyle, unsigned dpi,
+                      Functions use = Functions::kNewest);
 
 }  // namespace qb::windows::dpi

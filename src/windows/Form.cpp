@@ -108,7 +108,7 @@ void Form::Show() {
 void Form::ShowModal() {
     if (!hwnd_) Open();
     HWND self = hwnd_.get();
-    disabled_ = std::make_unique<DisabledWindows>(self);
+    disabled_ = std::make_unique<HeldWindows>(self);
     const HWND previouslyActive = disabled_->PreviouslyActive();
     ShowWindow(self, SW_SHOWNORMAL);
     SetForegroundWindow(self);
@@ -129,7 +129,7 @@ void Form::ShowModal() {
 void Form::Unload() {
     if (!hwnd_) return;
     // First the windows a modal form disabled, so that one of them takes the activation.
-    if (disabled_) disabled_->Enable();
+    if (disabled_) disabled_->Release();
     DestroyWindow(hwnd_.get());
 }
 
@@ -270,7 +270,7 @@ void Form::OnNcDestroy() {
     resources_ = {};
     shielded_.clear();
     lastFocus_ = nullptr;
-    if (disabled_) disabled_->Enable();
+    if (disabled_) disabled_->Release();
     host_.FormClosed();
 }
 

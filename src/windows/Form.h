@@ -79,7 +79,7 @@ private:
     FormResources resources_;
     std::vector<bool> shielded_;  // per control
     HWND lastFocus_ = nullptr;  // given back when the window is activated again
-    std::unique_ptr<DisabledWindows> disabled_;  // while shown modally
+    std::unique_ptr<HeldWindows> disabled_;  // while shown modally
     UniqueHwnd hwnd_;
 };
 

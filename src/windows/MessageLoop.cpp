@@ -1,5 +1,7 @@
 #include "windows/MessageLoop.h"
 
+#include <algorithm>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -64,24 +66,68 @@ void RunModalLoop(FormHost& host, const std::function<bool()>& open) {
     }
 }
 
-DisabledWindows::DisabledWindows(HWND modal) : modal_(modal) {
-    EnumThreadWindows(GetCurrentThreadId(), &DisabledWindows::Collect,
-                      reinterpret_cast<LPARAM>(this));
+bool WaitModally(FormHost& host, HANDLE object, std::chrono::milliseconds timeout) {
+    using Clock = std::chrono::steady_clock;
+    const bool forever = timeout == std::chrono::milliseconds::max();
+    const auto deadline = forever ? Clock::time_point::max() : Clock::now() + timeout;
+    std::optional<WPARAM> quit;
+    bool signalled = false;
+    {
+        const HeldWindows held;
+        for (;;) {
+            DWORD wait = INFINITE;
+            if (!forever) {
+                const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+                if (left.count() <= 0) break;
+                wait = static_cast<DWORD>(std::min<long long>(left.count(), INFINITE - 1));
+            }
+            const DWORD woke = MsgWaitForMultipleObjects(1, &object, FALSE, wait, QS_ALLINPUT);
+            if (woke == WAIT_OBJECT_0) {
+                signalled = true;
+                break;
+            }
+            if (woke == WAIT_FAILED) platform::ThrowLastError(L"MsgWaitForMultipleObjects");
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) {
+                    quit = msg.wParam;
+                    continue;
+                }
+                Dispatch(msg);
+                host.RethrowFailure();
+            }
+        }
+    }
+    if (quit) PostQuitMessage(static_cast<int>(*quit));
+    return signalled;
+}
+
+HeldWindows::HeldWindows(HWND modal) : modal_(modal), focus_(GetFocus()) {
+    EnumThreadWindows(GetCurrentThreadId(), &HeldWindows::Collect, reinterpret_cast<LPARAM>(this));
     HWND active = GetActiveWindow();
     for (HWND w : windows_) {
         if (w == active) previouslyActive_ = w;
         EnableWindow(w, FALSE);
     }
-}
-
-void DisabledWindows::Enable() {
-    for (HWND w : std::exchange(windows_, {})) {
-        if (IsWindow(w)) EnableWindow(w, TRUE);
+    // Windows takes the focus from the children of a disabled window, but not every system does:
+    // a key must not reach a button of a held window.
+    if (focus_ && IsWindow(focus_) && GetFocus() == focus_) {
+        const HWND root = GetAncestor(focus_, GA_ROOT);
+        if (std::find(windows_.begin(), windows_.end(), root) != windows_.end()) SetFocus(nullptr);
     }
 }
 
-BOOL CALLBACK DisabledWindows::Collect(HWND hwnd, LPARAM self) {
-    auto* me = reinterpret_cast<DisabledWindows*>(self);
+void HeldWindows::Release() {
+    const bool held = !windows_.empty();
+    for (HWND w : std::exchange(windows_, {})) {
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+    }
+    // Back where it was, unless something else has taken it meanwhile.
+    if (held && focus_ && IsWindow(focus_) && !GetFocus() && !modal_) SetFocus(focus_);
+}
+
+BOOL CALLBACK HeldWindows::Collect(HWND hwnd, LPARAM self) {
+    auto* me = reinterpret_cast<HeldWindows*>(self);
     if (hwnd != me->modal_ && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
         me->windows_.push_back(hwnd);
     }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <vector>
@@ -43,21 +44,28 @@ private:
 // Rethrows a failure raised while handling a message.
 int RunMessageLoop(FormHost& host);
 
-// Runs while `open` holds. A quit seen here is posted again for the outer loop.
+// Runs while `open` holds. A quit seen here is posted again for the outer loop, and ends this one.
 void RunModalLoop(FormHost& host, const std::function<bool()>& open);
 
-// The thread's other visible windows, disabled while a modal window is open. Enable them again
-// before the modal window is destroyed, so that activation passes to one of them rather than to
-// another program.
-class DisabledWindows {
-public:
-    explicit DisabledWindows(HWND modal);
-    ~DisabledWindows() { Enable(); }
-    DisabledWindows(const DisabledWindows&) = delete;
-    DisabledWindows& operator=(const DisabledWindows&) = delete;
+// The one modal wait: holds the thread's windows (below) and runs their messages, so they keep
+// painting, until `object` is signalled or `timeout` has passed; true if it was signalled. A quit
+// seen meanwhile is held and posted again afterwards, so a wait is never cut short.
+bool WaitModally(FormHost& host, HANDLE object,
+                 std::chrono::milliseconds timeout = std::chrono::milliseconds::max());
 
-    void Enable();
-    // The window that was active when the modal one opened; null if it was none of the others.
+// The thread's visible windows, held while something modal runs: disabled, the keyboard focus
+// taken from them, so no key and no click reaches them, and given back on every path. `modal`, a
+// window of our own shown over them, is left out. Give them back before a modal window is
+// destroyed, so that activation passes to one of them rather than to another program.
+class HeldWindows {
+public:
+    explicit HeldWindows(HWND modal = nullptr);
+    ~HeldWindows() { Release(); }
+    HeldWindows(const HeldWindows&) = delete;
+    HeldWindows& operator=(const HeldWindows&) = delete;
+
+    void Release();
+    // The window that was active when the hold began; null if it was none of the held ones.
     HWND PreviouslyActive() const { return previouslyActive_; }
 
 private:
@@ -65,6 +73,7 @@ private:
 
     HWND modal_;
     HWND previouslyActive_ = nullptr;
+    HWND focus_ = nullptr;
     std::vector<HWND> windows_;
 };
 

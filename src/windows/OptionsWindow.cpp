@@ -41,7 +41,9 @@ void OptionsWindow::OnAddToMenuToggled() { SetEnabled(Id::applyButton, true); }
 void OptionsWindow::OnApply() {
     // Apply catches its own failures and reports them; the window keeps its state afterwards.
     shell::Apply(Checked(Id::addToMenuBox) ? shell::Step::kAdd : shell::Step::kRemove, platform_,
-                 reinterpret_cast<std::uintptr_t>(Window()));
+                 reinterpret_cast<std::uintptr_t>(Window()), [this](platform::StartedProgram& copy) {
+                     WaitModally(host(), reinterpret_cast<HANDLE>(copy.Handle()));
+                 });
 }
 
 void OptionsWindow::OnExit() { platform_.process.ExitNow(product::kDelivered); }

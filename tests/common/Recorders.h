@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,12 +61,19 @@ public:
         owners.push_back(owner);
         opened.emplace_back(target, showCommand);
     }
-    std::optional<std::uint32_t> exitCode = 0;  // RunElevated's second copy; nothing: declined
-    std::optional<std::uint32_t> RunElevated(std::uintptr_t owner, const std::wstring& program,
-                                             std::wstring_view argument) override {
+    std::optional<std::uint32_t> exitCode = 0;  // the elevated second copy's; nothing: declined
+    struct Started final : platform::StartedProgram {
+        explicit Started(std::uint32_t code) : code(code) {}
+        std::uintptr_t Handle() const override { return 0; }
+        std::uint32_t ExitCode() override { return code; }
+        std::uint32_t code;
+    };
+    std::unique_ptr<platform::StartedProgram> StartElevated(std::uintptr_t owner,
+                                                            const std::wstring& program,
+                                                            std::wstring_view argument) override {
         owners.push_back(owner);
         StartProgram(program + L" " + std::wstring(argument), 1);  // recorded, or failing to start
-        return exitCode;
+        return exitCode ? std::make_unique<Started>(*exitCode) : nullptr;
     }
 };
 

@@ -16,8 +16,10 @@ const std::wstring kRemoved = L"右键菜单已经清除", kRemoveFailed = L"删
 class ContextMenu : public ::testing::Test {
 protected:
     static constexpr std::uintptr_t kOwner = 0x1234;
-    void Add() { Apply(Step::kAdd, p, kOwner); }
-    void Remove() { Apply(Step::kRemove, p, kOwner); }
+    void Add() { Apply(Step::kAdd, p, kOwner, Wait); }
+    void Remove() { Apply(Step::kRemove, p, kOwner, Wait); }
+    int waits = 0;  // copies waited for before their exit code was read
+    const WaitForProgram Wait = [this](platform::StartedProgram&) { ++waits; };
 
     // The one box the step showed: its text, after checking it is a plain OK box.
     std::wstring OnlyMessage() {
@@ -49,7 +51,7 @@ TEST_F(ContextMenu, AddOnAFreshRegistryWritesExactlyTheTwoKeysAndTheQuotedComman
     EXPECT_FALSE(sys.registry.DefaultValue(kVerb)) << "the verb key holds no value";
     EXPECT_TRUE(IsInContextMenu(p));
     EXPECT_TRUE(sys.ui.shown.empty()) << "the presence test is silent";
-    EXPECT_EQ(sys.registry.OpenHandles(), 0u);
+    EXPECT_EQ(sys.registry.OpenKeys(), 0);
 }
 
 TEST_F(ContextMenu, AddingAgainAfterTheProgramMovedReplacesTheCommand) {
@@ -78,7 +80,7 @@ TEST_F(ContextMenu, ARefusedCreateStillWritesTheValueButReportsFailure) {
     Add();
     EXPECT_EQ(OnlyMessage(), kAddFailed);
     EXPECT_EQ(StoredCommand(), std::string("\"D:\\Tools\\Quillbox.exe\" \"%1\"") + '\0');
-    EXPECT_EQ(sys.registry.OpenHandles(), 0u);
+    EXPECT_EQ(sys.registry.OpenKeys(), 0);
 
     sys.registry.refuseCreate = false;
     sys.registry.refuseSet = true;
@@ -109,7 +111,7 @@ TEST_F(ContextMenu, RemoveAfterAddDeletesBothKeysAndLeavesShellAlone) {
               (std::vector<std::string>{"*", "*\\Shell", "*\\Shell\\Other",
                                         "*\\Shell\\Other\\Command"}));
     EXPECT_FALSE(IsInContextMenu(p));
-    EXPECT_EQ(sys.registry.OpenHandles(), 0u);
+    EXPECT_EQ(sys.registry.OpenKeys(), 0);
 }
 
 TEST_F(ContextMenu, RemoveWithNothingThereReportsFailureAndChangesNothing) {
@@ -137,7 +139,7 @@ TEST_F(ContextMenu, RemoveLeavesTheVerbKeyWhenSomethingElseHangsBelowIt) {
     EXPECT_EQ(OnlyMessage(), kRemoveFailed);
     EXPECT_FALSE(sys.registry.Has(kCommand));
     EXPECT_TRUE(sys.registry.Has(kVerb + "\\DropTarget"));
-    EXPECT_EQ(sys.registry.OpenHandles(), 0u);
+    EXPECT_EQ(sys.registry.OpenKeys(), 0);
 }
 
 TEST_F(ContextMenu, WithoutElevationOnlyTheSecondCopyWritesAndItsExitCodeAloneDecidesTheBox) {
@@ -154,6 +156,7 @@ TEST_F(ContextMenu, WithoutElevationOnlyTheSecondCopyWritesAndItsExitCodeAloneDe
         EXPECT_EQ(sys.ui.Texts(), boxes);
         sys.ui.shown.clear();
     }
+    EXPECT_EQ(waits, 6) << "every copy that started was waited for, none that was declined";
     sys.launcher.fail = true;
     Remove();
     EXPECT_EQ(OnlyMessage(), kRemoveFailed) << "the copy could not be started";

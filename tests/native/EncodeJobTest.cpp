@@ -6,10 +6,11 @@
 
 #include "product/AppInfo.h"
 #include "Fakes.h"
+#include "app/CommandLine.h"
 #include "pipeline/Delivery.h"
 #include "product/ExitCodes.h"
-#include "pipeline/CommandLine.h"
 #include "pipeline/EncodeJob.h"
+#include "platform/Failure.h"
 #include "product/Texts.h"
 #include "TempDir.h"
 #include "UuTestSupport.h"
@@ -30,7 +31,9 @@ class EncodeJob : public ::testing::Test {
 protected:
     int Run(const std::wstring& commandLine) {
         auto p = sys.Get();
-        return RunEncodeJob(PathFromArgument(ArgumentText(commandLine)), p);
+        const auto request = app::ReadCommandLine(commandLine);
+        const auto* file = std::get_if<app::FilePath>(&request);
+        return RunEncodeJob(file ? file->path : L"", p);
     }
     int RunOn(const std::filesystem::path& file) { return Run(L"Quillbox.exe " + Wide(file)); }
     // Delivers `file` the way the job's worker does, the test holding the progress a window would.
@@ -272,7 +275,7 @@ TEST_F(EncodeJob, AStopBeforeDeliveryLeavesEverythingAsItWasAndOneDuringDelivery
             const std::string text = file == small ? sys.clipboard.text : ReadAll(large.string() + ".uue");
             EXPECT_EQ(text.rfind("begin 644 " + file.filename().string(), 0), 0u) << stage;
         } else {
-            EXPECT_THROW(DeliverFrom(file, *progress), JobStopped) << stage;
+            EXPECT_THROW(DeliverFrom(file, *progress), platform::JobStopped) << stage;
             EXPECT_EQ(sys.clipboard.text, "untouched") << stage;
             EXPECT_EQ(ReadAll(large.string() + ".uue"), "old") << stage;
         }

@@ -14,7 +14,7 @@
 
 #include "platform/Error.h"
 #include "platform/Platform.h"
-#include "platform/posix/PosixPlatform.h"
+#include "PosixPlatform.h"
 #include "TestPlatform.h"
 
 namespace qb::testing {
@@ -120,8 +120,8 @@ public:
 };
 
 // One registry root as the system keeps it: a tree of keys, each with an optional default value,
-// names compared without regard to case. Handles name a key by its path and go stale when the key
-// is deleted. Status codes are the system's.
+// names compared without regard to case. An open key names its key by its path and goes stale when
+// the key is deleted. Status codes are the system's.
 class FakeRegistry : public platform::Registry {
 public:
     static constexpr platform::RegistryStatus kNotFound = 2, kDenied = 5, kBadHandle = 6,
@@ -135,13 +135,13 @@ public:
     bool refuseSet = false;
 
     platform::OpenedKey OpenKey(platform::RegistryRoot, const std::string& subkey) override {
-        if (!Find(Split(subkey))) return {kNotFound, platform::kNoKey};
-        return {0, NewHandle(Split(subkey))};
+        if (!Find(Split(subkey))) return {kNotFound, nullptr};
+        return {0, std::make_unique<FakeKey>(Split(subkey), openKeys_)};
     }
     platform::OpenedKey CreateKey(platform::RegistryRoot, const std::string& subkey) override {
-        if (refuseCreate) return {kDenied, platform::kNoKey};
+        if (refuseCreate) return {kDenied, nullptr};
         Make(Split(subkey));
-        return {0, NewHandle(Split(subkey))};
+        return {0, std::make_unique<FakeKey>(Split(subkey), openKeys_)};
     }
     platform::RegistryStatus SetValue(platform::RegistryRoot, const std::string& subkey,
                                       std::uint32_t type, const char* data,
@@ -153,11 +153,12 @@ public:
         Make(Split(subkey)).value = Value{type, std::string(data, std::strlen(data) + 1)};
         return 0;
     }
-    platform::RegistryStatus DeleteKey(platform::KeyHandle key, const std::string& name) override {
-        const auto h = handles_.find(key);
-        if (h == handles_.end()) return kBadHandle;
-        if (!Find(h->second)) return kKeyDeleted;
-        Path target = h->second;
+    platform::RegistryStatus DeleteKey(const platform::RegistryKey* key,
+                                       const std::string& name) override {
+        const auto* open = dynamic_cast<const FakeKey*>(key);
+        if (!open) return kBadHandle;
+        if (!Find(open->path)) return kKeyDeleted;
+        Path target = open->path;
         for (auto& part : Split(name)) target.push_back(part);
         if (target.empty()) return kDenied;  // the root itself
         Key* victim = Find(target);
@@ -168,10 +169,6 @@ public:
         Find(target)->subkeys.erase(leaf);
         return 0;
     }
-    platform::RegistryStatus CloseKey(platform::KeyHandle key) override {
-        return handles_.erase(key) ? 0 : kBadHandle;
-    }
-
     // Test side: shape the tree and look at it.
     void Add(const std::string& path) { Make(Split(path)); }
     bool Has(const std::string& path) { return Find(Split(path)) != nullptr; }
@@ -185,11 +182,22 @@ public:
         List(root_, "", out);
         return out;
     }
-    std::size_t OpenHandles() const { return handles_.size(); }
+    int OpenKeys() const { return openKeys_; }
     std::optional<std::uint32_t> lastSetLength;
 
 private:
     using Path = std::vector<std::string>;
+    class FakeKey final : public platform::RegistryKey {
+    public:
+        FakeKey(Path at, int& open) : path(std::move(at)), open_(open) { ++open_; }
+        ~FakeKey() override { --open_; }
+        FakeKey(const FakeKey&) = delete;
+        FakeKey& operator=(const FakeKey&) = delete;
+        const Path path;
+
+    private:
+        int& open_;
+    };
     struct NoCase {
         bool operator()(const std::string& a, const std::string& b) const {
             return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
@@ -227,10 +235,6 @@ private:
         for (const auto& part : path) k = &k->subkeys[part];
         return *k;
     }
-    platform::KeyHandle NewHandle(Path path) {
-        handles_[next_] = std::move(path);
-        return next_++;
-    }
     static void List(const Key& k, const std::string& prefix, std::vector<std::string>& out) {
         for (const auto& [name, sub] : k.subkeys) {
             out.push_back(prefix + name);
@@ -239,8 +243,7 @@ private:
     }
 
     Key root_;
-    std::map<platform::KeyHandle, Path> handles_;
-    platform::KeyHandle next_ = 0x100;
+    int openKeys_ = 0;
 };
 
 // Natively every part is a fake, with the POSIX files underneath.

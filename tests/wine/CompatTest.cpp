@@ -109,15 +109,14 @@ TEST(Windows7, DpiStandInsAgreeWithTheNewFunctions) {
     RECT frame{0, 0, 200, 100};
     ASSERT_TRUE(dpi::AdjustWindowRect(frame, WS_OVERLAPPEDWINDOW, true, 0, system));
 
-    dpi::UseFallbacksOnly(true);
-    EXPECT_EQ(dpi::ForSystem(), system);
-    EXPECT_EQ(dpi::ForWindow(window), forWindow);
-    EXPECT_EQ(dpi::SystemMetric(SM_CXICON, system), icon);
-    EXPECT_EQ(dpi::SystemMetric(SM_CXICON, 2 * system), scaled);
-    RECT old{0, 0, 200, 100};
-    ASSERT_TRUE(dpi::AdjustWindowRect(old, WS_OVERLAPPEDWINDOW, true, 0, system));
-    EXPECT_EQ(std::memcmp(&old, &frame, sizeof frame), 0);
-    dpi::UseFallbacksOnly(false);
+    const auto old = dpi::Functions::kStandInsOnly;
+    EXPECT_EQ(dpi::ForSystem(old), system);
+    EXPECT_EQ(dpi::ForWindow(window, old), forWindow);
+    EXPECT_EQ(dpi::SystemMetric(SM_CXICON, system, old), icon);
+    EXPECT_EQ(dpi::SystemMetric(SM_CXICON, 2 * system, old), scaled);
+    RECT oldFrame{0, 0, 200, 100};
+    ASSERT_TRUE(dpi::AdjustWindowRect(oldFrame, WS_OVERLAPPEDWINDOW, true, 0, system, old));
+    EXPECT_EQ(std::memcmp(&oldFrame, &frame, sizeof frame), 0);
     DestroyWindow(window);
 }
 

@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "pipeline/EncodeJob.h"
 #include "product/AppInfo.h"
 #include "product/Resources.h"
 #include "product/Texts.h"
 #include "platform/Error.h"
+#include "platform/Failure.h"
 #include "FormFixture.h"
 #include "Recorders.h"
 #include "Steps.h"
@@ -231,7 +231,7 @@ TEST_F(Forms, AFailedLaunchReachesWhoeverRunsTheLoop) {
     try {
         RunUntilQuit(host);
         ADD_FAILURE() << "the launch failure was swallowed";
-    } catch (const pipeline::JobFailure& f) {
+    } catch (const platform::WordedFailure& f) {
         EXPECT_EQ(f.Report().rfind(L"无法打开主页：", 0), 0u) << "named for what failed";
     }
     EXPECT_TRUE(about.IsLoaded());

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <vector>
+#include <memory>
 
 #include "platform/Error.h"
 #include "platform/win32/UniqueHandle.h"
@@ -11,56 +11,19 @@
 namespace qb::platform::win32 {
 namespace {
 
-// The thread's windows, disabled the way a task-modal box disables them, and enabled again.
-class HeldWindows {
+class ElevatedCopy final : public StartedProgram {
 public:
-    HeldWindows() {
-        EnumThreadWindows(GetCurrentThreadId(), &HeldWindows::Hold, reinterpret_cast<LPARAM>(this));
+    explicit ElevatedCopy(HANDLE process) : process_(process) {}
+    std::uintptr_t Handle() const override { return reinterpret_cast<std::uintptr_t>(process_.get()); }
+    std::uint32_t ExitCode() override {
+        DWORD code = 0;
+        if (!GetExitCodeProcess(process_.get(), &code)) ThrowLastError(L"GetExitCodeProcess");
+        return code;
     }
-    ~HeldWindows() {
-        for (HWND w : held_) {
-            if (IsWindow(w)) EnableWindow(w, TRUE);
-        }
-        if (focus_ && IsWindow(focus_)) SetFocus(focus_);
-    }
-    HeldWindows(const HeldWindows&) = delete;
-    HeldWindows& operator=(const HeldWindows&) = delete;
 
 private:
-    static BOOL CALLBACK Hold(HWND w, LPARAM self) {
-        if (IsWindowVisible(w) && IsWindowEnabled(w)) {
-            reinterpret_cast<HeldWindows*>(self)->held_.push_back(w);
-            EnableWindow(w, FALSE);
-        }
-        return TRUE;
-    }
-
-    HWND focus_ = GetFocus();
-    std::vector<HWND> held_;
+    UniqueHandle process_;
 };
-
-// Dispatches the thread's messages, so its windows repaint, until `process` ends. A quit seen on
-// the way is left for the loop that runs the program.
-void WaitWithMessages(HANDLE process) {
-    bool quit = false;
-    WPARAM quitCode = 0;
-    for (;;) {
-        const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
-        if (woke == WAIT_OBJECT_0) break;
-        if (woke == WAIT_FAILED) ThrowLastError(L"MsgWaitForMultipleObjects");
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                quitCode = msg.wParam;
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    if (quit) PostQuitMessage(static_cast<int>(quitCode));
-}
 
 }  // namespace
 
@@ -76,11 +39,10 @@ bool Win32Process::IsElevated() {
     return elevation.TokenIsElevated != 0;
 }
 
-std::optional<std::uint32_t> Win32Launcher::RunElevated(std::uintptr_t owner,
-                                                        const std::wstring& program,
-                                                        std::wstring_view argument) {
+std::unique_ptr<StartedProgram> Win32Launcher::StartElevated(std::uintptr_t owner,
+                                                             const std::wstring& program,
+                                                             std::wstring_view argument) {
     const std::wstring parameters(argument);
-    const HeldWindows held;
     SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof run;
     // No SEE_MASK_FLAG_NO_UI: it would hold back the consent prompt too.
@@ -93,15 +55,12 @@ std::optional<std::uint32_t> Win32Launcher::RunElevated(std::uintptr_t owner,
     run.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExW(&run)) {
         const DWORD code = GetLastError();
-        if (code == ERROR_CANCELLED) return std::nullopt;
+        if (code == ERROR_CANCELLED) return nullptr;
         ThrowError(L"ShellExecuteEx", code);
     }
-    const UniqueHandle process(run.hProcess);
-    if (!process) ThrowError(L"ShellExecuteEx", ERROR_INVALID_HANDLE);
-    WaitWithMessages(process.get());
-    DWORD code = 0;
-    if (!GetExitCodeProcess(process.get(), &code)) ThrowLastError(L"GetExitCodeProcess");
-    return code;
+    auto copy = std::make_unique<ElevatedCopy>(run.hProcess);
+    if (!run.hProcess) ThrowError(L"ShellExecuteEx", ERROR_INVALID_HANDLE);
+    return copy;
 }
 
 }  // namespace qb::platform::win32

@@ -1,6 +1,7 @@
 // The registry through the ANSI advapi32 calls, statuses passed back as the system gives them.
 #include <windows.h>
 
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace qb::platform::win32 {
@@ -13,10 +14,18 @@ HKEY RootKey(RegistryRoot root) {
     return nullptr;
 }
 
-HKEY AsHkey(KeyHandle key) { return reinterpret_cast<HKEY>(key); }
+class Win32Key final : public RegistryKey {
+public:
+    explicit Win32Key(HKEY key) : key_(key) {}
+    HKEY get() const { return key_.get(); }
+
+private:
+    UniqueHkey key_;
+};
 
 OpenedKey Opened(LONG status, HKEY key) {
-    return {status, status == ERROR_SUCCESS ? reinterpret_cast<KeyHandle>(key) : kNoKey};
+    if (status != ERROR_SUCCESS) return {status, nullptr};
+    return {status, std::make_unique<Win32Key>(key)};
 }
 
 }  // namespace
@@ -38,10 +47,10 @@ RegistryStatus Win32Registry::SetValue(RegistryRoot root, const std::string& sub
     return RegSetValueA(RootKey(root), subkey.c_str(), type, data, length);
 }
 
-RegistryStatus Win32Registry::DeleteKey(KeyHandle key, const std::string& name) {
-    return RegDeleteKeyA(AsHkey(key), name.c_str());
+RegistryStatus Win32Registry::DeleteKey(const RegistryKey* key, const std::string& name) {
+    // A null key goes to the system as a null handle, which it refuses with its own status.
+    const auto* open = dynamic_cast<const Win32Key*>(key);
+    return RegDeleteKeyA(open ? open->get() : nullptr, name.c_str());
 }
-
-RegistryStatus Win32Registry::CloseKey(KeyHandle key) { return RegCloseKey(AsHkey(key)); }
 
 }  // namespace qb::platform::win32

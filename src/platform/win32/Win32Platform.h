@@ -37,8 +37,8 @@ class Win32Launcher final : public Launcher {
 public:
     void StartProgram(const std::wstring& commandLine, int windowStyle) override;
     void ShellOpen(std::uintptr_t owner, std::wstring_view target, int showCommand) override;
-    std::optional<std::uint32_t> RunElevated(std::uintptr_t owner, const std::wstring& program,
-                                             std::wstring_view argument) override;
+    std::unique_ptr<StartedProgram> StartElevated(std::uintptr_t owner, const std::wstring& program,
+                                                  std::wstring_view argument) override;
 };
 
 class Win32Registry : public Registry {
@@ -47,8 +47,7 @@ public:
     OpenedKey CreateKey(RegistryRoot root, const std::string& subkey) override;
     RegistryStatus SetValue(RegistryRoot root, const std::string& subkey, std::uint32_t type,
                             const char* data, std::uint32_t length) override;
-    RegistryStatus DeleteKey(KeyHandle key, const std::string& name) override;
-    RegistryStatus CloseKey(KeyHandle key) override;
+    RegistryStatus DeleteKey(const RegistryKey* key, const std::string& name) override;
 };
 
 class Win32Process final : public Process {

@@ -1,5 +1,5 @@
 #pragma once
-// The file operations over POSIX, so the native build runs the encoding road over real files.
+// The file operations over POSIX, so the native tests run the encoding road over real files.
 // The clipboard, message boxes and launches have no POSIX counterpart; tests bring fakes for them.
 
 #include "platform/Platform.h"

@@ -1,4 +1,4 @@
-#include "platform/posix/PosixPlatform.h"
+#include "PosixPlatform.h"
 
 #include <fcntl.h>
 #include <iconv.h>

@@ -1,8 +1,8 @@
-#include "pipeline/CommandLine.h"
+#include "app/CommandLine.h"
 
 #include <algorithm>
 
-namespace qb::pipeline {
+namespace qb::app {
 
 std::wstring_view ArgumentText(std::wstring_view commandLine) {
     // The program name follows the system's simple rule: up to the closing quote if it starts
@@ -18,10 +18,13 @@ std::wstring_view ArgumentText(std::wstring_view commandLine) {
     return commandLine.substr(at);
 }
 
-std::wstring PathFromArgument(std::wstring_view argumentText) {
-    std::wstring path(argumentText);
-    std::erase(path, L'"');
-    return path;
+Request ReadCommandLine(std::wstring_view commandLine) {
+    std::wstring text(ArgumentText(commandLine));
+    std::erase(text, L'"');
+    if (text.empty()) return NoFile{};
+    // Recognised before anything takes the text for a path; no file name can spell one.
+    if (const auto step = shell::StepNamed(text)) return *step;
+    return FilePath{std::move(text)};
 }
 
-}  // namespace qb::pipeline
+}  // namespace qb::app
