@@ -92,6 +92,9 @@ void ToClipboard(platform::Platform& p, platform::InputFile& input, const std::w
         std::memcpy(out, around.header.data(), around.header.size());
         EncodeLines(in, {out + around.header.size(), body});
         std::memcpy(out + around.header.size() + body, around.footer.data(), around.footer.size());
+        // A stop counts until the clipboard is really open, however long another program holds
+        // it; from then on the text goes on it.
+        if (!target->Open([&] { return progress.StopRequested(); })) throw JobStopped{};
         if (!progress.BeginDelivery()) throw JobStopped{};
         target->Commit();
     });

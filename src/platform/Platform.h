@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -44,11 +45,16 @@ public:
 };
 
 // A buffer of a fixed size that becomes visible to the user only on Commit. Dropping it
-// uncommitted leaves nothing behind.
+// uncommitted leaves nothing behind, and closes the clipboard if it was opened.
 class ClipboardBuffer {
 public:
     virtual ~ClipboardBuffer() = default;
     virtual std::span<char> Bytes() = 0;
+    // Opens the clipboard, waiting a while for another program to let go of it, and asking
+    // `stopped` meanwhile: false, and the clipboard untouched, if the user stopped first. Throws
+    // Error if it stays busy.
+    virtual bool Open(const std::function<bool()>& stopped) = 0;
+    // Once opened: empties the clipboard and puts the text on it.
     virtual void Commit() = 0;
 };
 
@@ -91,7 +97,7 @@ public:
 class Clipboard {
 public:
     virtual ~Clipboard() = default;
-    // Plain text in the ANSI code page; Commit clears the clipboard and puts the text on it.
+    // Plain text in the ANSI code page, to be opened and committed.
     virtual std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes) = 0;
 };
 

@@ -171,6 +171,9 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_ENDSESSION:
+        if (wp) SessionEnding();
+        return 0;
     case WM_NCDESTROY: {
         HWND hwnd = hwnd_.get();
         OnNcDestroy();
@@ -261,7 +264,9 @@ void Form::OnPaint() {
     EndPaint(hwnd_.get(), &ps);
 }
 
-void Form::OnClose() { Unload(); }
+void Form::OnClose() {
+    if (MayClose()) Unload();
+}
 
 void Form::OnNcDestroy() {
     HWND hwnd = hwnd_.release();

@@ -54,6 +54,10 @@ protected:
     virtual void ClickRow(RowId /*row*/) {}
     // The window that owns this one; null for a top-level window with a taskbar button.
     virtual HWND Owner() { return nullptr; }
+    // Asked by the close box, Alt+F4 and WM_CLOSE from anywhere; false keeps the window open.
+    virtual bool MayClose() { return true; }
+    // The Windows session is ending: the process will be ended once this returns.
+    virtual void SessionEnding() {}
 
 private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -1,5 +1,7 @@
 #include "windows/OptionsWindow.h"
 
+#include <utility>
+
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "shell/ContextMenu.h"
@@ -38,12 +40,45 @@ void OptionsWindow::Load() {
 
 void OptionsWindow::OnAddToMenuToggled() { SetEnabled(Id::applyButton, true); }
 
+namespace {
+
+// Boxes that are not shown once the Windows session ends: nobody is there to answer them.
+class QuietAtSessionEnd final : public platform::Ui {
+public:
+    QuietAtSessionEnd(platform::Ui& inner, const bool& ending) : inner_(inner), ending_(ending) {}
+    int Message(std::wstring_view text, unsigned style) override {
+        return ending_ ? 0 : inner_.Message(text, style);
+    }
+
+private:
+    platform::Ui& inner_;
+    const bool& ending_;
+};
+
+}  // namespace
+
 void OptionsWindow::OnApply() {
+    // Another program's WM_COMMAND or BM_CLICK still reaches a held window.
+    if (busy_) return;
+    busy_ = true;
+    struct Done {
+        bool& busy;
+        ~Done() { busy = false; }
+    } done{busy_};
+    QuietAtSessionEnd ui(platform_.ui, sessionEnding_);
+    platform::Platform p{ui, platform_.files, platform_.clipboard, platform_.launcher,
+                         platform_.registry, platform_.process};
     // Apply catches its own failures and reports them; the window keeps its state afterwards.
-    shell::Apply(Checked(Id::addToMenuBox) ? shell::Step::kAdd : shell::Step::kRemove, platform_,
+    shell::Apply(Checked(Id::addToMenuBox) ? shell::Step::kAdd : shell::Step::kRemove, p,
                  reinterpret_cast<std::uintptr_t>(Window()), [this](platform::StartedProgram& copy) {
                      WaitModally(host(), reinterpret_cast<HANDLE>(copy.Handle()));
                  });
+    if (std::exchange(closeHeld_, false)) Unload();
+}
+
+bool OptionsWindow::MayClose() {
+    closeHeld_ = busy_;
+    return !busy_;
 }
 
 void OptionsWindow::OnExit() { platform_.process.ExitNow(product::kDelivered); }

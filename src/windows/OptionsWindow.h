@@ -17,6 +17,8 @@ public:
 protected:
     void Load() override;
     void Click(Id id) override;
+    bool MayClose() override;
+    void SessionEnding() override { sessionEnding_ = true; }
 
 private:
     void OnAddToMenuToggled();
@@ -29,6 +31,11 @@ private:
 
     platform::Platform& platform_;
     AboutBox about_;
+    // While a step runs, waited for with the window held: a second one is not started, and a
+    // close waits until the step has ended and its box has been answered.
+    bool busy_ = false;
+    bool closeHeld_ = false;
+    bool sessionEnding_ = false;
 };
 
 // The set-up road once the home page is launched: shows the options window and runs the

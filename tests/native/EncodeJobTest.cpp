@@ -245,7 +245,8 @@ TEST_F(EncodeJob, ALongJobShowsOneProgressWindowThatClosesBeforeItsBoxOrReport) 
 }
 
 // A stop counts until the delivery begins: before it nothing is delivered and nothing is left
-// behind; once the clipboard opens or the side file moves into place, the job completes.
+// behind, however long another program holds the clipboard; once the clipboard is open or the side
+// file moves into place, the job completes.
 TEST_F(EncodeJob, AStopBeforeDeliveryLeavesEverythingAsItWasAndOneDuringDeliveryIsTooLate) {
     const auto data = RandomBytes(10'485'760, 13);
     const auto small = dir.Write("c.bin", {data.begin(), data.begin() + 3'500'000});
@@ -256,7 +257,8 @@ TEST_F(EncodeJob, AStopBeforeDeliveryLeavesEverythingAsItWasAndOneDuringDelivery
     const std::tuple<std::string, std::filesystem::path, std::function<void()>, bool> stages[] = {
         {"clipboard road, reading", small, [&] { sys.files.onRead = stopAtRead(1 << 20); }, false},
         {"clipboard road, all read", small, [&] { sys.files.onRead = stopAtRead(13 << 18); }, false},
-        {"clipboard road, opening the clipboard", small, [&] { sys.clipboard.onCommit = stop; }, true},
+        {"clipboard road, waiting for a busy clipboard", small, [&] { sys.clipboard.whileBusy = stop; }, false},
+        {"clipboard road, the clipboard open", small, [&] { sys.clipboard.onCommit = stop; }, true},
         {"side-file road, reading", large, [&] { sys.files.onRead = stopAtRead(2 * 737'280); }, false},
         {"side-file road, all written", large,
          [&] { sys.files.onAppend = [&](std::string_view b) { if (b.starts_with("`")) stop(); }; }, false},
@@ -267,7 +269,7 @@ TEST_F(EncodeJob, AStopBeforeDeliveryLeavesEverythingAsItWasAndOneDuringDelivery
         sys.clipboard.text = "untouched";
         sys.files.onRead = nullptr;
         sys.files.onAppend = nullptr;
-        sys.files.onCommit = sys.clipboard.onCommit = nullptr;
+        sys.files.onCommit = sys.clipboard.onCommit = sys.clipboard.whileBusy = nullptr;
         arm();
         progress.emplace(std::filesystem::file_size(file));
         if (delivered) {

@@ -21,9 +21,16 @@ namespace qb::testing {
 
 class BufferTarget : public platform::ClipboardBuffer {
 public:
-    BufferTarget(std::size_t n, std::function<void(std::string)> commit, bool refuse)
-        : bytes_(n, '\xCC'), commit_(std::move(commit)), refuse_(refuse) {}
+    BufferTarget(std::size_t n, std::function<void(std::string)> commit, bool refuse,
+                 std::function<void()> whileBusy)
+        : bytes_(n, '\xCC'), commit_(std::move(commit)), refuse_(refuse),
+          whileBusy_(std::move(whileBusy)) {}
     std::span<char> Bytes() override { return {bytes_.data(), bytes_.size()}; }
+    bool Open(const std::function<bool()>& stopped) override {
+        if (!whileBusy_) return true;
+        whileBusy_();  // another program holds the clipboard a moment
+        return !stopped();
+    }
     void Commit() override {
         if (refuse_) throw platform::Error(L"OpenClipboard", 5, L"拒绝访问。");
         commit_(std::move(bytes_));
@@ -33,6 +40,7 @@ private:
     std::string bytes_;
     std::function<void(std::string)> commit_;
     bool refuse_;
+    std::function<void()> whileBusy_;
 };
 
 class FakeClipboard : public platform::Clipboard {
@@ -40,11 +48,12 @@ public:
     std::string text = "untouched";
     bool refuse = false;
     std::function<void()> onCommit;
+    std::function<void()> whileBusy;  // runs while another program seems to hold the clipboard
     std::unique_ptr<platform::ClipboardBuffer> Text(std::size_t bytes) override {
         return std::make_unique<BufferTarget>(bytes, [this](std::string t) {
             if (onCommit) onCommit();
             text = std::move(t);
-        }, refuse);
+        }, refuse, whileBusy);
     }
 };
 

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <string>
@@ -170,11 +171,23 @@ TEST_F(OptionsWindowTest, ApplyWritesOrRemovesTheEntryAndLeavesTheWindowAsItWas)
 // Under Wine every process is a full administrator, "runas" starts the program without a prompt
 // and the shield draws nothing: this process decides "not elevated" itself, and the shield is
 // seen as the request for it.
-TEST_F(OptionsWindowTest, NotElevatedApplyHasQuillboxExeDoTheStepWhileTheWindowWaits) {
+// While the copy runs, a second Apply (from the menu, or a message from anywhere) must not start a
+// second copy, and a close must not swallow the outcome: real boxes, since one shown under a
+// pending quit returns at once, which a recording box cannot see.
+TEST_F(OptionsWindowTest, NotElevatedApplyWaitsForQuillboxExeAloneAndACloseMeanwhileWaitsForItsBox) {
     sys.process.elevated = false;
     sys.process.location = platform::LocationOfProgram(QB_EXE);
     platform::win32::Win32Launcher real;
-    auto elevating = sys.Get({.launcher = &real});
+    // Real boxes, each also counted: a box shown under a pending quit returns unseen.
+    struct CountedBoxes final : platform::Ui {
+        platform::win32::Win32Ui real{product::kTitle};
+        int shown = 0;
+        int Message(std::wstring_view text, unsigned style) override {
+            ++shown;
+            return real.Message(text, style);
+        }
+    } boxes;
+    auto elevating = sys.Get({.ui = &boxes, .launcher = &real});
     OptionsWindow window(host, elevating);
     static bool shield = false;
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, [](int code, WPARAM wp, LPARAM lp) {
@@ -184,16 +197,36 @@ TEST_F(OptionsWindowTest, NotElevatedApplyHasQuillboxExeDoTheStepWhileTheWindowW
     window.Show();
     UnhookWindowsHookEx(hook);
     EXPECT_TRUE(shield);
-    bool held = false;
-    g_steps = {[&] { held = !IsWindowEnabled(window.Window()); }};
+    bool held = false, focusKept = true;
+    std::vector<std::wstring> outcomes;
+    std::function<void()> answer = [&] {
+        const auto shown = ThreadWindows(L"#32770");
+        if (shown.empty()) {
+            g_steps.insert(g_steps.begin(), answer);  // not yet: the copy still runs
+            return;
+        }
+        for (HWND box : shown) outcomes.push_back(WindowText(GetDlgItem(box, 0xFFFF)));
+        for (HWND box : shown) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    };
+    g_steps = {[&] {
+                   held = !IsWindowEnabled(window.Window());
+                   focusKept = GetFocus() && GetAncestor(GetFocus(), GA_ROOT) == window.Window();
+                   Choose(window, Id::menuApply);  // nested: would start a second copy
+                   PostMessageW(window.Window(), WM_CLOSE, 0, 0);
+               },
+               answer};
     const UINT_PTR timer = SetTimer(nullptr, 0, 10, &testing::RunNextStep);
     SendMessageW(window.Control(Id::addToMenuBox), BM_CLICK, 0, 0);
     Choose(window, Id::menuApply);
     KillTimer(nullptr, timer);
     EXPECT_TRUE(held) << "the window took input while the second copy ran";
+    EXPECT_FALSE(focusKept) << "a key would still reach Apply";
     EXPECT_TRUE(EntryPresent());
-    EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"已经添加到右键菜单"});
-    window.Unload();
+    EXPECT_EQ(outcomes, std::vector<std::wstring>{L"已经添加到右键菜单"}) << "one copy, one box";
+    EXPECT_EQ(boxes.shown, 1) << "a box was shown that nobody could see";
+    EXPECT_FALSE(window.IsLoaded()) << "the close came during the wait and is done after the box";
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "no window is left";
 }
 
 TEST_F(OptionsWindowTest, EveryMenuItemReachesTheHandlerOfItsName) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <new>
 #include <system_error>
+#include <thread>
 
 #include "app/MainModule.h"
 #include "product/ExitCodes.h"
@@ -158,13 +159,36 @@ TEST(Win32Text, HeaderNamesHoldOnlyTheirOwnCharactersOrOneUnderscoreEach) {
     EXPECT_EQ(ToAnsiExactly(L"C:\\\xD83D\xDE00"), std::nullopt);
 }
 
-TEST(Win32Clipboard, TextArrivesAsAnsiAndReadsBackAsUnicode) {
+// Another program holding the clipboard must not hold off the user's stop, nor a stop that comes
+// after the clipboard opened keep the text from it.
+TEST(Win32Clipboard, AStopWhileAnotherProgramHoldsItCountsAndTextArrivesAsAnsiReadBackAsUnicode) {
     ASSERT_EQ(GetACP(), 936u);
     const std::string ansi = ToAnsi(L"官方网站：abc");
     EXPECT_EQ(ansi, "\xB9\xD9\xB7\xBD\xCD\xF8\xD5\xBE\xA3\xBA" "abc");
     Win32Clipboard clipboard;
     auto target = clipboard.Text(ansi.size());
     std::memcpy(target->Bytes().data(), ansi.data(), ansi.size());
+    {
+        HANDLE held = CreateEventW(nullptr, TRUE, FALSE, nullptr), release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread holder([&] {
+            const HWND w = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+            if (OpenClipboard(w)) {
+                SetEvent(held);
+                WaitForSingleObject(release, 5000);
+                CloseClipboard();
+            }
+            DestroyWindow(w);
+        });
+        ASSERT_EQ(WaitForSingleObject(held, 5000), WAIT_OBJECT_0);
+        int asked = 0;
+        EXPECT_FALSE(target->Open([&] { return ++asked == 4; })) << "the stop came while it was busy";
+        EXPECT_EQ(asked, 4);
+        SetEvent(release);
+        holder.join();
+        CloseHandle(held);
+        CloseHandle(release);
+    }
+    ASSERT_TRUE(target->Open([] { return false; }));
     target->Commit();
     ASSERT_TRUE(OpenClipboard(nullptr));
     const auto* text = static_cast<const char*>(GlobalLock(GetClipboardData(CF_TEXT)));

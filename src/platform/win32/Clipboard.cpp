@@ -1,7 +1,9 @@
 // Plain text on the clipboard, with the locale its code page belongs to.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "platform/Error.h"
 #include "platform/win32/UniqueHandle.h"
@@ -22,25 +24,35 @@ public:
     }
     ~ClipboardTarget() override {
         if (view_) GlobalUnlock(memory_.get());
+        Close();
     }
 
     std::span<char> Bytes() override { return {view_, size_}; }
+
+    bool Open(const std::function<bool()>& stopped) override {
+        // An owner window: after EmptyClipboard with no owner, SetClipboardData may fail.
+        owner_.reset(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr));
+        if (!owner_) ThrowLastError(L"CreateWindowEx");
+        // Another program (a remote-desktop clipboard sync, say) may hold the clipboard for a
+        // moment; give it up to two seconds, the user's stop counting all the while.
+        for (int attempt = 0; attempt < 80; ++attempt) {
+            if (OpenClipboard(owner_.get())) {
+                open_ = true;
+                return true;
+            }
+            const DWORD error = GetLastError();
+            if (stopped()) return false;
+            if (attempt == 79) ThrowError(L"OpenClipboard", error);
+            Sleep(25);
+        }
+        return false;
+    }
 
     void Commit() override {
         view_[size_] = '\0';
         GlobalUnlock(memory_.get());
         view_ = nullptr;
-
-        // An owner window: after EmptyClipboard with no owner, SetClipboardData may fail.
-        UniqueHwnd owner(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                         GetModuleHandleW(nullptr), nullptr));
-        if (!owner) ThrowLastError(L"CreateWindowEx");
-        // Another program (a remote-desktop clipboard sync, say) may hold the clipboard for a
-        // moment; give it up to two seconds.
-        bool open = false;
-        for (int attempt = 0; attempt < 80 && !(open = OpenClipboard(owner.get())); ++attempt)
-            Sleep(25);
-        if (!open) ThrowLastError(L"OpenClipboard");
         const bool emptied = EmptyClipboard();
         const DWORD emptyError = GetLastError();
         const bool placed = emptied && SetClipboardData(CF_TEXT, memory_.get()) != nullptr;
@@ -49,7 +61,7 @@ public:
             memory_.release();  // the clipboard owns it now
             AddLocale();
         }
-        CloseClipboard();
+        Close();
         if (!emptied) ThrowError(L"EmptyClipboard", emptyError);
         if (!placed) ThrowError(L"SetClipboardData", placeError);
     }
@@ -67,9 +79,15 @@ private:
         if (SetClipboardData(CF_LOCALE, locale.get())) locale.release();
     }
 
+    void Close() {
+        if (std::exchange(open_, false)) CloseClipboard();
+    }
+
     UniqueHglobal memory_;
     char* view_ = nullptr;
     std::size_t size_;
+    UniqueHwnd owner_;
+    bool open_ = false;
 };
 
 }  // namespace
