@@ -182,7 +182,12 @@ ProgramLocation LocationOfProgram(std::wstring_view path);
 class Process {
 public:
     virtual ~Process() = default;
-    virtual ProgramLocation Location() = 0;
+    // The running program's own file, by its full path, whatever it is named (a copy may be
+    // called Quillbox.com and still run).
+    virtual std::wstring File() = 0;
+    ProgramLocation Location() { return LocationOfProgram(File()); }
+    // Whether `path` names the running program's own file, and not merely a file of that name.
+    virtual bool IsThisProgram(const std::wstring& path) = 0;
     // Whether the process runs with an administrator's full rights (UAC's elevated token), which
     // writing under HKEY_CLASSES_ROOT needs.
     virtual bool IsElevated() = 0;

@@ -51,9 +51,13 @@ bool AddToContextMenu(platform::Platform& p) {
     // The program's location comes from the system and may fail; that too is the step's failure,
     // with an outcome like any other.
     try {
+        const auto program = p.process.Location();
+        // The entry runs "<folder>\<name>.exe"; from a copy named otherwise (Quillbox.com) that
+        // file may be missing or another program, and the entry would run it for every user.
+        const bool runsThisProgram = p.process.IsThisProgram(ProgramFile(program));
         // A stand-in character would make a command that can never start the program.
-        const auto command = platform::ToAnsiExactly(EntryCommand(p.process.Location()));
-        if (command) {
+        const auto command = platform::ToAnsiExactly(EntryCommand(program));
+        if (runsThisProgram && command) {
             // Only the status matters; the key closes at once.
             const platform::RegistryStatus created = p.registry.CreateKey(kRoot, kCommandKey).status;
             // Written even when the create failed: the write makes the key itself if it can, and
@@ -110,8 +114,9 @@ void Apply(Step step, platform::Platform& p, std::uintptr_t owner, const WaitFor
     // A copy that cannot be started, or whose end cannot be read, did not do the step: the user
     // hears so, as for any other failure of it.
     try {
-        const auto copy = p.launcher.StartElevated(owner, ProgramFile(p.process.Location()),
-                                                   ArgumentFor(step));
+        // The running file itself, whatever its name: a file rebuilt from the name may be missing,
+        // or another program that would then run as an administrator.
+        const auto copy = p.launcher.StartElevated(owner, p.process.File(), ArgumentFor(step));
         // Declined: the user chose to change nothing, and may press Apply again.
         if (!copy) return;
         wait(*copy);

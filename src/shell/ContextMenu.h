@@ -17,7 +17,8 @@ namespace qb::shell {
 bool IsInContextMenu(platform::Platform& p);
 
 // Writes the entry for the running program (replacing an older one, e.g. after the program moved).
-// True when it worked. Shows nothing.
+// True when it worked; false too when the entry's file would not be the running program. Shows
+// nothing.
 bool AddToContextMenu(platform::Platform& p);
 
 // Deletes the entry. True when it worked. Shows nothing.

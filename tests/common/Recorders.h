@@ -3,7 +3,9 @@
 // tests. The box answers as scripted; the launcher records, or fails like a missing program would;
 // the process lives where the test says and its end, like the real one, never returns.
 
+#include <algorithm>
 #include <cstdint>
+#include <cwctype>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -80,12 +82,21 @@ public:
 class FakeProcess : public platform::Process {
 public:
     platform::ProgramLocation location{L"D:\\Tools", L"Quillbox"};
+    std::wstring file;  // the running file; empty: "<location>.exe"
     bool lost = false;  // the system cannot say where the program is
     bool elevated = true;
     bool IsElevated() override { return elevated; }
-    platform::ProgramLocation Location() override {
+    std::wstring File() override {
         if (lost) throw platform::Error(L"GetModuleFileName", 122, L"传递给系统调用的数据区域太小。");
-        return location;
+        if (!file.empty()) return file;
+        const bool root = location.directory.ends_with(L'\\');
+        return location.directory + (root ? L"" : L"\\") + location.name + L".exe";
+    }
+    // Names compared as Windows does, without regard to case; there are no links here.
+    bool IsThisProgram(const std::wstring& path) override {
+        const std::wstring self = File();
+        return std::equal(path.begin(), path.end(), self.begin(), self.end(),
+                          [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); });
     }
     struct Exited {
         int code;

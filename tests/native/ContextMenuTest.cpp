@@ -94,6 +94,11 @@ TEST_F(ContextMenu, ACommandThatCouldNotStartTheProgramIsNeverWrittenAndTheFailu
     sys.process.location = {L"C:\\한국어", L"Quillbox"};  // outside code page 936
     Add();
     EXPECT_EQ(OnlyMessage(), kAddFailed);
+    // A copy named Quillbox.com: the entry's Quillbox.exe beside it is missing or another file.
+    sys.process.file = L"C:\\Tools\\Quillbox.com";
+    Add();
+    EXPECT_EQ(OnlyMessage(), kAddFailed);
+    sys.process.file.clear();
     sys.process.location = {L"C:\\Tools", L"Quillbox"};
     sys.process.lost = true;
     Add();
@@ -145,6 +150,7 @@ TEST_F(ContextMenu, RemoveLeavesTheVerbKeyWhenSomethingElseHangsBelowIt) {
 TEST_F(ContextMenu, WithoutElevationOnlyTheSecondCopyWritesAndItsExitCodeAloneDecidesTheBox) {
     EXPECT_FALSE(ApplyNeedsElevation(p)) << "elevated: no shield, the step in-process";
     sys.process.elevated = false;
+    sys.process.file = L"D:\\Tools\\Quillbox.com";  // started as it is, never a rebuilt name
     EXPECT_TRUE(ApplyNeedsElevation(p)) << "the shield goes on Apply";
     const std::pair<std::optional<std::uint32_t>, std::vector<std::wstring>> copies[] = {
         {0u, {kAdded, kRemoved}}, {1u, {kAddFailed, kRemoveFailed}},
@@ -162,7 +168,7 @@ TEST_F(ContextMenu, WithoutElevationOnlyTheSecondCopyWritesAndItsExitCodeAloneDe
     EXPECT_EQ(OnlyMessage(), kRemoveFailed) << "the copy could not be started";
     EXPECT_TRUE(sys.registry.Paths().empty()) << "this process never writes";
     EXPECT_EQ(sys.launcher.launched[0].first,
-              L"D:\\Tools\\Quillbox.exe " + std::wstring(ArgumentFor(Step::kAdd)));
+              L"D:\\Tools\\Quillbox.com " + std::wstring(ArgumentFor(Step::kAdd)));
     EXPECT_EQ(sys.launcher.owners[0], kOwner);
 }
 

@@ -2,6 +2,10 @@
 // the way Explorer runs it.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "Driver.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
@@ -142,6 +146,54 @@ TEST_F(ContextMenuOnWine, APrivateArgumentDoesItsStepAloneAndSilentlyAndNoFileCa
               INVALID_HANDLE_VALUE) << "no file has that name";
     EXPECT_EQ(qb::testing::RunAndConfirm(L"\"" + dir / add + L"\"").box.text, L"文件打开失败");
     EXPECT_FALSE(KeyExists(kVerb));
+}
+
+// Copies of the program named Quillbox.com (Windows runs it on a double-click): the entry would
+// name Quillbox.exe beside it, missing or another file, and so is never written; the elevated copy
+// is the running file itself, and one that is gone is reported once, by us alone.
+TEST_F(ContextMenuOnWine, ACopyNamedOtherwiseNeverWritesAnEntryForAnotherFileNorShowsTheShellsBox) {
+    ScratchDir dir;
+    const std::wstring com = dir / L"Quillbox.com", other = dir / L"Quillbox.exe";
+    ASSERT_TRUE(CopyFileW(QB_EXE, com.c_str(), FALSE));
+    const std::wstring add = L"\"" + com + L"\" " + std::wstring(ArgumentFor(Step::kAdd));
+    for (const bool planted : {false, true}) {
+        if (planted) {
+            ASSERT_TRUE(CopyFileW(QB_EXE, other.c_str(), FALSE));  // not the same file
+        }
+        qb::testing::RunningQuillbox run(qb::testing::WholeCommandLine{add});
+        EXPECT_EQ(run.WaitForExit(), 1u) << planted;
+        EXPECT_FALSE(KeyExists(kVerb)) << planted;
+    }
+    platform::win32::Win32Launcher launcher;
+    // Wine, like Windows, starts a program named .com through ShellExecuteEx.
+    const auto copy = launcher.StartElevated(0, com, ArgumentFor(Step::kRemove));
+    ASSERT_TRUE(copy);
+    WaitForSingleObject(reinterpret_cast<HANDLE>(copy->Handle()), 20000);
+    EXPECT_EQ(copy->ExitCode(), 1u) << "it ran the step: there was nothing to remove";
+
+    static std::vector<std::wstring> shellBoxes;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM) {
+            wchar_t name[16] = {};
+            GetClassNameW(w, name, 16);
+            if (std::wstring_view(name) == L"#32770" && IsWindowVisible(w)) {
+                wchar_t text[128] = {};
+                GetDlgItemTextW(w, 0xFFFF, text, 128);
+                shellBoxes.push_back(text);
+                PostMessageW(w, WM_COMMAND, IDOK, 0);
+            }
+            return TRUE;
+        }, 0);
+    });
+    ASSERT_TRUE(DeleteFileW(com.c_str()));
+    try {
+        launcher.StartElevated(0, com, ArgumentFor(Step::kAdd));
+        ADD_FAILURE() << "a program that is gone was started";
+    } catch (const platform::Error& e) {
+        EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_FILE_NOT_FOUND));
+    }
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(shellBoxes, std::vector<std::wstring>{}) << "the shell showed a box of its own";
 }
 
 TEST(Win32Process, LocationNamesThisProgramWithoutItsExtension) {

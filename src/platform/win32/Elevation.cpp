@@ -42,6 +42,11 @@ bool Win32Process::IsElevated() {
 std::unique_ptr<StartedProgram> Win32Launcher::StartElevated(std::uintptr_t owner,
                                                              const std::wstring& program,
                                                              std::wstring_view argument) {
+    // The shell shows a box of its own for a file it cannot find, before our report; so the file
+    // is looked for first. SEE_MASK_FLAG_NO_UI would also hide that box, but nothing says what it
+    // does to the consent prompt.
+    if (GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES)
+        ThrowLastError(L"GetFileAttributes");
     const std::wstring parameters(argument);
     SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof run;

@@ -52,7 +52,8 @@ public:
 
 class Win32Process final : public Process {
 public:
-    ProgramLocation Location() override;
+    std::wstring File() override;
+    bool IsThisProgram(const std::wstring& path) override;
     bool IsElevated() override;
     [[noreturn]] void ExitNow(int code) override;
 };
