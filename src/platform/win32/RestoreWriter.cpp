@@ -99,7 +99,6 @@ public:
             Abandon();
             throw;
         }
-        WriteZoneMark(files_.back().temp, mark_);
     }
 
     void Append(std::span<const std::uint8_t> bytes) override {
@@ -108,8 +107,10 @@ public:
         for (std::size_t at = 0; at < bytes.size();) {
             const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - at, kIoChunk));
             DWORD written = 0;
-            if (!WriteFile(file_.get(), bytes.data() + at, chunk, &written, nullptr) || !written) {
-                const DWORD code = written ? GetLastError() : ERROR_WRITE_FAULT;
+            const bool wrote = WriteFile(file_.get(), bytes.data() + at, chunk, &written, nullptr);
+            // Success with nothing written would loop forever.
+            if (!wrote || !written) {
+                const DWORD code = wrote ? ERROR_WRITE_FAULT : GetLastError();
                 Abandon();  // a full disk gets its space back now, not when the writer goes
                 ThrowError(L"WriteFile", code);
             }
@@ -137,6 +138,9 @@ public:
             }
             placed.push_back(file.placed);
         }
+        // Marked only once in place: a stream on the temporary file would do on NTFS, but where
+        // streams are plain files (Wine) it would neither move along nor be cleaned up.
+        for (const auto& path : placed) WriteZoneMark(path, mark_);
         done_ = true;
         return placed;
     }
