@@ -1,0 +1,203 @@
+// The restore road's Win32 operations over the real system: the clipboard as other programs
+// leave it, CNG's SHA-256, restored files moved into real folders and onto a full disk.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/Error.h"
+#include "platform/win32/Win32Restore.h"
+#include "WinFiles.h"
+
+namespace qb::platform::win32 {
+namespace {
+
+using qb::testing::ListDir;
+using qb::testing::ReadFileBytes;
+using qb::testing::ScratchDir;
+
+// Puts each format with its bytes on the clipboard, as another program would.
+void PutOnClipboard(std::initializer_list<std::pair<UINT, std::string>> formats) {
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                 nullptr);
+    ASSERT_TRUE(OpenClipboard(owner));
+    EmptyClipboard();
+    for (const auto& [format, bytes] : formats) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
+        GlobalUnlock(memory);
+        EXPECT_TRUE(SetClipboardData(format, memory));
+    }
+    CloseClipboard();
+    DestroyWindow(owner);
+}
+
+std::string Utf16Bytes(std::wstring_view text) {
+    return {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)};
+}
+
+TEST(Win32ClipboardReader, TextEndsAtItsFirstZeroAndFilesAreToldFromNothing) {
+    Win32ClipboardReader reader;
+    PutOnClipboard({{CF_UNICODETEXT, Utf16Bytes(std::wstring(L"begin 644 未\0cd", 14))}});
+    const auto got = reader.ReadText();
+    EXPECT_EQ(got.kind, ClipboardText::Kind::kText);
+    EXPECT_EQ(got.text, L"begin 644 未") << "the text ends at its first zero";
+
+    // Text in code page 936 with its locale, as older programs leave it.
+    PutOnClipboard({{CF_TEXT, std::string("\xC4\xE3\xBA\xC3 abc", 9)},
+                    {CF_LOCALE, std::string("\x04\x08\0\0", 4)}});
+    EXPECT_EQ(reader.ReadText().text, L"你好 abc");
+
+    // Files copied in Explorer carry no text; the restore says so rather than "no text".
+    std::string drop(sizeof(DROPFILES), '\0');
+    auto* header = reinterpret_cast<DROPFILES*>(drop.data());
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    drop += Utf16Bytes(std::wstring(L"C:\\a.uue\0\0", 10));
+    PutOnClipboard({{CF_HDROP, drop}});
+    EXPECT_EQ(reader.ReadText().kind, ClipboardText::Kind::kFiles);
+
+    PutOnClipboard({{CF_UNICODETEXT, Utf16Bytes(std::wstring(L"\0", 1))}});
+    EXPECT_EQ(reader.ReadText().kind, ClipboardText::Kind::kNone) << "an empty text is no text";
+    PutOnClipboard({});
+    EXPECT_EQ(reader.ReadText().kind, ClipboardText::Kind::kNone);
+}
+
+std::string Hex(const Sha256Digest& digest) {
+    std::string hex;
+    for (const auto byte : digest) {
+        char two[3];
+        std::snprintf(two, sizeof two, "%02x", byte);
+        hex += two;
+    }
+    return hex;
+}
+
+TEST(Win32Sha256, PiecesOfAnySizeGiveTheDigestOfTheWhole) {
+    Win32RestoreFiles files;
+    auto abc = files.NewSha256();
+    abc->Update(std::vector<std::uint8_t>{'a', 'b', 'c'});
+    // FIPS 180-2's example for one block.
+    EXPECT_EQ(Hex(abc->Finish()),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+
+    // FIPS 180-2's million "a", in pieces across and along the 64-byte blocks.
+    const std::vector<std::uint8_t> bytes(1'000'000, 'a');
+    auto hash = files.NewSha256();
+    std::span<const std::uint8_t> rest(bytes);
+    for (const std::size_t piece : {1u, 63u, 64u, 65u, 0u, 4097u, 1u << 19}) {
+        hash->Update(rest.first(piece));
+        rest = rest.subspan(piece);
+    }
+    hash->Update(rest);
+    EXPECT_EQ(Hex(hash->Finish()),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+std::vector<std::wstring> Restore(RestoreFiles& files, const std::wstring& folder,
+                                  Placement placement,
+                                  std::initializer_list<std::pair<std::wstring, std::string>> named,
+                                  const std::wstring& source = L"") {
+    auto writer = files.Restore(folder, placement, source);
+    for (const auto& [name, bytes] : named) {
+        writer->NextFile(name);
+        const std::vector<std::uint8_t> all(bytes.begin(), bytes.end());
+        writer->Append(std::span(all).first(all.size() / 2));
+        writer->Append(std::span(all).subspan(all.size() / 2));
+    }
+    return writer->Commit();
+}
+
+TEST(Win32RestoreWriter, TakenNamesAreNumberedAndOnlyTheNamedFileReplaces) {
+    ScratchDir dir;
+    Win32RestoreFiles files;
+    qb::testing::WriteFileBytes(dir / L"readme.txt", {'o', 'l', 'd'});
+    const auto placed = Restore(files, dir.path(), Placement::kNumbered,
+                                {{L"Readme.txt", "one"}, {L"README.TXT", "two"}, {L"notes", "three"},
+                                 {L"notes", "four"}});
+    EXPECT_EQ(placed, (std::vector<std::wstring>{dir / L"Readme (2).txt", dir / L"README (3).TXT",
+                                                 dir / L"notes", dir / L"notes (2)"}));
+    EXPECT_EQ(ReadFileBytes(dir / L"readme.txt"), "old");
+    EXPECT_EQ(ReadFileBytes(dir / L"README (3).TXT"), "two");
+    EXPECT_EQ(ReadFileBytes(dir / L"notes (2)"), "four");
+    EXPECT_EQ(ListDir(dir.path()).size(), 5u) << "no temporary file is left";
+
+    EXPECT_EQ(Restore(files, dir.path(), Placement::kReplaceOne, {{L"readme.txt", "new"}}),
+              std::vector<std::wstring>{dir / L"readme.txt"});
+    EXPECT_EQ(ReadFileBytes(dir / L"readme.txt"), "new");
+    EXPECT_EQ(ListDir(dir.path()).size(), 5u);
+}
+
+TEST(Win32RestoreWriter, AFailedMoveTakesBackTheFilesMovedBeforeIt) {
+    ScratchDir dir;
+    Win32RestoreFiles files;
+    // Written fine under its temporary name, refused under its own: longer than a file system
+    // takes.
+    try {
+        Restore(files, dir.path(), Placement::kNumbered,
+                {{L"first.bin", "1"}, {std::wstring(300, L'x'), "2"}});
+        ADD_FAILURE() << "a name too long was taken";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Operation(), L"MoveFileEx");
+    }
+    EXPECT_EQ(ListDir(dir.path()), std::vector<std::wstring>{});
+}
+
+TEST(Win32RestoreWriter, AFullDiskLeavesNothingBehindAndTheOlderFileAsItWas) {
+    const char* prepared = std::getenv("QB_FULL_DIR");
+    if (!prepared) GTEST_SKIP() << "QB_FULL_DIR not prepared (the Wine session does this as root)";
+    const std::wstring full(prepared, prepared + std::strlen(prepared));
+    Win32RestoreFiles files;
+    auto writer = files.Restore(full, Placement::kReplaceOne, L"");
+    writer->NextFile(L"in.bin.uue");
+    const std::vector<std::uint8_t> piece(1 << 20, 'x');
+    try {
+        for (int i = 0; i < 32; ++i) writer->Append(piece);
+        ADD_FAILURE() << "32 MiB fitted on a disk of 20";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_DISK_FULL));
+    }
+    // At once, not when the writer goes: the disk may be needed meanwhile.
+    EXPECT_EQ(ListDir(full).size(), 2u) << "the temporary file is gone";
+    EXPECT_EQ(ReadFileBytes(full + L"\\in.bin.uue"), "old");
+}
+
+TEST(Win32RestoreWriter, ADownloadsMarkGoesToEveryRestoredFile) {
+    ScratchDir dir;
+    Win32RestoreFiles files;
+    const std::string mark = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    ASSERT_TRUE(qb::testing::WriteWhole(dir / L"in.uue:Zone.Identifier", mark.data(), mark.size()));
+    for (const auto& path : Restore(files, dir.path(), Placement::kNumbered,
+                                    {{L"a.bin", "a"}, {L"b.bin", "b"}}, dir / L"in.uue"))
+        EXPECT_EQ(ReadFileBytes(path + L":Zone.Identifier"), mark);
+    const auto plain = Restore(files, dir.path(), Placement::kNumbered, {{L"c.bin", "c"}});
+    EXPECT_EQ(ReadFileBytes(plain[0] + L":Zone.Identifier"), "<missing>");
+}
+
+// Presses Cancel in whatever dialog this thread shows next.
+void CALLBACK CancelDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM) -> BOOL {
+        wchar_t name[16];
+        GetClassNameW(window, name, 16);
+        if (IsWindowVisible(window) && !wcscmp(name, L"#32770"))
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        return TRUE;
+    }, 0);
+    (void)timer;
+}
+
+TEST(Win32RestoreDialogs, CancelGivesNoPath) {
+    Win32RestoreDialogs dialogs;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, CancelDialog);
+    EXPECT_EQ(dialogs.PickUueFile(0), std::nullopt);
+    EXPECT_EQ(dialogs.PickSavePath(0, L"a.bin", L"C:\\"), std::nullopt);
+    EXPECT_EQ(dialogs.PickFolder(0), std::nullopt);
+    KillTimer(nullptr, timer);
+}
+
+}  // namespace
+}  // namespace qb::platform::win32
