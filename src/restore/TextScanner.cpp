@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -77,7 +78,8 @@ class Scanner {
 public:
     Scanner(TextSource& source, DecodeSink* sink, platform::JobProgress& progress,
             FullLinesDecoder kernel)
-        : source_(source), sink_(sink), progress_(progress), kernel_(kernel), out_(kOutSize) {}
+        : source_(source), sink_(sink), progress_(progress), kernel_(kernel),
+          out_(new std::uint8_t[kOutSize]) {}
 
     ScanResult Run();
 
@@ -128,20 +130,20 @@ private:
     std::uint64_t pendingBad_ = 0;  // a damaged line, unless the block turns out cut there
     bool base64Done_ = false;
 
-    std::vector<std::uint8_t> out_;
+    std::unique_ptr<std::uint8_t[]> out_;  // left uninitialised: only what is decoded is read
     std::size_t outAt_ = 0;
     ScanResult result_;
 };
 
 ScanResult Scanner::Run() {
     source_.Rewind();
-    std::vector<char> buf(kHead + kPieceSize);
+    const std::unique_ptr<char[]> buf(new char[kHead + kPieceSize]);
     std::size_t carry = 0;
     for (;;) {
-        const Piece piece = source_.Read({buf.data() + carry, kPieceSize});
+        const Piece piece = source_.Read({buf.get() + carry, kPieceSize});
         progress_.Add(piece.consumed);
         if (progress_.StopRequested()) return {Outcome::kStopped, {}, {}};
-        const char* p = buf.data();
+        const char* p = buf.get();
         const char* const end = p + carry + piece.size;
         carry = 0;
         if (piece.size == 0) {
@@ -197,7 +199,7 @@ ScanResult Scanner::Run() {
                 p = ContinueLong(p + kHead, end);
             } else {
                 carry = static_cast<std::size_t>(end - p);
-                std::memmove(buf.data(), p, carry);
+                std::memmove(buf.get(), p, carry);
                 break;
             }
         }
@@ -232,11 +234,11 @@ const char* Scanner::FullLines(const char* p, const char* end) {
         else if (p[61] == '\n' || p[61] == '\r') lineEnd = {1, p[61], 0};
         else break;
         const std::size_t stride = 61 + lineEnd.length;
-        if (outAt_ + 45 > out_.size()) Flush();
-        const std::size_t room = (out_.size() - outAt_) / 45;
+        if (outAt_ + 45 > kOutSize) Flush();
+        const std::size_t room = (kOutSize - outAt_) / 45;
         const std::size_t lines = std::min(static_cast<std::size_t>(end - p) / stride, room);
         bool backtick = false;
-        const std::size_t done = kernel_(p, lines, lineEnd, out_.data() + outAt_, backtick);
+        const std::size_t done = kernel_(p, lines, lineEnd, out_.get() + outAt_, backtick);
         if (done == 0) break;
         hasBacktick_ |= backtick;
         outAt_ += 45 * done;
@@ -376,14 +378,14 @@ bool Scanner::OnBase64Line(const Line& line) {
 }
 
 void Scanner::Emit(const std::uint8_t* bytes, std::size_t n) {
-    if (outAt_ + n > out_.size()) Flush();
-    std::memcpy(out_.data() + outAt_, bytes, n);
+    if (outAt_ + n > kOutSize) Flush();
+    std::memcpy(out_.get() + outAt_, bytes, n);
     outAt_ += n;
     block_.size += n;
 }
 
 void Scanner::Flush() {
-    if (sink_ && outAt_ > 0) sink_->Write({out_.data(), outAt_});
+    if (sink_ && outAt_ > 0) sink_->Write({out_.get(), outAt_});
     outAt_ = 0;
 }
 
