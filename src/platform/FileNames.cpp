@@ -1,6 +1,6 @@
 #include "platform/FileNames.h"
 
-#include <array>
+#include <cstdint>
 #include <optional>
 
 #include "platform/Platform.h"
@@ -38,7 +38,7 @@ std::size_t CharUnits(std::wstring_view s, std::size_t at) {
                           s[at + 1] >= 0xDC00 && s[at + 1] <= 0xDFFF;
         return pair ? 2 : 1;
     } else {
-        return static_cast<char32_t>(s[at]) > 0xFFFF ? 2 : 1;
+        return (static_cast<std::uint32_t>(s[at]) >> 16) != 0 ? 2 : 1;
     }
 }
 std::size_t CharLength(std::wstring_view s, std::size_t at) {

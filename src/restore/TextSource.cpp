@@ -109,8 +109,9 @@ Piece EncodedText::Read(std::span<char> out) {
         return {head + n, consumed + n};
     }
 
-    // UTF-16: as many units as surely fit, at 3 bytes each plus one left open before them.
-    const std::size_t room = (out.size() - 3) / 3 * 2;
+    // UTF-16: as many units as surely fit at 3 bytes each, with room for three broken characters
+    // more: a high surrogate left open before them, one at the end, and a lone last byte.
+    const std::size_t room = (out.size() - 9) / 3 * 2;
     raw_.resize(room);
     std::size_t have = 0;
     if (oddByte_) raw_[have++] = odd_;
@@ -119,6 +120,7 @@ Piece EncodedText::Read(std::span<char> out) {
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(fromPending));
     have += fromPending;
     const std::size_t n = bytes_.Read({raw_.data() + have, room - have});
+    const bool ended = n < room - have;  // a byte source reads short only at its end
     consumed += n;
     have += n;
     oddByte_ = have % 2 != 0;
@@ -130,7 +132,7 @@ Piece EncodedText::Read(std::span<char> out) {
         units[i] = static_cast<char16_t>(le ? raw_[2 * i] | raw_[2 * i + 1] << 8
                                             : raw_[2 * i] << 8 | raw_[2 * i + 1]);
     std::size_t size = convert_.Convert(units, out.data());
-    if (have == 0 && !finished_) {
+    if (ended && !finished_) {
         // The end: a high surrogate left open, or a lone last byte, is one broken character.
         finished_ = true;
         size += convert_.Finish(out.data() + size);
@@ -149,11 +151,11 @@ void Utf16Text::Rewind() {
 Piece Utf16Text::Read(std::span<char> out) {
     std::uint64_t consumed = 0;
     if (at_ == 0 && !text_.empty() && text_[0] == 0xFEFF) at_ = 1, consumed = 2;
-    const std::size_t n = std::min((out.size() - 3) / 3, text_.size() - at_);
+    const std::size_t n = std::min((out.size() - 6) / 3, text_.size() - at_);
     std::size_t size = convert_.Convert(text_.subspan(at_, n), out.data());
     consumed += 2 * n;
     at_ += n;
-    if (n == 0 && !finished_) {
+    if (at_ == text_.size() && !finished_) {
         finished_ = true;
         size += convert_.Finish(out.data() + size);
     }

@@ -65,7 +65,7 @@ public:
 // UTF-16 to UTF-8, carried from one piece to the next; a lone surrogate becomes U+FFFD.
 class Utf16ToUtf8 {
 public:
-    // Writes at most 3 bytes per unit, plus 3.
+    // Writes at most 3 bytes per unit, plus 3 for a high surrogate left open by the last piece.
     std::size_t Convert(std::span<const char16_t> units, char* out);
     // Whatever a piece left open, at the end of the text.
     std::size_t Finish(char* out);

@@ -132,7 +132,7 @@ std::vector<std::string> Variants(const std::string& crlf) {
     for (std::size_t at = 0, k = 0; (at = mixed.find('\n', at)) != std::string::npos; ++at, ++k)
         if (k % 3 == 1) mixed[at] = '\r';
     return {crlf, Replace(crlf, "\r\n", "\n"), Replace(crlf, "\r\n", "\r"), mixed,
-            "\xEF\xBB\xBF" + crlf, Utf16(crlf, false), Utf16(crlf, true)};
+            std::string("\xEF\xBB\xBF").append(crlf), Utf16(crlf, false), Utf16(crlf, true)};
 }
 
 TEST_P(EveryDecoder, AnyLineEndsAndEncodingsGiveTheSameBytesAndLineNumbers) {
@@ -253,6 +253,20 @@ TEST(HostileTexts, AMegabyteOfBlanksOrOfNameStaysBoundedAndReadable) {
     const Restored longName = Restore("begin 644 " + name + "\n`\nend\n", &ScalarFullLines);
     ASSERT_EQ(longName.check.outcome, Outcome::kOk);
     EXPECT_EQ(longName.check.blocks.at(0).fileName, std::wstring(252, L'n') + L".\u4E2D\u6587");
+}
+
+TEST(Utf16Texts, ALoneSurrogateBecomesAReplacementCharacter) {
+    const std::u16string text = u"begin 644 a\xD800" u"b\n`\nend\n\xDC00";
+    for (const bool bigEndian : {false, true}) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char16_t u : text) {
+            const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+            bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+        }
+        const Restored r = Restore(bytes, &ScalarFullLines);
+        ASSERT_EQ(r.check.outcome, Outcome::kOk);
+        EXPECT_EQ(r.check.blocks.at(0).headerName, L"a\uFFFDb");
+    }
 }
 
 TEST(Stop, EndsEitherPassAtTheNextPiece) {
