@@ -57,10 +57,15 @@ std::string Encoded(const std::vector<std::uint8_t>& data, pipeline::Destination
     return "From: a mail header\r\n\r\n" + around.header + body + around.footer;
 }
 
-std::string Replace(std::string s, std::string_view from, std::string_view to) {
-    for (std::size_t at = 0; (at = s.find(from, at)) != std::string::npos; at += to.size())
-        s.replace(at, from.size(), to);
-    return s;
+std::string Replace(std::string_view s, std::string_view from, std::string_view to) {
+    std::string out;
+    for (std::size_t at = 0;;) {
+        const std::size_t hit = s.find(from, at);
+        out.append(s.substr(at, hit - at));
+        if (hit == std::string_view::npos) return out;
+        out.append(to);
+        at = hit + from.size();
+    }
 }
 
 std::string Utf16(const std::string& ascii, bool bigEndian) {
