@@ -5,10 +5,11 @@ set -euo pipefail
 cd "$(dirname "$0")/../src"
 
 declare -A may=(
-  [app]="windows shell pipeline platform product"
-  [windows]="shell pipeline platform product"
+  [app]="windows shell pipeline restore platform product"
+  [windows]="shell pipeline restore platform product"
   [shell]="platform product"
   [pipeline]="platform product"
+  [restore]="platform product"
   [platform]="product"
   [product]=""
 )

@@ -197,6 +197,9 @@ public:
 
 // Text leaves the program in the system's ANSI code page (936 for the users we write for).
 std::string ToAnsi(std::wstring_view text);
+// Text in the ANSI code page as the program holds it; a byte the code page has no character for
+// becomes U+FFFD.
+std::wstring FromAnsi(std::string_view text);
 // A file name for the header: every character the code page lacks becomes one '_' (a surrogate
 // pair is one character), never '?' nor a best-fit look-alike such as a backslash for a yen sign.
 std::string NameToAnsi(std::wstring_view name);

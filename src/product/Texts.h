@@ -14,6 +14,8 @@ inline constexpr std::wstring_view kTooLarge =
     L"文件太大，无法编码：Quillbox 最多能编码 766,958,445 字节（约 731 MB）的文件。";
 inline constexpr std::wstring_view kOutOfMemory = L"内存不足，无法读入并编码整个文件。";
 inline constexpr std::wstring_view kTrailerLabel = L"官方网站：";
+// The name a restored file gets when its header leaves nothing usable.
+inline constexpr std::wstring_view kUnnamed = L"未命名";
 
 inline constexpr std::wstring_view kAdded = L"已经添加到右键菜单";
 inline constexpr std::wstring_view kAddFailed = L"写注册表失败";

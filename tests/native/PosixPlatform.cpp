@@ -45,6 +45,29 @@ std::string ToAnsi(std::wstring_view text) {
     return Convert(text, "CP936", [] { return '?'; });
 }
 
+// Like MultiByteToWideChar: a byte that starts no character of the code page becomes U+FFFD.
+std::wstring FromAnsi(std::string_view text) {
+    iconv_t cd = iconv_open("WCHAR_T", "CP936");
+    if (cd == reinterpret_cast<iconv_t>(-1)) ThrowLastError(L"iconv_open");
+    std::wstring out(text.size() + 1, L'\0');
+    char* in = const_cast<char*>(text.data());
+    std::size_t inLeft = text.size();
+    char* o = reinterpret_cast<char*>(out.data());
+    std::size_t outLeft = out.size() * sizeof(wchar_t);
+    while (inLeft > 0 && iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<std::size_t>(-1)) {
+        if (errno != EILSEQ && errno != EINVAL) break;
+        const wchar_t replacement = 0xFFFD;
+        std::memcpy(o, &replacement, sizeof replacement);
+        o += sizeof(wchar_t);
+        outLeft -= sizeof(wchar_t);
+        ++in;
+        --inLeft;
+    }
+    iconv_close(cd);
+    out.resize(out.size() - outLeft / sizeof(wchar_t));
+    return out;
+}
+
 std::string NameToAnsi(std::wstring_view name) {
     return Convert(name, "CP936", [] { return '_'; });
 }

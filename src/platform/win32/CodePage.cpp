@@ -19,6 +19,16 @@ std::string ToAnsi(std::wstring_view text) {
     return out;
 }
 
+std::wstring FromAnsi(std::string_view text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0);
+    if (n <= 0) ThrowLastError(L"MultiByteToWideChar");
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
 namespace {
 
 // Converts character by character, a surrogate pair being one; `missing` is called for each one

@@ -1,0 +1,25 @@
+#pragma once
+// The rules for names a decoder on Windows writes to: the one every header name follows, and the
+// stricter one for a name read from a text that anyone may have written.
+
+#include <string>
+#include <string_view>
+
+namespace qb::platform {
+
+// Each character Windows forbids in a file name (\ / : * ? " < > | and 0 to 31) and each
+// bidirectional control becomes '_'; a device name (CON, aux.c, "nul..txt", COM¹, ...) gets a
+// '_' before it.
+std::wstring SafeFileName(std::wstring_view name);
+
+// The name to restore a file under, from a header name treated as hostile: its last part only,
+// SafeFileName, no trailing dots or blanks, at most 255 UTF-16 units with the extension kept;
+// "未命名" when nothing is left.
+std::wstring RestoredFileName(std::wstring_view headerName);
+
+// Header name bytes as text: UTF-8 if they are valid UTF-8, else the ANSI code page.
+std::wstring NameFromBytes(std::string_view bytes);
+
+inline constexpr std::size_t kMaxNameUnits = 255;
+
+}  // namespace qb::platform

@@ -1,0 +1,288 @@
+// The restore road's scanner and decoders against the texts real encoders write, damaged texts,
+// and one another.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "UuTestSupport.h"
+#include "pipeline/Delivery.h"
+#include "pipeline/UuEncoder.h"
+#include "restore/TextScanner.h"
+
+namespace qb::restore {
+
+void PrintTo(const DecodeKernel& kernel, std::ostream* out) { *out << kernel.name; }
+
+namespace {
+
+using qb::testing::RandomBytes;
+
+struct Collect final : DecodeSink {
+    std::vector<std::string> files;
+    void BeginBlock(std::size_t index) override { files.resize(index + 1); }
+    void Write(std::span<const std::uint8_t> b) override { files.back().append(b.begin(), b.end()); }
+    void EndBlock() override {}
+};
+
+struct Restored {
+    ScanResult check, decode;
+    std::vector<std::string> files;
+    std::uint64_t consumed = 0;
+};
+
+Restored Restore(TextSource& source, FullLinesDecoder kernel) {
+    Restored r;
+    platform::JobProgress progress(0);
+    r.check = CheckText(source, progress, kernel);
+    r.consumed = progress.Done();
+    Collect sink;
+    r.decode = DecodeText(source, sink, progress, kernel);
+    r.files = std::move(sink.files);
+    return r;
+}
+
+Restored Restore(const std::string& text, FullLinesDecoder kernel) {
+    MemoryBytes bytes({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    EncodedText source(bytes);
+    return Restore(source, kernel);
+}
+
+std::string Encoded(const std::vector<std::uint8_t>& data, pipeline::Destination road) {
+    const auto around = pipeline::MakeHeaderAndFooter(L"x.bin", road);
+    std::string body(pipeline::EncodedBodySize(data.size()), '\0');
+    pipeline::EncodeLines(data, body);
+    return "From: a mail header\r\n\r\n" + around.header + body + around.footer;
+}
+
+std::string Replace(std::string_view s, std::string_view from, std::string_view to) {
+    std::string out;
+    for (std::size_t at = 0;;) {
+        const std::size_t hit = s.find(from, at);
+        out.append(s.substr(at, hit - at));
+        if (hit == std::string_view::npos) return out;
+        out.append(to);
+        at = hit + from.size();
+    }
+}
+
+std::string Utf16(const std::string& ascii, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+}
+
+class EveryDecoder : public ::testing::TestWithParam<DecodeKernel> {
+protected:
+    const FullLinesDecoder run = GetParam().run;
+};
+
+std::vector<std::size_t> Lengths() {
+    std::vector<std::size_t> n;
+    for (std::size_t i = 0; i <= 200; ++i) n.push_back(i);
+    // A full output buffer of lines, a 256 KiB piece of text, and several of each.
+    for (const std::size_t at : {4096 * 45, 4161 * 45, 2 * 4096 * 45, 1'000'000})
+        for (const std::size_t d : {at - 1, at, at + 1}) n.push_back(d);
+    return n;
+}
+
+// Every length through the encoder's two roads, GNU uuencode in both forms and Python's lines with
+// trailing blanks stripped.
+TEST_P(EveryDecoder, TextsOfEveryEncoderRebuildTheFileByteForByte) {
+    const auto lengths = Lengths();
+    const auto data = RandomBytes(lengths.back(), 3);
+    qb::testing::TempDir dir;
+    dir.Write("data.bin", data);
+    const std::string d = dir.path().string();
+    std::string lengthList;
+    for (const auto n : lengths) lengthList += std::to_string(n) + " ";
+    const std::string cmd = "cd '" + d + "' && for n in " + lengthList + "; do head -c $n data.bin > in;"
+        " uuencode in 'gnu name' > gnu$n; uuencode -m in b64 > b64$n; done && python3 -c '\n"
+        "import binascii, sys\n"
+        "data = open(\"data.bin\", \"rb\").read()\n"
+        "for n in map(int, sys.argv[1:]):\n"
+        "    lines = [binascii.b2a_uu(data[i:min(n, i + 45)]).rstrip() for i in range(0, n, 45)]\n"
+        "    lines += [binascii.b2a_uu(b\"\").rstrip()]\n"
+        "    open(\"py%d\" % n, \"wb\").write(b\"begin 600 py\\n\" + b\"\\n\".join(lines) + b\"\\nend\\n\")\n"
+        "' " + lengthList;
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+
+    for (const auto n : lengths) {
+        const std::string expected(data.begin(), data.begin() + static_cast<long>(n));
+        std::vector<std::pair<std::string, std::string>> texts;
+        for (const char* peer : {"gnu", "b64", "py"})
+            texts.emplace_back(peer, qb::testing::ReadAll(dir.path() / (peer + std::to_string(n))));
+        if (n > 0) {
+            const std::vector<std::uint8_t> in(data.begin(), data.begin() + static_cast<long>(n));
+            texts.emplace_back("clipboard", Encoded(in, pipeline::Destination::kClipboard));
+            texts.emplace_back("side file", Encoded(in, pipeline::Destination::kSideFile));
+        }
+        for (const auto& [peer, text] : texts) {
+            const Restored r = Restore(text, run);
+            ASSERT_EQ(r.check.outcome, Outcome::kOk) << peer << " " << n << " line " << r.check.problem.line;
+            ASSERT_EQ(r.decode.outcome, Outcome::kOk) << peer << " " << n;
+            ASSERT_EQ(r.check.blocks.size(), 1u);
+            EXPECT_EQ(r.check.blocks[0].size, n) << peer;
+            ASSERT_EQ(r.files.at(0), expected) << peer << " " << n;
+            EXPECT_EQ(r.consumed, text.size()) << peer;
+        }
+    }
+}
+
+// The same text with CR LF, LF, CR and mixed line ends, a UTF-8 BOM and as UTF-16 either way.
+std::vector<std::string> Variants(const std::string& crlf) {
+    std::string mixed = Replace(crlf, "\r\n", "\n");
+    for (std::size_t at = 0, k = 0; (at = mixed.find('\n', at)) != std::string::npos; ++at, ++k)
+        if (k % 3 == 1) mixed[at] = '\r';
+    return {crlf, Replace(crlf, "\r\n", "\n"), Replace(crlf, "\r\n", "\r"), mixed,
+            std::string("\xEF\xBB\xBF").append(crlf), Utf16(crlf, false), Utf16(crlf, true)};
+}
+
+TEST_P(EveryDecoder, AnyLineEndsAndEncodingsGiveTheSameBytesAndLineNumbers) {
+    const auto data = RandomBytes(5000, 4);
+    const std::string crlf = Encoded(data, pipeline::Destination::kSideFile);
+    std::string damaged = crlf;
+    damaged[crlf.find("begin") + 17 + 50 * 63 + 20] = '~';  // the block's 51st data line: line 54
+    const auto good = Variants(crlf), bad = Variants(damaged);
+    for (std::size_t i = 0; i < good.size(); ++i) {
+        const Restored r = Restore(good[i], run);
+        ASSERT_EQ(r.decode.outcome, Outcome::kOk) << i;
+        EXPECT_EQ(r.files.at(0), std::string(data.begin(), data.end())) << i;
+        EXPECT_EQ(r.check.blocks[0].beginLine, 3u) << i;
+        EXPECT_EQ(r.consumed, good[i].size()) << i;
+        const Restored b = Restore(bad[i], run);
+        EXPECT_EQ(b.check.problem.kind, ProblemKind::kBadLine) << i;
+        EXPECT_EQ(b.check.problem.line, 54u) << i;
+        EXPECT_EQ(b.decode.problem.line, 54u) << i;
+    }
+    const std::u16string wide(crlf.begin(), crlf.end());
+    Utf16Text clipboard(wide);
+    EXPECT_EQ(Restore(clipboard, run).files.at(0), std::string(data.begin(), data.end()));
+}
+
+TEST_P(EveryDecoder, FindsTheSameFirstBadCharacterAsScalarAtEveryPlaceOfAFullLine) {
+    const auto data = RandomBytes(45 * 40, 6);
+    const std::string text = Encoded(data, pipeline::Destination::kClipboard);
+    const std::size_t line20 = text.find("\r\nM", 0) + 2 + 17 * 63;  // the header is line 3
+    for (std::size_t pos = 0; pos < 63; ++pos)
+        for (const char c : {'\x1F', 'a', '\xC8', '\0'}) {
+            std::string damaged = text;
+            damaged[line20 + pos] = c;
+            const Restored scalar = Restore(damaged, &ScalarFullLines), mine = Restore(damaged, run);
+            ASSERT_EQ(mine.check.outcome, scalar.check.outcome) << pos;
+            ASSERT_EQ(mine.check.problem.line, scalar.check.problem.line) << pos;
+            ASSERT_EQ(mine.decode.problem.line, scalar.decode.problem.line) << pos;
+            if (pos > 0 && pos < 61) {
+                EXPECT_EQ(scalar.check.problem.line, 21u) << pos;
+            }
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kernels, EveryDecoder, ::testing::ValuesIn(AvailableDecodeKernels()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
+    // Lines: 1 begin, 2-3 full, 4 ten bytes, 5 "`", 6 end, 7 the trailer.
+    const std::string good = Encoded(RandomBytes(100, 5), pipeline::Destination::kClipboard).substr(23);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, next; at < good.size(); at = next + 2) {
+        next = std::min(good.find("\r\n", at), good.size());
+        lines.push_back(good.substr(at, next - at));
+    }
+    const auto join = [&](std::vector<std::string> ls) {
+        std::string t;
+        for (const auto& l : ls) t += l + "\n";
+        return t;
+    };
+    std::string blocks101;
+    for (int i = 0; i < 101; ++i) blocks101 += "begin 644 f" + std::to_string(i) + "\n`\nend\n";
+    const std::string fullLine = lines[1];
+    struct Case {
+        const char* fault;
+        std::string text;
+        ProblemKind kind;
+        std::uint64_t line;
+    };
+    const std::vector<Case> cases = {
+        {"no begin line", "hello\nbegin\nbegin 6448 x\nend\n", ProblemKind::kNoBegin, 0},
+        {"cut after begin", join({lines[0]}), ProblemKind::kCut, 0},
+        {"cut inside a line", join({lines[0], lines[1], lines[2].substr(0, 30)}), ProblemKind::kCut, 0},
+        {"cut before end", join({lines[0], lines[1], lines[2], lines[3], lines[4]}), ProblemKind::kCut, 0},
+        {"cut in end", join({lines[0], lines[1], lines[2], lines[3], lines[4], "en"}), ProblemKind::kCut, 0},
+        {"two lines joined", join({lines[0], lines[1] + lines[2], lines[3], lines[4], lines[5]}),
+         ProblemKind::kBadLine, 2},
+        {"short line then data", join({lines[0], lines[1], lines[3], lines[2], lines[4], lines[5]}),
+         ProblemKind::kBadLine, 4},
+        {"data after the zero line", join({lines[0], lines[1], lines[4], lines[2], lines[5]}),
+         ProblemKind::kBadLine, 4},
+        {"bad character", join({lines[0], lines[1], "M" + lines[2].substr(1, 30) + "~" + lines[2].substr(32),
+                                lines[3], lines[4], lines[5]}), ProblemKind::kBadLine, 3},
+        {"count past 45", join({lines[0], "N" + lines[1].substr(1), lines[2], lines[4], lines[5]}),
+         ProblemKind::kBadLine, 2},
+        {"short line in a backtick block", join({lines[0], lines[1].substr(0, 50), lines[2], lines[3], lines[4], lines[5]}),
+         ProblemKind::kBadLine, 2},
+        {"begin inside a block", join({lines[0], lines[1], "begin 644 second", "`", "end"}), ProblemKind::kCut, 0},
+        {"a second block damaged", join({lines[0], lines[1], lines[2], lines[3], lines[4], lines[5], lines[0],
+                                         "M" + std::string(70, 'x'), "end"}), ProblemKind::kBadLine, 8},
+        {"a gigabyte-long line of junk", join({lines[0], fullLine + std::string(3 << 20, 'x'), lines[4], lines[5]}),
+         ProblemKind::kBadLine, 2},
+        {"base64 without ====", "begin-base64 644 x.bin\nQUJD\n", ProblemKind::kCut, 0},
+        {"base64 data after padding", "begin-base64 644 x.bin\nQQ==\nQUJD\n====\n", ProblemKind::kBadLine, 3},
+        {"101 blocks", blocks101, ProblemKind::kTooManyBlocks, 0},
+    };
+    for (const auto& c : cases)
+        for (const auto& kernel : AvailableDecodeKernels()) {
+            const Restored r = Restore(c.text, kernel.run);
+            ASSERT_EQ(r.check.outcome, Outcome::kProblem) << c.fault;
+            EXPECT_EQ(r.check.problem.kind, c.kind) << c.fault;
+            EXPECT_EQ(r.check.problem.line, c.line) << c.fault;
+            EXPECT_EQ(r.decode.problem.line, c.line) << c.fault;
+            if (c.kind == ProblemKind::kCut || c.kind == ProblemKind::kBadLine) {
+                EXPECT_EQ(r.check.problem.blockName, L"x.bin") << c.fault;
+            }
+        }
+    EXPECT_EQ(Restore(blocks101, &ScalarFullLines).check.problem.blockCount, 101u);
+    EXPECT_EQ(Restore(blocks101.substr(blocks101.find("begin 644 f1\n")), &ScalarFullLines).check.blocks.size(), 100u);
+}
+
+TEST(HostileTexts, AMegabyteOfBlanksOrOfNameStaysBoundedAndReadable) {
+    const std::string line = "M" + std::string(60, '`');
+    const std::string blanks = "begin 644 a\n" + line + std::string(3 << 20, ' ') + "\r\n`\nend\n";
+    const Restored r = Restore(blanks, &ScalarFullLines);
+    ASSERT_EQ(r.check.outcome, Outcome::kOk);
+    EXPECT_EQ(r.files.at(0), std::string(45, '\0'));
+
+    const std::string name = std::string(1 << 20, 'n') + "\xE4\xB8\xAD.\xE4\xB8\xAD\xE6\x96\x87";
+    const Restored longName = Restore("begin 644 " + name + "\n`\nend\n", &ScalarFullLines);
+    ASSERT_EQ(longName.check.outcome, Outcome::kOk);
+    EXPECT_EQ(longName.check.blocks.at(0).fileName, std::wstring(252, L'n') + L".\u4E2D\u6587");
+}
+
+TEST(Utf16Texts, ALoneSurrogateBecomesAReplacementCharacter) {
+    const std::u16string text = u"begin 644 a\xD800" u"b\n`\nend\n\xDC00";
+    for (const bool bigEndian : {false, true}) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char16_t u : text) {
+            const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+            bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+        }
+        const Restored r = Restore(bytes, &ScalarFullLines);
+        ASSERT_EQ(r.check.outcome, Outcome::kOk);
+        EXPECT_EQ(r.check.blocks.at(0).headerName, L"a\uFFFDb");
+    }
+}
+
+TEST(Stop, EndsEitherPassAtTheNextPiece) {
+    const std::string text = Encoded(RandomBytes(1'000'000, 8), pipeline::Destination::kSideFile);
+    MemoryBytes bytes({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    EncodedText source(bytes);
+    platform::JobProgress progress(text.size());
+    progress.RequestStop();
+    EXPECT_EQ(CheckText(source, progress).outcome, Outcome::kStopped);
+    EXPECT_EQ(progress.Done(), kPieceSize);
+}
+
+}  // namespace
+}  // namespace qb::restore
