@@ -56,7 +56,7 @@ int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure) {
     return product::kInternalError;
 }
 
-int Main(std::wstring_view commandLine, platform::Platform& p) {
+int Main(std::wstring_view commandLine, platform::Platform& p, platform::RestorePlatform* restore) {
     const Request request = ReadCommandLine(commandLine);
     if (const auto* step = std::get_if<shell::Step>(&request)) return shell::RunStepAlone(*step, p);
 
@@ -74,7 +74,7 @@ int Main(std::wstring_view commandLine, platform::Platform& p) {
             TaskModalUi modal(p.ui);
             platform::Platform withWindows{modal,      p.files,    p.clipboard,
                                            p.launcher, p.registry, p.process};
-            return windows::RunSetupRoad(withWindows);
+            return windows::RunSetupRoad(withWindows, restore);
         } catch (const platform::Error& e) {
             p.ui.Message(platform::FailureReport(action, e), st::kError);
             return product::kSetupFailed;

@@ -7,30 +7,17 @@
 #include "pipeline/AheadEncoder.h"
 #include "pipeline/UuEncoder.h"
 #include "platform/Failure.h"
+#include "platform/FileNames.h"
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "product/Texts.h"
 
 namespace qb::pipeline {
 
-namespace {
-
-// A decoder on Windows writes to the header's name as given: a ':' would make it a stream of
-// another file or a drive's current folder, a separator a path. So every character Windows
-// forbids in a file name becomes '_', as one the code page lacks does.
-std::wstring WithoutForbidden(std::wstring_view name) {
-    constexpr std::wstring_view kForbidden = L"\\/:*?\"<>|";
-    std::wstring safe(name);
-    for (auto& c : safe)
-        if (c < 32 || kForbidden.find(c) != kForbidden.npos) c = L'_';
-    return safe;
-}
-
-}  // namespace
 
 HeaderAndFooter MakeHeaderAndFooter(std::wstring_view fileName, Destination road) {
     HeaderAndFooter around;
-    around.header = "begin 644 " + platform::NameToAnsi(WithoutForbidden(fileName)) + "\r\n";
+    around.header = "begin 644 " + platform::NameToAnsi(platform::SafeFileName(fileName)) + "\r\n";
     std::wstring trailer(product::text::kTrailerLabel);
     trailer += product::kHomePage;
     around.footer = "`\r\nend\r\n" + platform::ToAnsi(trailer);

@@ -23,8 +23,8 @@ struct HeaderAndFooter {
     std::string footer;  // "`" CR LF "end" CR LF, the trailer, and CR LF in a side file only
 };
 
-// The name holds no folder, drive or stream: each character Windows forbids in a file name, like
-// each one the code page lacks, becomes '_'.
+// The name holds no folder, drive, stream or device: each character Windows forbids in a file
+// name, like each one the code page lacks, becomes '_', and a device name gets '_' before it.
 HeaderAndFooter MakeHeaderAndFooter(std::wstring_view fileName, Destination road);
 
 // The name for the header line: the file's own name, or the last part of the path if the file

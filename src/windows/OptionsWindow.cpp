@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/Error.h"
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "shell/ContextMenu.h"
@@ -9,18 +10,23 @@
 
 namespace qb::windows {
 
-OptionsWindow::OptionsWindow(FormHost& host, platform::Platform& platform)
-    : FormOf(host, options_window::kDesign), platform_(platform), about_(host, platform.launcher) {}
+OptionsWindow::OptionsWindow(FormHost& host, platform::Platform& platform,
+                             platform::RestorePlatform* restore)
+    : FormOf(host, options_window::kDesign), platform_(platform), restore_(restore),
+      about_(host, platform.launcher) {}
 
 void OptionsWindow::Click(Id id) {
     switch (id) {
     case Id::addToMenuBox: OnAddToMenuToggled(); break;
     case Id::applyButton: case Id::menuApply: OnApply(); break;
+    case Id::menuRestoreClipboard: OnRestore(restore::From::kClipboard); break;
+    case Id::menuRestoreFile: OnRestore(restore::From::kFile); break;
     case Id::exitButton: case Id::menuExit: OnExit(); break;
     case Id::menuGuide: OnGuide(); break;
     case Id::menuHomePage: OnHomePage(); break;
     case Id::menuAbout: OnAbout(); break;
-    case Id::fileMenu: case Id::fileMenuSeparator: case Id::helpMenu: case Id::helpMenuSeparator:
+    case Id::fileMenu: case Id::fileMenuSeparator: case Id::restoreMenuSeparator:
+    case Id::helpMenu: case Id::helpMenuSeparator:
         break;
     }
 }
@@ -76,7 +82,54 @@ void OptionsWindow::OnApply() {
     if (std::exchange(closeHeld_, false)) Unload();
 }
 
+void OptionsWindow::OnRestore(restore::From from) {
+    if (busy_ || !restore_) return;
+    busy_ = true;
+    struct Done {
+        bool& busy;
+        ~Done() { busy = false; }
+    } done{busy_};
+    QuietAtSessionEnd ui(platform_.ui, sessionEnding_);
+    platform::Platform p{ui, platform_.files, platform_.clipboard, platform_.launcher,
+                         platform_.registry, platform_.process};
+    restore::RunRestore(from, p, *restore_, reinterpret_cast<std::uintptr_t>(Window()),
+                        [this, &p](platform::JobProgress& progress, std::wstring_view heading) {
+                            WaitForPass(p, progress, heading);
+                        });
+    if (std::exchange(closeHeld_, false)) Unload();
+}
+
+void OptionsWindow::WaitForPass(platform::Platform& p, platform::JobProgress& progress,
+                                std::wstring_view heading) {
+    pass_ = &progress;
+    struct Forget {
+        platform::JobProgress*& pass;
+        ~Forget() { pass = nullptr; }
+    } forget{pass_};
+    // A pass that ends within a moment shows no window; the options window keeps painting.
+    const HANDLE ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!ended) platform::ThrowLastError(L"CreateEvent");
+    progress.OnFinish([ended] { SetEvent(ended); });
+    bool done = false;
+    try {
+        done = WaitModally(host(), ended, restore::kProgressAfter);
+    } catch (...) {
+        progress.RequestStop();
+        progress.OnFinish({});
+        progress.WaitFinished();
+        CloseHandle(ended);
+        throw;
+    }
+    progress.OnFinish({});
+    CloseHandle(ended);
+    if (done || progress.StopRequested()) return progress.WaitFinished();
+    const HeldWindows held;
+    p.ui.ShowProgress(heading, progress);
+}
+
 bool OptionsWindow::MayClose() {
+    // A close during a restore stops it; the window closes once the restore has ended.
+    if (pass_) pass_->RequestStop();
     closeHeld_ = busy_;
     return !busy_;
 }
@@ -96,9 +149,9 @@ void OptionsWindow::OnHomePage() {
 
 void OptionsWindow::OnAbout() { about_.Show(); }
 
-int RunSetupRoad(platform::Platform& platform) {
+int RunSetupRoad(platform::Platform& platform, platform::RestorePlatform* restore) {
     FormHost host(GetModuleHandleW(nullptr));
-    OptionsWindow window(host, platform);
+    OptionsWindow window(host, platform, restore);
     window.Show();
     return RunMessageLoop(host);
 }

@@ -2,7 +2,10 @@
 // The options window of a start without a file: whether the Explorer entry should exist, Apply,
 // Exit, and a Help menu with the usage guide, the home page and the About box.
 
+#include "platform/JobProgress.h"
 #include "platform/Platform.h"
+#include "platform/RestorePlatform.h"
+#include "restore/RestoreJob.h"
 #include "windows/AboutBox.h"
 #include "windows/Form.h"
 #include "windows/OptionsWindowDesign.h"
@@ -12,7 +15,8 @@ namespace qb::windows {
 class OptionsWindow final : public FormOf<options_window::Id> {
 public:
     using Id = options_window::Id;
-    OptionsWindow(FormHost& host, platform::Platform& platform);
+    OptionsWindow(FormHost& host, platform::Platform& platform,
+                  platform::RestorePlatform* restore = nullptr);
 
 protected:
     void Load() override;
@@ -24,13 +28,19 @@ private:
     void OnAddToMenuToggled();
     // The button, or File > Apply, which works even while the button is disabled.
     void OnApply();
+    // File > 从剪切板还原文件 and 从UUE文件还原: one restore, its dialogs over this window.
+    void OnRestore(restore::From from);
+    void WaitForPass(platform::Platform& p, platform::JobProgress& progress, std::wstring_view heading);
     void OnExit();
     void OnGuide();
     void OnHomePage();
     void OnAbout();
 
     platform::Platform& platform_;
+    platform::RestorePlatform* restore_;
     AboutBox about_;
+    // The pass of a restore now running, which a close stops.
+    platform::JobProgress* pass_ = nullptr;
     // While a step runs, waited for with the window held: a second one is not started, and a
     // close waits until the step has ended and its box has been answered.
     bool busy_ = false;
@@ -40,6 +50,6 @@ private:
 
 // The set-up road once the home page is launched: shows the options window and runs the
 // program's messages until no window is left or Exit ends the process. Returns the exit code.
-int RunSetupRoad(platform::Platform& platform);
+int RunSetupRoad(platform::Platform& platform, platform::RestorePlatform* restore = nullptr);
 
 }  // namespace qb::windows

@@ -10,9 +10,11 @@
 namespace qb::windows::options_window {
 
 // As drawn: c1 addToMenuBox, e exitButton, a applyButton, file fileMenu, ap menuApply, line1 fileMenuSeparator, ex menuExit, help helpMenu, manual menuGuide, home menuHomePage, line2 helpMenuSeparator, about menuAbout.
+// Added since: menuRestoreClipboard, menuRestoreFile and restoreMenuSeparator, the restore road.
 enum class Id {
     addToMenuBox, exitButton, applyButton,
-    fileMenu, menuApply, fileMenuSeparator, menuExit,
+    fileMenu, menuApply, fileMenuSeparator, menuRestoreClipboard, menuRestoreFile,
+    restoreMenuSeparator, menuExit,
     helpMenu, menuGuide, menuHomePage, helpMenuSeparator, menuAbout,
 };
 
@@ -26,6 +28,9 @@ constexpr std::array kMenu{
     MenuDesign{Id::fileMenu, 0, L"文件(&F)"},
     MenuDesign{Id::menuApply, 1, L"应用(&A)"},
     MenuDesign{Id::fileMenuSeparator, 1, L"-"},
+    MenuDesign{Id::menuRestoreClipboard, 1, L"从剪切板还原文件(&R)..."},
+    MenuDesign{Id::menuRestoreFile, 1, L"从UUE文件还原(&O)..."},
+    MenuDesign{Id::restoreMenuSeparator, 1, L"-"},
     MenuDesign{Id::menuExit, 1, L"退出(&X)"},
     MenuDesign{Id::helpMenu, 0, L"帮助(&H)"},
     MenuDesign{Id::menuGuide, 1, L"使用指南(&M)"},

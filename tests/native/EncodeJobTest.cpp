@@ -65,6 +65,14 @@ TEST_F(EncodeJob, HeaderCarriesOnlyTheNameWithSpacesAndChineseKept) {
     // Nor a stream or drive: what Windows forbids in a name becomes '_'.
     ASSERT_EQ(RunOn(dir.Write("C:x.txt:s*?<>|\x01\x1f", {1})), kDelivered);
     EXPECT_EQ(sys.clipboard.text.rfind("begin 644 C_x.txt_s_______\r\n", 0), 0u) << sys.clipboard.text;
+    // Nor a device, which a decoder on Windows would open instead of a file.
+    for (const auto& [name, header] : {std::pair{"aux.c", "_aux.c"}, {"CON", "_CON"}, {"nul.txt", "_nul.txt"},
+                                       {"com1", "_com1"}, {"aux .c", "_aux .c"}, {"console.txt", "console.txt"}}) {
+        const auto device = dir.Write(name, {'x'});
+        ASSERT_EQ(RunOn(device), kDelivered) << name;
+        EXPECT_EQ(sys.clipboard.text.rfind("begin 644 " + std::string(header) + "\r\n", 0), 0u) << name;
+        std::filesystem::remove(device);
+    }
 }
 
 TEST_F(EncodeJob, NameCharactersOutsideTheCodePageBecomeOneUnderscoreEachNeverAQuestionMark) {

@@ -1,0 +1,41 @@
+#pragma once
+// What a restore says to the user, word for word. Names, paths and numbers go between the parts.
+
+#include <string_view>
+
+namespace qb::product::text {
+
+inline constexpr std::wstring_view kCheckingText = L"正在检查UUE文本";
+inline constexpr std::wstring_view kRestoring = L"正在还原 ";
+
+// "UUE文本不完整：NAME 缺少结尾的 end 行，可能在传输中被截断。没有生成任何文件。"
+inline constexpr std::wstring_view kCutBefore = L"UUE文本不完整：";
+inline constexpr std::wstring_view kCutUu = L" 缺少结尾的 end 行，可能在传输中被截断。没有生成任何文件。";
+inline constexpr std::wstring_view kCutBase64 = L" 缺少结尾的 ==== 行，可能在传输中被截断。没有生成任何文件。";
+// "UUE文本有错误：NAME 的第 N 行已损坏。没有生成任何文件。"
+inline constexpr std::wstring_view kBadLineBefore = L"UUE文本有错误：";
+inline constexpr std::wstring_view kBadLineMiddle = L" 的第 ";
+inline constexpr std::wstring_view kBadLineAfter = L" 行已损坏。没有生成任何文件。";
+inline constexpr std::wstring_view kNoTextOnClipboard = L"剪切板中没有UUE文本。";
+inline constexpr std::wstring_view kFilesOnClipboard =
+    L"剪切板中没有UUE文本。如果复制的是 .uue 文件本身，请用“从UUE文件还原”。";
+inline constexpr std::wstring_view kNoTextInFile = L"文件中没有UUE文本：";
+// "UUE文本中有 K 个文件，一次最多还原 100 个。没有生成任何文件。"
+inline constexpr std::wstring_view kTooManyBefore = L"UUE文本中有 ";
+inline constexpr std::wstring_view kTooManyAfter = L" 个文件，一次最多还原 100 个。没有生成任何文件。";
+inline constexpr std::wstring_view kCannotReadClipboard = L"无法读取剪切板";
+inline constexpr std::wstring_view kRestoreOutOfMemory = L"内存不足，无法还原文件。";
+
+// The outcome: one file on three lines, or several with a line each for at most ten.
+inline constexpr std::wstring_view kRestoredFile = L"已还原文件：";
+inline constexpr std::wstring_view kSize = L"大小：";
+inline constexpr std::wstring_view kBytes = L" 字节";
+inline constexpr std::wstring_view kSha256 = L"SHA-256：";
+inline constexpr std::wstring_view kRestoredManyBefore = L"已还原 ";
+inline constexpr std::wstring_view kRestoredManyMiddle = L" 个文件到 ";
+inline constexpr std::wstring_view kRestoredManyAfter = L"：";
+inline constexpr std::wstring_view kMoreBefore = L"……另有 ";
+inline constexpr std::wstring_view kMoreAfter = L" 个文件";
+inline constexpr std::size_t kListedFiles = 10;
+
+}  // namespace qb::product::text
