@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,7 +12,9 @@
 #include "UuTestSupport.h"
 #include "pipeline/Delivery.h"
 #include "pipeline/UuEncoder.h"
+#include "restore/RestoreJob.h"
 #include "restore/TextScanner.h"
+#include "Fakes.h"
 
 namespace qb::restore {
 
@@ -282,6 +286,93 @@ TEST(Stop, EndsEitherPassAtTheNextPiece) {
     progress.RequestStop();
     EXPECT_EQ(CheckText(source, progress).outcome, Outcome::kStopped);
     EXPECT_EQ(progress.Done(), kPieceSize);
+}
+
+}  // namespace
+}  // namespace qb::restore
+
+namespace qb::restore {
+namespace {
+
+// The restore job over stand-ins for the clipboard, the dialogs and a writer that keeps files in
+// memory the way the real one leaves them on disk: all of them after Commit, none before.
+struct FakeRestore final : platform::ClipboardReader, platform::RestoreDialogs, platform::RestoreFiles {
+    platform::ClipboardText clip;
+    std::optional<std::wstring> chosen;  // what a dialog answers; nothing: Cancel
+    std::vector<std::wstring> proposed;  // names the Save As dialog proposed
+    std::map<std::wstring, std::vector<std::uint8_t>> written;
+    int writers = 0;
+    platform::ClipboardText ReadText() override { return clip; }
+    std::optional<std::wstring> PickUueFile(std::uintptr_t) override { return chosen; }
+    std::optional<std::wstring> PickSavePath(std::uintptr_t, const std::wstring& name, const std::wstring&) override {
+        proposed.push_back(name);
+        return chosen;
+    }
+    std::optional<std::wstring> PickFolder(std::uintptr_t) override { return chosen; }
+    struct Sum final : platform::Sha256 {  // a stand-in digest: the real one is the system's
+        platform::Sha256Digest d{};
+        void Update(std::span<const std::uint8_t> b) override { for (auto x : b) d[x % 32]++; }
+        platform::Sha256Digest Finish() override { return d; }
+    };
+    std::unique_ptr<platform::Sha256> NewSha256() override { return std::make_unique<Sum>(); }
+    struct Writer final : platform::RestoreWriter {
+        FakeRestore& r;
+        std::wstring folder;
+        std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>> files;
+        Writer(FakeRestore& r, std::wstring f) : r(r), folder(std::move(f)) {}
+        void NextFile(const std::wstring& name) override { files.push_back({name, {}}); }
+        void Append(std::span<const std::uint8_t> b) override { files.back().second.insert(files.back().second.end(), b.begin(), b.end()); }
+        std::vector<std::wstring> Commit() override {
+            std::vector<std::wstring> paths;
+            for (auto& [name, bytes] : files) {
+                paths.push_back(folder + L"\\" + name);
+                r.written[paths.back()] = bytes;
+            }
+            return paths;
+        }
+    };
+    std::unique_ptr<platform::RestoreWriter> Restore(const std::wstring& folder, platform::Placement, const std::wstring&) override {
+        ++writers;
+        return std::make_unique<Writer>(*this, folder);
+    }
+};
+
+TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWithItsSize) {
+    testing::FakeSystem sys;
+    auto p = sys.Get();
+    FakeRestore r;
+    platform::RestorePlatform rp{r, r, r};
+    const auto waitOut = [](platform::JobProgress& progress, std::wstring_view) { progress.WaitFinished(); };
+    const auto data = testing::RandomBytes(1234, 3);
+    std::string one = Encoded(data, pipeline::Destination::kClipboard);
+    const auto run = [&](const std::string& text, std::optional<std::wstring> answer) {
+        r.clip = {platform::ClipboardText::Kind::kText, std::wstring(text.begin(), text.end())};
+        r.chosen = std::move(answer);
+        sys.ui.shown.clear();
+        RunRestore(From::kClipboard, p, rp, 0, waitOut);
+        return sys.ui.Texts();
+    };
+    EXPECT_EQ(run(one, std::nullopt), std::vector<std::wstring>{}) << "Cancel in Save As: nothing at all";
+    EXPECT_EQ(r.proposed, std::vector<std::wstring>{L"x.bin"});
+    const auto box = run(one, L"F:\\out\\y.bin");
+    ASSERT_EQ(box.size(), 1u);
+    EXPECT_EQ(box[0].rfind(L"已还原文件：F:\\out\\y.bin\r\n大小：1,234 字节\r\nSHA-256：", 0), 0u) << box[0];
+    EXPECT_EQ(r.written[L"F:\\out\\y.bin"], data);
+    const std::string cut = one.substr(0, one.size() / 2);
+    EXPECT_EQ(run(cut, L"F:\\out"), std::vector<std::wstring>{
+        L"UUE文本不完整：x.bin 缺少结尾的 end 行，可能在传输中被截断。没有生成任何文件。"});
+    EXPECT_EQ(r.writers, 1) << "a cut text is reported before any dialog or file";
+    const auto two = run(one + cut + one, L"F:\\many");
+    EXPECT_EQ(two.size(), 1u);
+    EXPECT_EQ(r.writers, 1) << "a begin inside a block cuts it, and nothing is written";
+    const auto many = run(one + one + one, L"F:\\many");
+    ASSERT_EQ(many.size(), 1u);
+    EXPECT_EQ(many[0].rfind(L"已还原 3 个文件到 F:\\many：\r\nx.bin\r\n", 0), 0u) << many[0];
+    r.clip = {platform::ClipboardText::Kind::kFiles, {}};
+    sys.ui.shown.clear();
+    RunRestore(From::kClipboard, p, rp, 0, waitOut);
+    EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{
+        L"剪切板中没有UUE文本。如果复制的是 .uue 文件本身，请用“从UUE文件还原”。"});
 }
 
 }  // namespace
