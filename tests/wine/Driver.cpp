@@ -202,6 +202,18 @@ Outcome RunAndConfirm(const std::wstring& arguments) {
     return out;
 }
 
+bool ChooseInFileDialog(HWND dialog, const std::wstring& path) {
+    // The classic dialogs' name box is cmb13 (an editable combo box) or edt1; the item dialog's
+    // is an edit control of its own.
+    HWND name = GetDlgItem(dialog, 0x47C);
+    if (!name) name = GetDlgItem(dialog, 0x480);
+    if (!name) name = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+    if (!name) return false;
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+}
+
 std::string ClipboardText() {
     for (int i = 0; i < 50 && !OpenClipboard(nullptr); ++i) Sleep(20);
     std::string text;

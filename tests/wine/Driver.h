@@ -81,6 +81,10 @@ struct Outcome {
 };
 Outcome RunAndConfirm(const std::wstring& arguments);
 
+// Types `path` into a file dialog's name box (Open, Save As or a folder picker) and presses Enter.
+// False if the dialog has no name box.
+bool ChooseInFileDialog(HWND dialog, const std::wstring& path);
+
 std::string ClipboardText();               // CF_TEXT bytes, without the terminating NUL
 void SetClipboardText(const std::string& text);
 

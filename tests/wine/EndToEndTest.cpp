@@ -234,6 +234,63 @@ TEST_F(EndToEnd, WithoutAFileTheOptionsWindowOpensAndExitEndsTheProgram) {
     EXPECT_EQ(ClipboardText(), kSentinel) << "the explorer.exe beside the program ran";
 }
 
+// The other end of the trip: Quillbox's own text on the real clipboard, rebuilt through the File
+// menu and the system's dialogs; a text cut in transit is reported before any dialog.
+TEST_F(EndToEnd, TextOnTheClipboardIsRebuiltWhereTheUserSaysAndACutOneWritesNothing) {
+    const auto first = RandomBytes(100'000, 21), second = RandomBytes(70, 22);
+    WriteFileBytes(dir / L"源 文件.bin", first);
+    WriteFileBytes(dir / L"b.txt", second);
+    ASSERT_EQ(RunAndConfirm(Quoted(dir / L"b.txt")).exitCode, 0u);
+    const std::string small = ClipboardText();
+    ASSERT_EQ(RunAndConfirm(Quoted(dir / L"源 文件.bin")).exitCode, 0u);
+    const std::string text = ClipboardText();
+    CreateDirectoryW((dir / L"out").c_str(), nullptr);
+
+    RunningQuillbox run(L"");
+    HWND main = nullptr;
+    for (int i = 0; i < 200 && !(main = FindProcessWindow(run.ProcessId(), L"Quillbox")); ++i) Sleep(50);
+    ASSERT_NE(main, nullptr);
+    namespace options = windows::options_window;
+    const auto restore = [&](const std::string& clip) {
+        SetClipboardText(clip);
+        PostMessageW(main, WM_COMMAND, windows::CommandOf(options::kDesign, options::Id::menuRestoreClipboard), 0);
+        return run.WaitForBox();
+    };
+    auto save = restore(text);
+    ASSERT_TRUE(save);
+    EXPECT_EQ(save->caption, L"保存还原的文件");
+    ASSERT_TRUE(ChooseInFileDialog(save->hwnd, dir / L"out\\还原.bin"));
+    auto box = run.WaitForBox();
+    ASSERT_TRUE(box);
+    const std::wstring head = L"已还原文件：" + dir / L"out\\还原.bin" + L"\r\n大小：100,000 字节\r\nSHA-256：";
+    EXPECT_EQ(box->text.substr(0, head.size()), head);
+    EXPECT_EQ(box->text.size(), head.size() + 64) << box->text;
+    EXPECT_EQ(box->icon, Icon::kNone);
+    run.Press(*box, IDOK);
+    EXPECT_EQ(ReadFileBytes(dir / L"out\\还原.bin"), std::string(first.begin(), first.end()));
+
+    box = restore(text.substr(0, text.size() / 2));
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, L"UUE文本不完整：源 文件.bin 缺少结尾的 end 行，可能在传输中被截断。没有生成任何文件。");
+    EXPECT_EQ(box->icon, Icon::kError);
+    run.Press(*box, IDOK);
+
+    // Two blocks, one of a name already there: through the folder picker, numbered, nothing replaced.
+    auto pick = restore("chat line\r\n" + small + "\r\n" + text);
+    ASSERT_TRUE(pick);
+    EXPECT_EQ(pick->caption, L"选择保存还原文件的文件夹");
+    ASSERT_TRUE(ChooseInFileDialog(pick->hwnd, dir.path()));
+    box = run.WaitForBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text.rfind(L"已还原 2 个文件到 " + dir.path() + L"：\r\nb (2).txt\r\n", 0), 0u) << box->text;
+    run.Press(*box, IDOK);
+    EXPECT_EQ(ReadFileBytes(dir / L"b (2).txt"), std::string(second.begin(), second.end()));
+    EXPECT_EQ(ReadFileBytes(dir / L"源 文件 (2).bin"), std::string(first.begin(), first.end()));
+    EXPECT_EQ(ReadFileBytes(dir / L"b.txt"), std::string(second.begin(), second.end()));
+    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"退出(&X)"), BM_CLICK, 0, 0);
+    EXPECT_EQ(run.WaitForExit(), 0u);
+}
+
 // Folders prepared by scripts/test.sh on small tmpfs mounts: one read-only, one nearly full.
 std::wstring PreparedDir(const char* variable) {
     const char* v = std::getenv(variable);
