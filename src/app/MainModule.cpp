@@ -30,6 +30,9 @@ public:
     int Message(std::wstring_view text, unsigned style) override {
         return inner_.Message(text, style | st::kTaskModal);
     }
+    void ShowProgress(std::wstring_view heading, platform::JobProgress& progress) override {
+        inner_.ShowProgress(heading, progress);
+    }
 
 private:
     platform::Ui& inner_;

@@ -55,6 +55,9 @@ public:
     int Message(std::wstring_view text, unsigned style) override {
         return ending_ ? 0 : inner_.Message(text, style);
     }
+    void ShowProgress(std::wstring_view heading, platform::JobProgress& progress) override {
+        inner_.ShowProgress(heading, progress);
+    }
 
 private:
     platform::Ui& inner_;

@@ -447,6 +447,47 @@ TEST_F(EndToEnd, ASlowJobShowsItsProgressAndCancelStopsItLeavingNothingBehind) {
     EXPECT_TRUE(DecodeBody(side.substr(head.size(), side.size() - head.size() - tail.size())) == data);
 }
 
+// A restore from a slow disk shows each pass's progress; Cancel in the first, and a close of the
+// options window in the second, stop it with nothing written and nothing more shown.
+TEST_F(EndToEnd, ASlowRestoreShowsItsProgressAndStopsLeavingNothingBehind) {
+    const std::wstring slow = PreparedDir("QB_SLOW_DIR"), source = PreparedDir("QB_SLOW_SOURCE");
+    if (slow.empty()) GTEST_SKIP() << "no slow disk (the Wine session mounts one as root)";
+    WriteFileBytes(dir / L"x.bin", RandomBytes(15'000'000, 23));
+    ASSERT_EQ(RunAndConfirm(Quoted(dir / L"x.bin")).exitCode, 0u);
+    CreateDirectoryW((source + L"\\3").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((dir / L"x.bin.uue").c_str(), (source + L"\\3\\x.uue").c_str(), FALSE));
+    CreateDirectoryW((dir / L"out").c_str(), nullptr);
+    RunningQuillbox run(L"");
+    HWND main = nullptr;
+    for (int i = 0; i < 200 && !(main = FindProcessWindow(run.ProcessId(), L"Quillbox")); ++i) Sleep(50);
+    ASSERT_NE(main, nullptr);
+    namespace options = windows::options_window;
+    for (const bool inSecondPass : {false, true}) {
+        PostMessageW(main, WM_COMMAND, windows::CommandOf(options::kDesign, options::Id::menuRestoreFile), 0);
+        const auto open = run.WaitForBox();
+        ASSERT_TRUE(open);
+        EXPECT_EQ(open->caption, L"选择UUE文件");
+        ASSERT_TRUE(ChooseInFileDialog(open->hwnd, slow + L"\\3\\x.uue"));
+        if (inSecondPass) {
+            const auto save = run.WaitForBox(30000);
+            ASSERT_TRUE(save && save->caption == L"保存还原的文件");
+            ASSERT_TRUE(ChooseInFileDialog(save->hwnd, dir / L"out\\x.bin"));
+        }
+        const auto window = run.WaitForBox(8000, true);
+        ASSERT_TRUE(window) << "a pass past 2 s shows its progress";
+        const std::wstring heading = inSecondPass ? L"正在还原 x.bin" : L"正在检查UUE文本";
+        EXPECT_EQ(window->text.rfind(heading + L"\n已完成 ", 0), 0u) << window->text;
+        if (!inSecondPass) {
+            run.Press(*window, window->buttons.at(0).id);
+            EXPECT_EQ(run.WaitForBox(1500), std::nullopt) << "a stopped restore shows nothing";
+        } else {
+            PostMessageW(main, WM_CLOSE, 0, 0);
+            EXPECT_EQ(run.WaitForExit(5000), 0u) << "the close stopped the restore, then closed the window";
+        }
+    }
+    EXPECT_EQ(ListDir(dir / L"out").size(), 0u) << "no file and no temporary file";
+}
+
 // Run by the wine.clipboard_locale entry alone, under a wineserver whose user locale (0x0409)
 // differs from the system's (0x0804): Wine stamps a clipboard text without a locale with the
 // user's, and a Unicode program then reads the Chinese as mojibake.
