@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "FormFixture.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 #include "TestPlatform.h"
@@ -173,17 +174,10 @@ TEST_F(ContextMenuOnWine, ACopyNamedOtherwiseNeverWritesAnEntryForAnotherFileNor
 
     static std::vector<std::wstring> shellBoxes;
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-        EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM) {
-            wchar_t name[16] = {};
-            GetClassNameW(w, name, 16);
-            if (std::wstring_view(name) == L"#32770" && IsWindowVisible(w)) {
-                wchar_t text[128] = {};
-                GetDlgItemTextW(w, 0xFFFF, text, 128);
-                shellBoxes.push_back(text);
-                PostMessageW(w, WM_COMMAND, IDOK, 0);
-            }
-            return TRUE;
-        }, 0);
+        for (HWND box : testing::ThreadWindows(L"#32770")) {
+            shellBoxes.push_back(testing::WindowText(GetDlgItem(box, 0xFFFF)));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
     });
     ASSERT_TRUE(DeleteFileW(com.c_str()));
     try {
