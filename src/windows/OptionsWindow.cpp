@@ -1,8 +1,10 @@
 #include "windows/OptionsWindow.h"
 
+#include <functional>
 #include <utility>
 
 #include "platform/Error.h"
+#include "platform/win32/UniqueHandle.h"
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "shell/ContextMenu.h"
@@ -66,7 +68,7 @@ private:
 
 }  // namespace
 
-void OptionsWindow::OnApply() {
+void OptionsWindow::RunJob(const std::function<void(platform::Platform&)>& job) {
     // Another program's WM_COMMAND or BM_CLICK still reaches a held window.
     if (busy_) return;
     busy_ = true;
@@ -77,54 +79,55 @@ void OptionsWindow::OnApply() {
     QuietAtSessionEnd ui(platform_.ui, sessionEnding_);
     platform::Platform p{ui, platform_.files, platform_.clipboard, platform_.launcher,
                          platform_.registry, platform_.process};
-    // Apply catches its own failures and reports them; the window keeps its state afterwards.
-    shell::Apply(Checked(Id::addToMenuBox) ? shell::Step::kAdd : shell::Step::kRemove, p,
-                 reinterpret_cast<std::uintptr_t>(Window()), [this](platform::StartedProgram& copy) {
-                     WaitModally(host(), reinterpret_cast<HANDLE>(copy.Handle()));
-                 });
+    job(p);
     if (std::exchange(closeHeld_, false)) Unload();
 }
 
+void OptionsWindow::OnApply() {
+    // Apply catches its own failures and reports them; the window keeps its state afterwards.
+    RunJob([this](platform::Platform& p) {
+        shell::Apply(Checked(Id::addToMenuBox) ? shell::Step::kAdd : shell::Step::kRemove, p,
+                     reinterpret_cast<std::uintptr_t>(Window()),
+                     [this](platform::StartedProgram& copy) {
+                         WaitModally(host(), reinterpret_cast<HANDLE>(copy.Handle()));
+                     });
+    });
+}
+
 void OptionsWindow::OnRestore(restore::From from) {
-    if (busy_ || !restore_) return;
-    busy_ = true;
-    struct Done {
-        bool& busy;
-        ~Done() { busy = false; }
-    } done{busy_};
-    QuietAtSessionEnd ui(platform_.ui, sessionEnding_);
-    platform::Platform p{ui, platform_.files, platform_.clipboard, platform_.launcher,
-                         platform_.registry, platform_.process};
-    restore::RunRestore(from, p, *restore_, reinterpret_cast<std::uintptr_t>(Window()),
-                        [this, &p](platform::JobProgress& progress, std::wstring_view heading) {
-                            WaitForPass(p, progress, heading);
-                        });
-    if (std::exchange(closeHeld_, false)) Unload();
+    if (!restore_) return;
+    RunJob([this, from](platform::Platform& p) {
+        restore::RunRestore(from, p, *restore_, reinterpret_cast<std::uintptr_t>(Window()),
+                            [this, &p](platform::JobProgress& progress, std::wstring_view heading) {
+                                WaitForPass(p, progress, heading);
+                            });
+    });
 }
 
 void OptionsWindow::WaitForPass(platform::Platform& p, platform::JobProgress& progress,
                                 std::wstring_view heading) {
     pass_ = &progress;
     struct Forget {
+        platform::JobProgress& progress;
         platform::JobProgress*& pass;
-        ~Forget() { pass = nullptr; }
-    } forget{pass_};
+        ~Forget() {
+            progress.OnFinish({});
+            pass = nullptr;
+        }
+    } forget{progress, pass_};
     // A pass that ends within a moment shows no window; the options window keeps painting.
-    const HANDLE ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const platform::win32::UniqueHandle ended(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!ended) platform::ThrowLastError(L"CreateEvent");
-    progress.OnFinish([ended] { SetEvent(ended); });
+    progress.OnFinish([event = ended.get()] { SetEvent(event); });
     bool done = false;
     try {
-        done = WaitModally(host(), ended, restore::kProgressAfter);
+        done = WaitModally(host(), ended.get(), restore::kProgressAfter);
     } catch (...) {
+        // The pass works on what the caller holds: it must end before the failure goes up.
         progress.RequestStop();
-        progress.OnFinish({});
         progress.WaitFinished();
-        CloseHandle(ended);
         throw;
     }
-    progress.OnFinish({});
-    CloseHandle(ended);
     if (done || progress.StopRequested()) return progress.WaitFinished();
     const HeldWindows held;
     p.ui.ShowProgress(heading, progress);

@@ -1,6 +1,9 @@
 #pragma once
 // The options window of a start without a file: whether the Explorer entry should exist, Apply,
-// Exit, and a Help menu with the usage guide, the home page and the About box.
+// the restore of files from UUE text, Exit, and a Help menu with the usage guide, the home page
+// and the About box.
+
+#include <functional>
 
 #include "platform/JobProgress.h"
 #include "platform/Platform.h"
@@ -30,6 +33,9 @@ private:
     void OnApply();
     // File > 从剪切板还原文件 and 从UUE文件还原: one restore, its dialogs over this window.
     void OnRestore(restore::From from);
+    // Runs Apply or a restore, one at a time, its boxes quiet once the session ends; a close that
+    // came meanwhile is done afterwards.
+    void RunJob(const std::function<void(platform::Platform&)>& job);
     void WaitForPass(platform::Platform& p, platform::JobProgress& progress, std::wstring_view heading);
     void OnExit();
     void OnGuide();

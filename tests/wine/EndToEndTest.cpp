@@ -203,6 +203,12 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* caption) {
     return s.found;
 }
 
+HWND OptionsWindowOf(const RunningQuillbox& run) {
+    HWND main = nullptr;
+    for (int i = 0; i < 200 && !(main = FindProcessWindow(run.ProcessId(), L"Quillbox")); ++i) Sleep(50);
+    return main;
+}
+
 TEST_F(EndToEnd, WithoutAFileTheOptionsWindowOpensAndExitEndsTheProgram) {
     const char* log = std::getenv("QB_URL_LOG");
     // An explorer.exe beside the program must never run: here qbshow, which marks the clipboard.
@@ -210,8 +216,7 @@ TEST_F(EndToEnd, WithoutAFileTheOptionsWindowOpensAndExitEndsTheProgram) {
     ASSERT_TRUE(CopyFileW(QB_EXE, (dir / L"Quillbox.exe").c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(QB_SHOW, (dir / L"explorer.exe").c_str(), FALSE));
     RunningQuillbox run(WholeCommandLine{Quoted(dir / L"Quillbox.exe")});
-    HWND main = nullptr;
-    for (int i = 0; i < 200 && !(main = FindProcessWindow(run.ProcessId(), L"Quillbox")); ++i) Sleep(50);
+    const HWND main = OptionsWindowOf(run);
     ASSERT_NE(main, nullptr) << "the options window did not appear";
     EXPECT_EQ(run.WaitForBox(300), std::nullopt) << "no message box on this road";
 
@@ -247,8 +252,7 @@ TEST_F(EndToEnd, TextOnTheClipboardIsRebuiltWhereTheUserSaysAndACutOneWritesNoth
     CreateDirectoryW((dir / L"out").c_str(), nullptr);
 
     RunningQuillbox run(L"");
-    HWND main = nullptr;
-    for (int i = 0; i < 200 && !(main = FindProcessWindow(run.ProcessId(), L"Quillbox")); ++i) Sleep(50);
+    const HWND main = OptionsWindowOf(run);
     ASSERT_NE(main, nullptr);
     namespace options = windows::options_window;
     const auto restore = [&](const std::string& clip) {
@@ -458,8 +462,7 @@ TEST_F(EndToEnd, ASlowRestoreShowsItsProgressAndStopsLeavingNothingBehind) {
     ASSERT_TRUE(CopyFileW((dir / L"x.bin.uue").c_str(), (source + L"\\3\\x.uue").c_str(), FALSE));
     CreateDirectoryW((dir / L"out").c_str(), nullptr);
     RunningQuillbox run(L"");
-    HWND main = nullptr;
-    for (int i = 0; i < 200 && !(main = FindProcessWindow(run.ProcessId(), L"Quillbox")); ++i) Sleep(50);
+    const HWND main = OptionsWindowOf(run);
     ASSERT_NE(main, nullptr);
     namespace options = windows::options_window;
     for (const bool inSecondPass : {false, true}) {

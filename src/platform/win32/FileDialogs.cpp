@@ -11,7 +11,7 @@
 
 #include "platform/Error.h"
 #include "platform/win32/Win32Restore.h"
-#include "product/FileDialogTexts.h"
+#include "product/RestoreTexts.h"
 #include "product/Texts.h"
 
 namespace qb::platform::win32 {
