@@ -191,6 +191,7 @@ int RestoreThroughMenu(const std::wstring& uue, const std::wstring& to) {
                   std::to_wstring(run.MillisecondsToLastBox()) + L" ms\n");
             continue;
         }
+        if (run.ProgressWindowsSeen()) Print(L"(progress window)\n");
         Print(L"[" + box->caption + L"] " + box->text + L"\n");
         PrintTimes(run);
         run.Press(*box, IDOK);
