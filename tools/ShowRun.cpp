@@ -5,6 +5,9 @@
 // QB_PROGRAM names another program to run in Quillbox's place.
 // Without arguments it describes the options window instead (title, controls, menu), saves a
 // picture of it as a BMP file where QB_SHOT says, and closes it.
+// QB_RESTORE names a .uue file to restore through the options window's File menu, saved where
+// QB_RESTORE_TO says, with the time to the outcome box less the dialogs' time (the benchmark);
+// QB_IDLE=1 only shows the options window and gives its working set.
 #include <windows.h>
 
 #include <cstdio>
@@ -12,6 +15,7 @@
 #include <string>
 
 #include "Driver.h"
+#include "windows/OptionsWindowDesign.h"
 
 namespace {
 
@@ -127,6 +131,78 @@ bool DescribeOptionsWindow(qb::testing::RunningQuillbox& run) {
     return true;
 }
 
+HWND WaitForOptionsWindow(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } s{pid, nullptr};
+    for (int i = 0; i < 12000 && !s.found; ++i, Sleep(5)) {
+        EnumWindows([](HWND w, LPARAM lp) {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            wchar_t cls[64] = {};
+            GetClassNameW(w, cls, 64);
+            if (owner == s->pid && IsWindowVisible(w) && std::wstring(cls) == L"QuillboxForm") s->found = w;
+            return TRUE;
+        }, reinterpret_cast<LPARAM>(&s));
+    }
+    return s.found;
+}
+
+void PrintTimes(const qb::testing::RunningQuillbox& run) {
+    Print(L"  time to this box: " + std::to_wstring(run.MillisecondsToLastBox()) + L" ms\n");
+    Print(L"  time spent answering before it: " + std::to_wstring(run.MillisecondsAnswering()) + L" ms\n");
+    Print(L"  peak working set: " + std::to_wstring(run.PeakWorkingSet()) + L" bytes\n");
+}
+
+// The File menu's restore from a .uue file, as a user goes through it: the Open dialog gets `uue`,
+// Save As gets `to`, and the outcome box is read with the times. Any other box ends the run.
+// With an empty `uue`, the idle program: its working set once the window has had time to paint.
+int RestoreThroughMenu(const std::wstring& uue, const std::wstring& to) {
+    using namespace qb::testing;
+    LARGE_INTEGER freq, start, shown;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&start);
+    RunningQuillbox run(L"");
+    HWND main = WaitForOptionsWindow(run.ProcessId());
+    if (!main) {
+        Print(L"the options window did not appear within a minute\n");
+        return 3;
+    }
+    QueryPerformanceCounter(&shown);
+    Print(L"options window found at: " +
+          std::to_wstring(1000 * (shown.QuadPart - start.QuadPart) / freq.QuadPart) + L" ms\n");
+    if (uue.empty()) {
+        Sleep(1000);
+        Print(L"idle working set: " + std::to_wstring(run.PeakWorkingSet()) + L" bytes\n");
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        return static_cast<int>(run.WaitForExit());
+    }
+    namespace options = qb::windows::options_window;
+    PostMessageW(main, WM_COMMAND, qb::windows::CommandOf(options::kDesign, options::Id::menuRestoreFile), 0);
+    int answered = 0;
+    while (auto box = run.WaitForBox(600000)) {
+        // A box with a name box is a file dialog: Open first, then Save As.
+        const std::wstring& path = answered == 0 ? uue : to;
+        if (answered < 2 && run.Choose(*box, path)) {
+            ++answered;
+            Print(L"[" + box->caption + L"] -> " + path + L"\n  found at: " +
+                  std::to_wstring(run.MillisecondsToLastBox()) + L" ms\n");
+            continue;
+        }
+        if (run.ProgressWindowsSeen()) Print(L"(progress window)\n");
+        Print(L"[" + box->caption + L"] " + box->text + L"\n");
+        PrintTimes(run);
+        run.Press(*box, IDOK);
+        break;
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    const DWORD code = run.WaitForExit();
+    Print(L"exit code: " + std::to_wstring(code) + L"\n");
+    return static_cast<int>(code);
+}
+
 }  // namespace
 
 int wmain(int, wchar_t**) {
@@ -135,6 +211,11 @@ int wmain(int, wchar_t**) {
     // Everything after our own name goes to Quillbox unchanged.
     args = args[0] == L'"' ? args.substr(args.find(L'"', 1) + 1) : args.substr(std::min(args.find(L' '), args.size()));
     args.erase(0, args.find_first_not_of(L' '));
+    const wchar_t* restore = _wgetenv(L"QB_RESTORE");
+    const wchar_t* restoreTo = _wgetenv(L"QB_RESTORE_TO");
+    const wchar_t* idle = _wgetenv(L"QB_IDLE");
+    if (idle && *idle) return RestoreThroughMenu(L"", L"");
+    if (restore && *restore) return RestoreThroughMenu(restore, restoreTo ? restoreTo : L"");
 
     const std::string sentinel = "\x01qbshow\x01";
     SetClipboardText(sentinel);
@@ -156,11 +237,7 @@ int wmain(int, wchar_t**) {
     while (auto box = run.WaitForBox(600000)) {
         for (; progressShown < run.ProgressWindowsSeen(); ++progressShown) Print(L"(progress window)\n");
         Print(L"[" + box->caption + L"] " + box->text + L"\n");
-        if (timing) {
-            Print(L"  time to this box: " + std::to_wstring(run.MillisecondsToLastBox()) + L" ms\n");
-            Print(L"  time spent answering before it: " + std::to_wstring(run.MillisecondsAnswering()) + L" ms\n");
-            Print(L"  peak working set: " + std::to_wstring(run.PeakWorkingSet()) + L" bytes\n");
-        }
+        if (timing) PrintTimes(run);
         const bool question = box->buttons.size() == 2;
         run.Press(*box, question ? (answer && std::string(answer) == "no" ? IDNO : IDYES) : IDOK);
         if (question) Print(answer && std::string(answer) == "no" ? L"  -> 否\n" : L"  -> 是\n");

@@ -176,6 +176,13 @@ void RunningQuillbox::Press(const Box& box, int buttonId) {
     PostMessageW(GetDlgItem(box.hwnd, buttonId), BM_CLICK, 0, 0);
 }
 
+bool RunningQuillbox::Choose(const Box& dialog, const std::wstring& path) {
+    const double answered = Elapsed();
+    if (!ChooseInFileDialog(dialog.hwnd, path)) return false;
+    if (dialog.hwnd == lastBox_) msAnswering_ += answered - msToLastBox_;
+    return true;
+}
+
 DWORD RunningQuillbox::WaitForExit(DWORD timeoutMs) {
     WaitForSingleObject(pi_.hProcess, timeoutMs);
     DWORD code = STILL_ACTIVE;

@@ -46,6 +46,9 @@ public:
     std::optional<Box> WaitForBox(DWORD timeoutMs = 20000, bool progressWindow = false);
     std::size_t ProgressWindowsSeen() const { return progressWindows_.size(); }
     void Press(const Box& box, int buttonId);
+    // Answers a file dialog the way ChooseInFileDialog does, counting the time it stood open as
+    // Press does. False, and nothing counted, if `dialog` has no name box.
+    bool Choose(const Box& dialog, const std::wstring& path);
     // The exit code once the process has ended; STILL_ACTIVE if it did not end in time.
     DWORD WaitForExit(DWORD timeoutMs = 20000);
     // Class names of visible top-level windows of the process that are not message boxes.

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Whole-job comparison on the restore road, in interleaved rounds on the same side file in the
+# page cache, writing to the same disk:
+#   - Quillbox.exe under Wine restoring that side file through its File menu (qbshow with
+#     QB_RESTORE), timed by the driver from just before process creation to the outcome box, less
+#     the time the Open and Save As dialogs stood open before the driver answered them;
+#   - GNU uudecode natively;
+#   - the program's own SHA-256 (CNG) of the same input under Wine, alone (qbsha.exe, which counts
+#     only the time spent hashing): the restore hashes every byte it writes, uudecode does not.
+# The side file is made by Quillbox itself from random bytes. Before every run the side file and
+# the input are read again, the disk synced and the run's older output deleted. The first round
+# checks that Quillbox's output equals the input and that its SHA-256 is sha256sum's.
+# Prints the fastest run and the median of each, the ratio to uudecode plus the hashing, the
+# hashing's own throughput, and the peak working set above the idle program.
+# Usage: bash bench/compare_restore.sh [SIZE_BYTES] [RUNS]  (SIZE over 10 MiB: a side file)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+size=${1:-500000000}
+runs=${2:-7}
+
+bash scripts/setup.sh >&2
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target Quillbox qbshow qbsha -j2 >/dev/null
+source scripts/wine-env.sh
+qb_start_wine
+
+work=$(mktemp -d "$root/build/restorebench.XXXXXX")
+trap 'rm -rf "$work"; qb_cleanup' EXIT
+head -c "$size" /dev/urandom >"$work/in.bin"
+show=build/windows/tools/qbshow.exe
+sha_exe=build/windows/tools/qbsha.exe
+win_in=$(winepath -w "$work/in.bin")
+uue=$work/in.bin.uue
+made=$(wine64 "$show" "$win_in")
+grep -q 'side file:' <<<"$made" || { echo "$made" >&2; exit 1; }
+win_uue=$(winepath -w "$uue")
+win_out=$(winepath -w "$work/restored.bin")
+
+ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
+idle=$(QB_IDLE=1 wine64 "$show" | awk '/idle working set/ {print $4}')
+expected=$(sha256sum "$work/in.bin" | cut -d' ' -f1)
+
+# One restore through the menu: prints its time less the dialogs', and its peak working set.
+# The first one also checks the file and the SHA-256 it reports.
+checked=
+restored() {
+  local out
+  out=$(QB_RESTORE=$win_uue QB_RESTORE_TO=$win_out wine64 "$show")
+  grep -q '已还原文件' <<<"$out" || { echo "$out" >&2; exit 1; }
+  if [ -z "$checked" ]; then
+    cmp "$work/in.bin" "$work/restored.bin" >&2
+    grep -q "SHA-256：$expected" <<<"$out" || { echo "$out" >&2; echo "expected $expected" >&2; exit 1; }
+    checked=1
+  fi
+  awk '/time to this box/ {t=$5} /time spent answering/ {a=$6} /peak working set/ {p=$4}
+       END {printf "%.0f %d\n", t - a, p}' <<<"$out"
+}
+
+prep() {
+  rm -f "$work/restored.bin" "$work/uu.bin"
+  cat "$uue" "$work/in.bin" >/dev/null
+  sync
+}
+for round in $(seq "$runs"); do
+  prep; echo "quillbox $(restored)" >>"$work/runs"
+  prep; start=$(date +%s%N); uudecode -o "$work/uu.bin" "$uue"
+  echo "uudecode $(ms_since "$start")" >>"$work/runs"
+  [ "$round" = 1 ] && cmp "$work/in.bin" "$work/uu.bin" >&2
+  prep; out=$(wine64 "$sha_exe" "$win_in")
+  grep -q "sha256: $expected" <<<"$out" || { echo "$out" >&2; exit 1; }
+  echo "sha256 $(awk '/hashing:/ {print $2}' <<<"$out")" >>"$work/runs"
+done
+
+python3 - "$work/runs" "$size" "$idle" "$(stat -c %s "$uue")" <<'PY'
+import statistics, sys
+path, size, idle, text = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
+mib = 1 << 20
+runs, peaks = {}, []
+for line in open(path):
+    f = line.split()
+    runs.setdefault(f[0], []).append(float(f[1]))
+    if f[0] == "quillbox": peaks.append(int(f[2]))
+best = {k: min(v) for k, v in runs.items()}
+med = {k: statistics.median(v) for k, v in runs.items()}
+# The peer pairs the fastest (or median) uudecode with the fastest (or median) hashing.
+best["peer"] = best["uudecode"] + best["sha256"]
+med["peer"] = med["uudecode"] + med["sha256"]
+print(f"input: {size / mib:.1f} MiB, side file: {text / mib:.1f} MiB; "
+      f"{len(runs['quillbox'])} runs each, fastest / median in ms:")
+names = {"quillbox": "quillbox", "uudecode": "uudecode", "sha256": "sha-256", "peer": "uud+sha"}
+for k in ("quillbox", "uudecode", "sha256", "peer"):
+    print(f"  {names[k]:9} {best[k]:7.0f} / {med[k]:7.0f}")
+ratio = (best["quillbox"] / best["peer"], med["quillbox"] / med["peer"])
+print(f"  quillbox / (uudecode + sha-256): {ratio[0]:.2f} fastest, {ratio[1]:.2f} median"
+      f" (goal 0.50: {'holds' if max(ratio) <= 0.5 else 'does not hold'})")
+print(f"  quillbox / uudecode:             {best['quillbox'] / best['uudecode']:.2f} fastest, "
+      f"{med['quillbox'] / med['uudecode']:.2f} median")
+print(f"  sha-256 alone: {size / 1e3 / best['sha256']:.0f} MB/s fastest, "
+      f"{size / 1e3 / med['sha256']:.0f} MB/s median")
+peak = max(peaks)
+above = (peak - idle) / mib
+print(f"  peak working set: {peak / mib:.1f} MiB, idle {idle / mib:.1f} MiB, above idle {above:.1f} MiB"
+      f" (goal 64 MiB: {'holds' if above <= 64 else 'does not hold'})")
+PY
