@@ -14,6 +14,7 @@
 #include "product/ExitCodes.h"
 #include "product/RestoreTexts.h"
 #include "product/Texts.h"
+#include "restore/BackgroundHash.h"
 #include "restore/TextScanner.h"
 #include "restore/TextSource.h"
 
@@ -93,7 +94,7 @@ public:
     void BeginBlock(std::size_t index) override {
         current_ = index;
         Step([&] { writer_.NextFile(names_[index]); });
-        hash_ = files_.NewSha256();
+        hash_ = std::make_unique<BackgroundHash>(files_.NewSha256());
     }
     void Write(std::span<const std::uint8_t> bytes) override {
         Step([&] { writer_.Append(bytes); });
@@ -122,7 +123,7 @@ private:
     std::vector<std::wstring> names_;
     std::wstring folder_;
     std::size_t current_ = 0;
-    std::unique_ptr<platform::Sha256> hash_;
+    std::unique_ptr<BackgroundHash> hash_;
     std::vector<platform::Sha256Digest> digests_;
     std::vector<std::uint64_t> sizes_;
 };
