@@ -16,9 +16,17 @@ source scripts/wine-env.sh
 qb_start_wine
 mkdir -p build/shots
 slow_src=$(mktemp -d /tmp/qb-shotsrc.XXXXXX) slow=$(mktemp -d /tmp/qb-shot.XXXXXX)
-trap 'umount "$slow" 2>/dev/null || true; rmdir "$slow"; rm -rf "$slow_src"; qb_cleanup' EXIT
+# A drive D: of its own for the restore, so the picture shows a path a user would have.
+restore_dir=$(mktemp -d /tmp/qb-shotd.XXXXXX)
+ln -sfn "$restore_dir" "$WINEPREFIX/dosdevices/d:"
+trap 'umount "$slow" 2>/dev/null || true; rmdir "$slow"; rm -rf "$slow_src" "$restore_dir"
+      rm -f "$WINEPREFIX/dosdevices/d:"; qb_cleanup' EXIT
 mkdir "$slow_src/3"
 head -c 15000000 /dev/urandom >"$slow_src/3/照片备份.zip"
+# The text a restore reads, as GNU uuencode writes it: the outcome box names the file it rebuilt.
+mkdir "$restore_dir/下载"
+head -c 1234567 /dev/urandom >"$restore_dir/报告.pdf"
+uuencode "$restore_dir/报告.pdf" 报告.pdf >"$restore_dir/下载/报告.pdf.uue"
 /usr/bin/python3 tests/wine/slowfs.py "$slow_src" "$slow" >/dev/null 2>&1 &
 for _ in $(seq 50); do mountpoint -q "$slow" && break; sleep 0.1; done
 
@@ -47,4 +55,10 @@ for dpi in 96 144; do
     +repage "$out/progress.png"
   wait "$shot_pid"
   echo "$out/progress.png"
+  # A restore through the File menu, and its outcome box.
+  rm -f "$restore_dir/下载/报告.pdf" build/shots/outcome.bmp
+  QB_RESTORE='D:\下载\报告.pdf.uue' QB_RESTORE_TO='D:\下载\报告.pdf' \
+    QB_SHOT="Z:${root//\//\\}\\build\\shots\\outcome.bmp" wine64 build/windows/tools/qbshow.exe >/dev/null
+  convert build/shots/outcome.bmp "$out/restored.png"
+  echo "$out/restored.png"
 done

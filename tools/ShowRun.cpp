@@ -7,7 +7,8 @@
 // picture of it as a BMP file where QB_SHOT says, and closes it.
 // QB_RESTORE names a .uue file to restore through the options window's File menu, saved where
 // QB_RESTORE_TO says, with the time to the outcome box less the dialogs' time (the benchmark);
-// QB_IDLE=1 only shows the options window and gives its working set.
+// QB_IDLE=1 only shows the options window and gives its working set. QB_SHOT saves a picture of
+// the options window, or of a restore's outcome box, as a BMP file.
 #include <windows.h>
 
 #include <cstdio>
@@ -194,6 +195,11 @@ int RestoreThroughMenu(const std::wstring& uue, const std::wstring& to) {
         if (run.ProgressWindowsSeen()) Print(L"(progress window)\n");
         Print(L"[" + box->caption + L"] " + box->text + L"\n");
         PrintTimes(run);
+        const wchar_t* shot = _wgetenv(L"QB_SHOT");
+        if (shot && *shot) {
+            Sleep(1000);  // let it finish painting
+            if (SaveShot(box->hwnd, shot)) Print(L"screenshot: " + std::wstring(shot) + L"\n");
+        }
         run.Press(*box, IDOK);
         break;
     }
