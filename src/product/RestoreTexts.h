@@ -37,6 +37,7 @@ inline constexpr std::wstring_view kTooManyBefore = L"UUE文本中有 ";
 inline constexpr std::wstring_view kTooManyAfter = L" 个文件，一次最多还原 100 个。没有生成任何文件。";
 inline constexpr std::wstring_view kCannotReadClipboard = L"无法读取剪切板";
 inline constexpr std::wstring_view kRestoreOutOfMemory = L"内存不足，无法还原文件。";
+inline constexpr std::wstring_view kCannotRestore = L"无法还原文件";
 
 // The outcome: one file on three lines, or several with a line each for at most ten.
 inline constexpr std::wstring_view kRestoredFile = L"已还原文件：";

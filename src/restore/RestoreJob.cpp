@@ -260,6 +260,10 @@ void RunRestore(From from, platform::Platform& p, platform::RestorePlatform& r,
         Restore(from, p, r, owner, wait);
     } catch (const WordedFailure& f) {
         p.ui.Message(f.Report(), st::kError);
+    } catch (const platform::Error& e) {
+        // A dialog or the hash that the system could not give: the window stays, as after any
+        // failed restore.
+        p.ui.Message(platform::FailureReport(kCannotRestore, e), st::kError);
     } catch (const std::bad_alloc&) {
         p.ui.Message(kRestoreOutOfMemory, st::kError);
     }

@@ -302,13 +302,20 @@ struct FakeRestore final : platform::ClipboardReader, platform::RestoreDialogs, 
     std::vector<std::wstring> proposed;  // names the Save As dialog proposed
     std::map<std::wstring, std::vector<std::uint8_t>> written;
     int writers = 0;
-    platform::ClipboardText ReadText() override { return clip; }
+    int broken = 0;  // 1: the clipboard cannot be read, 2: the folder picker fails
+    platform::ClipboardText ReadText() override {
+        if (broken == 1) throw platform::Error(L"OpenClipboard", 5, L"拒绝访问。");
+        return clip;
+    }
     std::optional<std::wstring> PickUueFile(std::uintptr_t) override { return chosen; }
     std::optional<std::wstring> PickSavePath(std::uintptr_t, const std::wstring& name, const std::wstring&) override {
         proposed.push_back(name);
         return chosen;
     }
-    std::optional<std::wstring> PickFolder(std::uintptr_t) override { return chosen; }
+    std::optional<std::wstring> PickFolder(std::uintptr_t) override {
+        if (broken == 2) throw platform::Error(L"CoCreateInstance", 0x80040154, L"没有注册类");
+        return chosen;
+    }
     struct Sum final : platform::Sha256 {  // a stand-in digest: the real one is the system's
         platform::Sha256Digest d{};
         void Update(std::span<const std::uint8_t> b) override { for (auto x : b) d[x % 32]++; }
@@ -368,6 +375,12 @@ TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWi
     const auto many = run(one + one + one, L"F:\\many");
     ASSERT_EQ(many.size(), 1u);
     EXPECT_EQ(many[0].rfind(L"已还原 3 个文件到 F:\\many：\r\nx.bin\r\n", 0), 0u) << many[0];
+    r.broken = 2;
+    EXPECT_EQ(run(one + one, L"F:\\many"), std::vector<std::wstring>{L"无法还原文件：没有注册类（错误代码 2147746132）"})
+        << "a dialog that fails is reported, and the window goes on";
+    r.broken = 1;
+    EXPECT_EQ(run(one, L"F:\\out"), std::vector<std::wstring>{L"无法读取剪切板：拒绝访问。（错误代码 5）"});
+    r.broken = 0;
     r.clip = {platform::ClipboardText::Kind::kFiles, {}};
     sys.ui.shown.clear();
     RunRestore(From::kClipboard, p, rp, 0, waitOut);
