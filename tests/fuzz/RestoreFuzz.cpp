@@ -7,7 +7,6 @@
 #include <string>
 #include <cwctype>
 #include <string_view>
-#include <vector>
 
 #include "pipeline/UuEncoder.h"
 #include "restore/TextScanner.h"
@@ -17,8 +16,7 @@ namespace {
 using namespace qb::restore;
 
 [[noreturn]] void Fail(std::string_view kernel, std::string_view what) {
-    std::fprintf(stderr, "decoder %.*s: %.*s\n", static_cast<int>(kernel.size()), kernel.data(),
-                 static_cast<int>(what.size()), what.data());
+    std::fprintf(stderr, "decoder %s: %s\n", std::string(kernel).c_str(), std::string(what).c_str());
     std::abort();
 }
 
@@ -43,14 +41,11 @@ bool SafeOnWindows(const std::wstring& name) {
     std::wstring base = name.substr(0, name.find(L'.'));
     while (!base.empty() && base.back() == L' ') base.pop_back();
     for (auto& c : base) c = static_cast<wchar_t>(std::towupper(c));
-    static const std::vector<std::wstring> devices = [] {
-        std::vector<std::wstring> d = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
-        for (const wchar_t* n : {L"COM", L"LPT"})
-            for (const wchar_t digit : std::wstring(L"0123456789\u00B9\u00B2\u00B3")) d.push_back(n + std::wstring(1, digit));
-        return d;
-    }();
-    for (const auto& d : devices)
+    for (const std::wstring_view d : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
         if (base == d) return false;
+    const bool port = base.size() == 4 && (base.starts_with(L"COM") || base.starts_with(L"LPT"));
+    if (port && std::wstring_view(L"0123456789\u00B9\u00B2\u00B3").find(base[3]) != std::wstring_view::npos)
+        return false;
     return units <= 255;
 }
 

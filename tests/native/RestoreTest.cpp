@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,17 +25,13 @@ namespace {
 
 using qb::testing::RandomBytes;
 
-struct Collect final : DecodeSink {
-    std::vector<std::string> files;
-    void BeginBlock(std::size_t index) override { files.resize(index + 1); }
-    void Write(std::span<const std::uint8_t> b) override { files.back().append(b.begin(), b.end()); }
-    void EndBlock() override {}
-};
-
-struct Restored {
+struct Restored final : DecodeSink {
     ScanResult check, decode;
     std::vector<std::string> files;
     std::uint64_t consumed = 0;
+    void BeginBlock(std::size_t index) override { files.resize(index + 1); }
+    void Write(std::span<const std::uint8_t> b) override { files.back().append(b.begin(), b.end()); }
+    void EndBlock() override {}
 };
 
 Restored Restore(TextSource& source, FullLinesDecoder kernel) {
@@ -42,9 +39,7 @@ Restored Restore(TextSource& source, FullLinesDecoder kernel) {
     platform::JobProgress progress(0);
     r.check = CheckText(source, progress, kernel);
     r.consumed = progress.Done();
-    Collect sink;
-    r.decode = DecodeText(source, sink, progress, kernel);
-    r.files = std::move(sink.files);
+    r.decode = DecodeText(source, r, progress, kernel);
     return r;
 }
 
@@ -72,16 +67,14 @@ std::string Replace(std::string_view s, std::string_view from, std::string_view 
     }
 }
 
-std::string Utf16(const std::string& ascii, bool bigEndian) {
+std::string Utf16(std::u16string_view text, bool bigEndian) {
     std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    for (const char16_t u : text)
+        out += bigEndian ? std::string{char(u >> 8), char(u)} : std::string{char(u), char(u >> 8)};
     return out;
 }
 
-class EveryDecoder : public ::testing::TestWithParam<DecodeKernel> {
-protected:
-    const FullLinesDecoder run = GetParam().run;
-};
+struct EveryDecoder : ::testing::TestWithParam<DecodeKernel> { const FullLinesDecoder run = GetParam().run; };
 
 std::vector<std::size_t> Lengths() {
     std::vector<std::size_t> n;
@@ -99,10 +92,9 @@ TEST_P(EveryDecoder, TextsOfEveryEncoderRebuildTheFileByteForByte) {
     const auto data = RandomBytes(lengths.back(), 3);
     qb::testing::TempDir dir;
     dir.Write("data.bin", data);
-    const std::string d = dir.path().string();
     std::string lengthList;
     for (const auto n : lengths) lengthList += std::to_string(n) + " ";
-    const std::string cmd = "cd '" + d + "' && for n in " + lengthList + "; do head -c $n data.bin > in;"
+    const std::string cmd = "cd '" + dir.path().string() + "' && for n in " + lengthList + "; do head -c $n data.bin > in;"
         " uuencode in 'gnu name' > gnu$n; uuencode -m in b64 > b64$n; done && python3 -c '\n"
         "import binascii, sys\n"
         "data = open(\"data.bin\", \"rb\").read()\n"
@@ -127,8 +119,7 @@ TEST_P(EveryDecoder, TextsOfEveryEncoderRebuildTheFileByteForByte) {
             const Restored r = Restore(text, run);
             ASSERT_EQ(r.check.outcome, Outcome::kOk) << peer << " " << n << " line " << r.check.problem.line;
             ASSERT_EQ(r.decode.outcome, Outcome::kOk) << peer << " " << n;
-            ASSERT_EQ(r.check.blocks.size(), 1u);
-            EXPECT_EQ(r.check.blocks[0].size, n) << peer;
+            EXPECT_EQ(r.check.blocks.at(0).size, n) << peer;
             ASSERT_EQ(r.files.at(0), expected) << peer << " " << n;
             EXPECT_EQ(r.consumed, text.size()) << peer;
         }
@@ -137,11 +128,12 @@ TEST_P(EveryDecoder, TextsOfEveryEncoderRebuildTheFileByteForByte) {
 
 // The same text with CR LF, LF, CR and mixed line ends, a UTF-8 BOM and as UTF-16 either way.
 std::vector<std::string> Variants(const std::string& crlf) {
+    const std::u16string wide(crlf.begin(), crlf.end());
     std::string mixed = Replace(crlf, "\r\n", "\n");
     for (std::size_t at = 0, k = 0; (at = mixed.find('\n', at)) != std::string::npos; ++at, ++k)
         if (k % 3 == 1) mixed[at] = '\r';
     return {crlf, Replace(crlf, "\r\n", "\n"), Replace(crlf, "\r\n", "\r"), mixed,
-            std::string("\xEF\xBB\xBF").append(crlf), Utf16(crlf, false), Utf16(crlf, true)};
+            std::string("\xEF\xBB\xBF").append(crlf), Utf16(wide, false), Utf16(wide, true)};
 }
 
 TEST_P(EveryDecoder, AnyLineEndsAndEncodingsGiveTheSameBytesAndLineNumbers) {
@@ -178,9 +170,7 @@ TEST_P(EveryDecoder, FindsTheSameFirstBadCharacterAsScalarAtEveryPlaceOfAFullLin
             ASSERT_EQ(mine.check.outcome, scalar.check.outcome) << pos;
             ASSERT_EQ(mine.check.problem.line, scalar.check.problem.line) << pos;
             ASSERT_EQ(mine.decode.problem.line, scalar.decode.problem.line) << pos;
-            if (pos > 0 && pos < 61) {
-                EXPECT_EQ(scalar.check.problem.line, 21u) << pos;
-            }
+            EXPECT_TRUE(pos == 0 || pos > 60 || scalar.check.problem.line == 21u) << pos;
         }
 }
 
@@ -191,18 +181,13 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
     // Lines: 1 begin, 2-3 full, 4 ten bytes, 5 "`", 6 end, 7 the trailer.
     const std::string good = Encoded(RandomBytes(100, 5), pipeline::Destination::kClipboard).substr(23);
     std::vector<std::string> lines;
-    for (std::size_t at = 0, next; at < good.size(); at = next + 2) {
-        next = std::min(good.find("\r\n", at), good.size());
-        lines.push_back(good.substr(at, next - at));
-    }
-    const auto join = [&](std::vector<std::string> ls) {
-        std::string t;
-        for (const auto& l : ls) t += l + "\n";
-        return t;
+    for (std::size_t at = 0, next; at < good.size(); at = next + 2)
+        lines.push_back(good.substr(at, (next = std::min(good.find("\r\n", at), good.size())) - at));
+    const auto join = [](std::initializer_list<std::string> ls) {
+        return std::accumulate(ls.begin(), ls.end(), std::string(), [](auto t, auto& l) { return t + l + "\n"; });
     };
     std::string blocks101;
     for (int i = 0; i < 101; ++i) blocks101 += "begin 644 f" + std::to_string(i) + "\n`\nend\n";
-    const std::string fullLine = lines[1];
     struct Case {
         const char* fault;
         std::string text;
@@ -230,7 +215,7 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
         {"begin inside a block", join({lines[0], lines[1], "begin 644 second", "`", "end"}), ProblemKind::kCut, 0},
         {"a second block damaged", join({lines[0], lines[1], lines[2], lines[3], lines[4], lines[5], lines[0],
                                          "M" + std::string(70, 'x'), "end"}), ProblemKind::kBadLine, 8},
-        {"a gigabyte-long line of junk", join({lines[0], fullLine + std::string(3 << 20, 'x'), lines[4], lines[5]}),
+        {"a gigabyte-long line of junk", join({lines[0], lines[1] + std::string(3 << 20, 'x'), lines[4], lines[5]}),
          ProblemKind::kBadLine, 2},
         {"base64 without ====", "begin-base64 644 x.bin\nQUJD\n", ProblemKind::kCut, 0},
         {"base64 data after padding", "begin-base64 644 x.bin\nQQ==\nQUJD\n====\n", ProblemKind::kBadLine, 3},
@@ -267,12 +252,7 @@ TEST(HostileTexts, AMegabyteOfBlanksOrOfNameStaysBoundedAndReadable) {
 TEST(Utf16Texts, ALoneSurrogateBecomesAReplacementCharacter) {
     const std::u16string text = u"begin 644 a\xD800" u"b\n`\nend\n\xDC00";
     for (const bool bigEndian : {false, true}) {
-        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-        for (const char16_t u : text) {
-            const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-            bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
-        }
-        const Restored r = Restore(bytes, &ScalarFullLines);
+        const Restored r = Restore(Utf16(text, bigEndian), &ScalarFullLines);
         ASSERT_EQ(r.check.outcome, Outcome::kOk);
         EXPECT_EQ(r.check.blocks.at(0).headerName, L"a\uFFFDb");
     }
