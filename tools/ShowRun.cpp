@@ -89,49 +89,7 @@ void PrintMenu(HWND window) {
     std::fwrite(buffer, 1, n, stdout);
 }
 
-// The options window of the process: waits up to a minute for it, describes it, saves its
-// picture and closes it. Returns false if it never appeared.
-bool DescribeOptionsWindow(qb::testing::RunningQuillbox& run) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } s{run.ProcessId(), nullptr};
-    for (int i = 0; i < 600 && !s.found; ++i, Sleep(100)) {
-        EnumWindows([](HWND w, LPARAM lp) {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            wchar_t cls[64] = {};
-            GetClassNameW(w, cls, 64);
-            if (pid == s->pid && IsWindowVisible(w) && std::wstring(cls) == L"QuillboxForm") s->found = w;
-            return TRUE;
-        }, reinterpret_cast<LPARAM>(&s));
-    }
-    if (!s.found) return false;
-    Sleep(1500);  // let it finish painting
-    RECT client;
-    GetClientRect(s.found, &client);
-    Print(L"window: \"" + TextOf(s.found) + L"\", client area " + std::to_wstring(client.right) + L" x " +
-          std::to_wstring(client.bottom) + L" pixels\n");
-    for (HWND c = GetWindow(s.found, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-        RECT r;
-        GetWindowRect(c, &r);
-        MapWindowPoints(nullptr, s.found, reinterpret_cast<POINT*>(&r), 2);
-        const bool box = (GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
-        Print(L"  " + std::wstring(box ? L"check box" : L"button") + L" \"" + TextOf(c) + L"\": " +
-              (IsWindowEnabled(c) ? L"enabled" : L"disabled") +
-              (box ? (SendMessageW(c, BM_GETCHECK, 0, 0) == BST_CHECKED ? L", checked" : L", unchecked") : L"") +
-              L", at " + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L" size " +
-              std::to_wstring(r.right - r.left) + L" x " + std::to_wstring(r.bottom - r.top) + L"\n");
-    }
-    Print(L"menu:\n");
-    PrintMenu(s.found);
-    const wchar_t* shot = _wgetenv(L"QB_SHOT");
-    if (shot && *shot && SaveShot(s.found, shot)) Print(L"screenshot: " + std::wstring(shot) + L"\n");
-    PostMessageW(s.found, WM_CLOSE, 0, 0);
-    return true;
-}
-
+// The options window of the process, once it shows; null if it has not within a minute.
 HWND WaitForOptionsWindow(DWORD pid) {
     struct Search {
         DWORD pid;
@@ -150,6 +108,36 @@ HWND WaitForOptionsWindow(DWORD pid) {
     }
     return s.found;
 }
+
+// The options window of the process: waits up to a minute for it, describes it, saves its
+// picture and closes it. Returns false if it never appeared.
+bool DescribeOptionsWindow(qb::testing::RunningQuillbox& run) {
+    const HWND window = WaitForOptionsWindow(run.ProcessId());
+    if (!window) return false;
+    Sleep(1500);  // let it finish painting
+    RECT client;
+    GetClientRect(window, &client);
+    Print(L"window: \"" + TextOf(window) + L"\", client area " + std::to_wstring(client.right) + L" x " +
+          std::to_wstring(client.bottom) + L" pixels\n");
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        const bool box = (GetWindowLongW(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+        Print(L"  " + std::wstring(box ? L"check box" : L"button") + L" \"" + TextOf(c) + L"\": " +
+              (IsWindowEnabled(c) ? L"enabled" : L"disabled") +
+              (box ? (SendMessageW(c, BM_GETCHECK, 0, 0) == BST_CHECKED ? L", checked" : L", unchecked") : L"") +
+              L", at " + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L" size " +
+              std::to_wstring(r.right - r.left) + L" x " + std::to_wstring(r.bottom - r.top) + L"\n");
+    }
+    Print(L"menu:\n");
+    PrintMenu(window);
+    const wchar_t* shot = _wgetenv(L"QB_SHOT");
+    if (shot && *shot && SaveShot(window, shot)) Print(L"screenshot: " + std::wstring(shot) + L"\n");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    return true;
+}
+
 
 void PrintTimes(const qb::testing::RunningQuillbox& run) {
     Print(L"  time to this box: " + std::to_wstring(run.MillisecondsToLastBox()) + L" ms\n");

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 #include <variant>
+#include <utility>
 #include <vector>
 
 #include "platform/Failure.h"
@@ -29,6 +30,11 @@ std::wstring Grouped(std::uint64_t n) {
     std::wstring digits = std::to_wstring(n);
     for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, L",");
     return digits;
+}
+
+// A root such as "D:\" keeps its one separator.
+std::wstring InFolder(const std::wstring& folder, const std::wstring& name) {
+    return folder + (folder.ends_with(L'\\') ? L"" : L"\\") + name;
 }
 
 std::wstring Hex(const platform::Sha256Digest& digest) {
@@ -93,29 +99,27 @@ public:
 
     void BeginBlock(std::size_t index) override {
         current_ = index;
+        writing_ = std::wstring(kCannotWrite) + InFolder(folder_, names_[index]);
         Step([&] { writer_.NextFile(names_[index]); });
         hash_ = std::make_unique<BackgroundHash>(files_.NewSha256());
     }
     void Write(std::span<const std::uint8_t> bytes) override {
         Step([&] { writer_.Append(bytes); });
         hash_->Update(bytes);
-        sizes_.resize(current_ + 1);
-        sizes_[current_] += bytes.size();
+        size_ += bytes.size();
     }
     void EndBlock() override {
-        digests_.resize(current_ + 1);
-        sizes_.resize(current_ + 1);
-        digests_[current_] = hash_->Finish();
+        digests_.push_back(hash_->Finish());
+        sizes_.push_back(std::exchange(size_, 0));
     }
     const std::vector<platform::Sha256Digest>& Digests() const { return digests_; }
     const std::vector<std::uint64_t>& Sizes() const { return sizes_; }
 
 private:
+    // The report is worded once per file, not for every piece.
     template <class F>
     void Step(F&& step) {
-        const std::wstring target =
-            folder_ + (folder_.ends_with(L'\\') ? L"" : L"\\") + names_[current_];
-        platform::AsStep(std::wstring(kCannotWrite) + target, product::kDeliveryFailed, step);
+        platform::AsStep(writing_, product::kDeliveryFailed, step);
     }
 
     platform::RestoreFiles& files_;
@@ -123,6 +127,8 @@ private:
     std::vector<std::wstring> names_;
     std::wstring folder_;
     std::size_t current_ = 0;
+    std::wstring writing_;
+    std::uint64_t size_ = 0;
     std::unique_ptr<BackgroundHash> hash_;
     std::vector<platform::Sha256Digest> digests_;
     std::vector<std::uint64_t> sizes_;
@@ -225,7 +231,7 @@ void Restore(From from, platform::Platform& p, platform::RestorePlatform& r, std
         for (const auto& block : check.blocks) names.push_back(block.fileName);
     }
 
-    const std::wstring firstTarget = folder + (folder.ends_with(L'\\') ? L"" : L"\\") + names[0];
+    const std::wstring firstTarget = InFolder(folder, names[0]);
     auto writer = platform::AsStep(std::wstring(kCannotWrite) + firstTarget,
                                    product::kDeliveryFailed,
                                    [&] { return r.files.Restore(folder, placement, path); });

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Error.h"
+#include "platform/win32/TempFiles.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 #include "product/Texts.h"
@@ -14,7 +15,7 @@
 namespace qb::platform::win32 {
 namespace {
 
-// ReadFile and WriteFile take 32-bit counts; stay well inside them.
+// ReadFile takes a 32-bit count; stay well inside it.
 constexpr std::size_t kIoChunk = std::size_t{1} << 30;
 
 std::wstring DirectoryOf(const std::wstring& path) {
@@ -22,11 +23,8 @@ std::wstring DirectoryOf(const std::wstring& path) {
     return directory.empty() ? L"." : std::wstring(directory);
 }
 
-// Windows refuses to replace a read-only file; Wine would replace it anyway, so ask first.
 void RefuseReadOnly(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        ThrowError(L"MoveFileEx", ERROR_ACCESS_DENIED);
+    if (IsReadOnly(path)) ThrowError(L"MoveFileEx", ERROR_ACCESS_DENIED);
 }
 
 // The text goes to a temporary file of our own beside the target, moved over it in one step only
@@ -36,23 +34,7 @@ class Win32SideFileWriter final : public SideFileWriter {
 public:
     explicit Win32SideFileWriter(std::wstring path) : path_(std::move(path)) {
         RefuseReadOnly(path_);
-        // CREATE_NEW on a name of our choosing: the file is ours alone, and a refusal comes with
-        // its real cause (GetTempFileName under Wine names a file it could not create).
-        // A drive root such as "C:\" already ends in its separator.
-        std::wstring folder = DirectoryOf(path_);
-        if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
-        DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16);
-        for (int attempt = 0;; ++attempt, seed = seed * 1664525u + 1013904223u) {
-            wchar_t name[16];
-            swprintf(name, 16, L"qb%08lx.tmp", static_cast<unsigned long>(seed));
-            tempPath_ = folder + name;
-            file_.reset(CreateFileW(tempPath_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-            if (file_) break;
-            const DWORD code = GetLastError();
-            if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 100)
-                ThrowError(L"CreateFile", code);
-        }
+        tempPath_ = CreateTemporaryFile(DirectoryOf(path_), file_);
     }
     ~Win32SideFileWriter() override {
         if (!committed_) {
@@ -62,28 +44,15 @@ public:
     }
 
     void Append(std::span<const char> bytes) override {
-        for (std::size_t at = 0; at < bytes.size();) {
-            const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - at, kIoChunk));
-            DWORD written = 0;
-            if (!WriteFile(file_.get(), bytes.data() + at, chunk, &written, nullptr))
-                ThrowLastError(L"WriteFile");
-            // Success with nothing written would loop forever.
-            if (written == 0) ThrowError(L"WriteFile", ERROR_WRITE_FAULT);
-            at += written;
-        }
+        if (const DWORD code = WriteWhole(file_.get(), bytes.data(), bytes.size()))
+            ThrowError(L"WriteFile", code);
     }
 
     void Commit() override {
         if (!CloseHandle(file_.release())) ThrowLastError(L"CloseHandle");
         RefuseReadOnly(path_);
-        // A virus scanner or indexer may hold the new file, or the older one, for a moment.
-        for (int attempt = 0;; ++attempt) {
-            if (MoveFileExW(tempPath_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) break;
-            const DWORD code = GetLastError();
-            if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || attempt == 20)
-                ThrowError(L"MoveFileEx", code);
-            Sleep(50);
-        }
+        if (const DWORD code = MoveWhenFree(tempPath_, path_, MOVEFILE_REPLACE_EXISTING))
+            ThrowError(L"MoveFileEx", code);
         committed_ = true;
     }
 

@@ -8,14 +8,13 @@
 #include <vector>
 
 #include "platform/Error.h"
+#include "platform/win32/TempFiles.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Restore.h"
 
 namespace qb::platform::win32 {
 namespace {
 
-// WriteFile takes a 32-bit count; stay well inside it.
-constexpr std::size_t kIoChunk = std::size_t{1} << 30;
 // Past this many numbered names something else is wrong with the folder.
 constexpr int kMaxNumber = 9999;
 // The mark Windows puts on a downloaded file is a stream of a few hundred bytes.
@@ -64,28 +63,12 @@ void WriteZoneMark(const std::wstring& path, const std::string& mark) {
     if (stream) WriteFile(stream.get(), mark.data(), static_cast<DWORD>(mark.size()), &written, nullptr);
 }
 
-// A virus scanner or indexer may hold the new file, or the one it replaces, for a moment.
-bool MoveRetrying(const std::wstring& from, const std::wstring& to, DWORD flags) {
-    for (int attempt = 0;; ++attempt) {
-        if (MoveFileExW(from.c_str(), to.c_str(), flags)) return true;
-        const DWORD code = GetLastError();
-        const bool held = code == ERROR_SHARING_VIOLATION ||
-                          (code == ERROR_ACCESS_DENIED && (flags & MOVEFILE_REPLACE_EXISTING));
-        if (!held || attempt == 20) {
-            SetLastError(code);
-            return false;
-        }
-        Sleep(50);
-    }
-}
-
 class Win32RestoreWriter final : public RestoreWriter {
 public:
     Win32RestoreWriter(std::wstring folder, Placement placement, const std::wstring& source)
         : folder_(std::move(folder)),
           placement_(placement),
-          mark_(ReadZoneMark(source)),
-          seed_(GetTickCount() ^ (GetCurrentProcessId() << 16)) {}
+          mark_(ReadZoneMark(source)) {}
     ~Win32RestoreWriter() override { Abandon(); }
 
     void NextFile(const std::wstring& name) override {
@@ -94,7 +77,7 @@ public:
             throw std::logic_error("a restore that replaces takes one file");
         try {
             EndFile();
-            files_.push_back({name, CreateTemporary(), {}});
+            files_.push_back({name, CreateTemporaryFile(folder_, file_), {}});
         } catch (...) {
             Abandon();
             throw;
@@ -104,17 +87,9 @@ public:
     void Append(std::span<const std::uint8_t> bytes) override {
         Usable();
         if (!file_) throw std::logic_error("Append before NextFile");
-        for (std::size_t at = 0; at < bytes.size();) {
-            const DWORD chunk = static_cast<DWORD>(std::min(bytes.size() - at, kIoChunk));
-            DWORD written = 0;
-            const bool wrote = WriteFile(file_.get(), bytes.data() + at, chunk, &written, nullptr);
-            // Success with nothing written would loop forever.
-            if (!wrote || !written) {
-                const DWORD code = wrote ? ERROR_WRITE_FAULT : GetLastError();
-                Abandon();  // a full disk gets its space back now, not when the writer goes
-                ThrowError(L"WriteFile", code);
-            }
-            at += written;
+        if (const DWORD code = WriteWhole(file_.get(), bytes.data(), bytes.size())) {
+            Abandon();  // a full disk gets its space back now, not when the writer goes
+            ThrowError(L"WriteFile", code);
         }
     }
 
@@ -156,22 +131,6 @@ private:
         if (done_) throw std::logic_error("the restore has ended");
     }
 
-    // CREATE_NEW on a name of our choosing: the file is ours alone, and a refusal comes with its
-    // real cause (GetTempFileName under Wine names a file it could not create).
-    std::wstring CreateTemporary() {
-        for (int attempt = 0;; ++attempt, seed_ = seed_ * 1664525u + 1013904223u) {
-            wchar_t name[16];
-            swprintf(name, 16, L"qb%08lx.tmp", static_cast<unsigned long>(seed_));
-            std::wstring path = Join(folder_, name);
-            file_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-            if (file_) return path;
-            const DWORD code = GetLastError();
-            if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 100)
-                ThrowError(L"CreateFile", code);
-        }
-    }
-
     // Closed with its result checked: a network share may report a failed write only here.
     void EndFile() {
         if (file_ && !CloseHandle(file_.release())) ThrowLastError(L"CloseHandle");
@@ -181,11 +140,9 @@ private:
     DWORD Place(File& file) {
         if (placement_ == Placement::kReplaceOne) {
             const std::wstring path = Join(folder_, file.name);
-            // Windows refuses to replace a read-only file; Wine would replace it anyway.
-            const DWORD attributes = GetFileAttributesW(path.c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-                return ERROR_ACCESS_DENIED;
-            if (!MoveRetrying(file.temp, path, MOVEFILE_REPLACE_EXISTING)) return GetLastError();
+            if (IsReadOnly(path)) return ERROR_ACCESS_DENIED;
+            if (const DWORD code = MoveWhenFree(file.temp, path, MOVEFILE_REPLACE_EXISTING))
+                return code;
             file.placed = path;
             return ERROR_SUCCESS;
         }
@@ -197,11 +154,11 @@ private:
             if (std::any_of(files_.begin(), files_.end(),
                             [&](const File& other) { return SameName(other.placed, path); }))
                 continue;
-            if (MoveRetrying(file.temp, path, 0)) {
+            const DWORD code = MoveWhenFree(file.temp, path, 0);
+            if (code == ERROR_SUCCESS) {
                 file.placed = path;
                 return ERROR_SUCCESS;
             }
-            const DWORD code = GetLastError();
             if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) return code;
         }
         return ERROR_FILE_EXISTS;
@@ -219,7 +176,6 @@ private:
     std::wstring folder_;
     Placement placement_;
     std::string mark_;
-    DWORD seed_;
     std::vector<File> files_;
     UniqueFile file_;  // the temporary file being written, the last of files_
     bool done_ = false;
