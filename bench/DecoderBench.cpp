@@ -8,19 +8,21 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/UuEncoder.h"
-#include "restore/TextScanner.h"
+#include "uue/Encoder.h"
+#include "restore/TextSource.h"
+#include "uue/TextScanner.h"
 
 namespace {
 
 using namespace qb::restore;
+using namespace qb::uue;
 
 std::string Body(std::size_t lines) {
     std::vector<std::uint8_t> in(lines * 45);
     std::mt19937_64 rng(42);
     for (auto& b : in) b = static_cast<std::uint8_t>(rng());
-    std::string out(qb::pipeline::EncodedBodySize(in.size()), '\0');
-    qb::pipeline::EncodeLines(in, out);
+    std::string out(EncodedBodySize(in.size()), '\0');
+    EncodeLines(in, out);
     return out;
 }
 
@@ -76,7 +78,7 @@ void BM_Pass(benchmark::State& state, bool decode) {
 
 int Register() {
     BENCHMARK(BM_MemcpyOfText);
-    for (const auto& k : AvailableDecodeKernels())
+    for (const auto& k : RunnableDecoders())
         benchmark::RegisterBenchmark(("BM_DecodeFullLines/" + std::string(k.name)).c_str(), BM_DecodeFullLines, k.run);
     benchmark::RegisterBenchmark("BM_Pass1Check", BM_Pass, false)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_Pass2Decode", BM_Pass, true)->Unit(benchmark::kMillisecond);

@@ -7,13 +7,13 @@
 #include <random>
 #include <vector>
 
-#include "pipeline/JobSizes.h"
-#include "pipeline/KernelChooser.h"
-#include "pipeline/UuEncoder.h"
+#include "encode/JobSizes.h"
+#include "uue/KernelTable.h"
+#include "uue/Encoder.h"
 
 namespace {
 
-using qb::pipeline::EncodedBodySize;
+using qb::uue::EncodedBodySize;
 
 std::vector<std::uint8_t> Input(std::size_t n) {
     std::vector<std::uint8_t> v(n);
@@ -22,11 +22,11 @@ std::vector<std::uint8_t> Input(std::size_t n) {
     return v;
 }
 
-void BM_Encode(benchmark::State& state, qb::pipeline::LineKernel kernel) {
+void BM_Encode(benchmark::State& state, qb::uue::LineEncoder kernel) {
     const auto in = Input(static_cast<std::size_t>(state.range(0)));
     std::vector<char> out(EncodedBodySize(in.size()));
     for (auto _ : state) {
-        qb::pipeline::EncodeLines(in, out, kernel);
+        qb::uue::EncodeLines(in, out, kernel);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
@@ -44,12 +44,12 @@ void BM_MemcpyOfOutputSize(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * n));
 }
 
-constexpr std::int64_t kSlice = 16384 * qb::pipeline::kBytesPerLine;  // the side file's slice
-constexpr std::int64_t kLargestClipboardCall = qb::pipeline::kClipboardLimit - 1;
+constexpr std::int64_t kSlice = 16384 * qb::uue::kBytesPerLine;  // the side file's slice
+constexpr std::int64_t kLargestClipboardCall = qb::encode::kClipboardLimit - 1;
 
 int Register() {
     BENCHMARK(BM_MemcpyOfOutputSize)->Arg(kSlice)->Arg(kLargestClipboardCall);
-    for (const auto& k : qb::pipeline::AvailableKernels())
+    for (const auto& k : qb::uue::RunnableEncoders())
         benchmark::RegisterBenchmark(("BM_Encode/" + std::string(k.name)).c_str(), BM_Encode, k.run)
             ->Arg(kSlice)
             ->Arg(kLargestClipboardCall);

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Every include in src/ points down the layers; prints each one that points up or sideways and
-# fails if there is any. A folder may always include its own files.
+# fails if there is any. A folder may always include its own files. Every build runs it first.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
 
 declare -A may=(
-  [app]="windows shell pipeline restore platform product"
-  [windows]="shell pipeline restore platform product"
+  [app]="windows shell encode restore uue platform product"
+  [windows]="shell encode restore uue platform product"
   [shell]="platform product"
-  [pipeline]="platform product"
-  [restore]="platform product"
+  [encode]="uue platform product"
+  [restore]="uue platform product"
+  [uue]="platform product"
   [platform]="product"
   [product]=""
 )

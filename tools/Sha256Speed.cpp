@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/Error.h"
-#include "platform/win32/Win32Restore.h"
+#include "platform/win32/Win32Platform.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 2) {
@@ -22,7 +22,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
     try {
-        auto hash = qb::platform::win32::Win32RestoreFiles().NewSha256();
+        auto hash = qb::platform::win32::Win32Hashing().NewSha256();
         std::vector<std::uint8_t> piece(256 * 1024);
         LARGE_INTEGER freq, before, after;
         QueryPerformanceFrequency(&freq);

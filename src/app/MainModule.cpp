@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
-#include "pipeline/EncodeJob.h"
+#include "encode/EncodeJob.h"
 #include "platform/Error.h"
 #include "platform/Failure.h"
 #include "product/AppInfo.h"
@@ -29,6 +29,10 @@ public:
     explicit TaskModalUi(platform::Ui& inner) : inner_(inner) {}
     int Message(std::wstring_view text, unsigned style) override {
         return inner_.Message(text, style | st::kTaskModal);
+    }
+    void WaitForJob(std::wstring_view heading, platform::JobProgress& progress,
+                    std::chrono::milliseconds after) override {
+        inner_.WaitForJob(heading, progress, after);
     }
     void ShowProgress(std::wstring_view heading, platform::JobProgress& progress) override {
         inner_.ShowProgress(heading, progress);
@@ -59,14 +63,14 @@ int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure) {
     return product::kInternalError;
 }
 
-int Main(std::wstring_view commandLine, platform::Platform& p, platform::RestorePlatform* restore) {
+int Main(std::wstring_view commandLine, platform::Platform& p) {
     const Request request = ReadCommandLine(commandLine);
     if (const auto* step = std::get_if<shell::Step>(&request)) return shell::RunStepAlone(*step, p);
 
     // Whatever escapes a road still becomes one report and an exit code.
     try {
         if (const auto* file = std::get_if<FilePath>(&request))
-            return pipeline::RunEncodeJob(file->path, p);
+            return encode::RunEncodeJob(file->path, p);
 
         // The set-up road has no job of its own to fail; a failure of the system under it still
         // gets the one report, and the program ends.
@@ -75,9 +79,8 @@ int Main(std::wstring_view commandLine, platform::Platform& p, platform::Restore
             p.launcher.StartProgram(platform::HomePageCommand(), SW_SHOWNOACTIVATE);
             action = text::kCannotShowWindow;
             TaskModalUi modal(p.ui);
-            platform::Platform withWindows{modal,      p.files,    p.clipboard,
-                                           p.launcher, p.registry, p.process};
-            return windows::RunSetupRoad(withWindows, restore);
+            platform::Platform withWindows = p.WithUi(modal);
+            return windows::RunSetupRoad(withWindows);
         } catch (const platform::Error& e) {
             p.ui.Message(platform::FailureReport(action, e), st::kError);
             return product::kSetupFailed;

@@ -6,14 +6,11 @@
 #include <string_view>
 
 #include "platform/Platform.h"
-#include "platform/RestorePlatform.h"
 
 namespace qb::app {
 
-// Returns the process exit code. Never throws: whatever goes wrong ends in one report. Without
-// `restore`, the options window's restore items do nothing.
-int Main(std::wstring_view commandLine, platform::Platform& p,
-         platform::RestorePlatform* restore = nullptr);
+// Returns the process exit code. Never throws: whatever goes wrong ends in one report.
+int Main(std::wstring_view commandLine, platform::Platform& p);
 
 // Shows the one report of a failure nothing else handled, and returns its exit code.
 int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure);

@@ -4,17 +4,14 @@
 
 #include "app/MainModule.h"
 #include "platform/win32/Win32Platform.h"
-#include "platform/win32/Win32Restore.h"
 #include "product/AppInfo.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Main reports everything itself; this catches what fails before it can run.
     try {
         qb::platform::win32::Win32Platform system(qb::product::kTitle);
-        qb::platform::win32::Win32RestorePlatform restoring;
         auto platform = system.Get();
-        auto restore = restoring.Get();
-        return qb::app::Main(GetCommandLineW(), platform, &restore);
+        return qb::app::Main(GetCommandLineW(), platform);
     } catch (...) {
         qb::platform::win32::Win32Ui ui(qb::product::kTitle);
         return qb::app::ReportUnexpected(ui, std::current_exception());

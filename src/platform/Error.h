@@ -8,26 +8,41 @@
 
 namespace qb::platform {
 
+// What kind of number a failing call gave: they are told apart, and worded apart, because the
+// same value means different things in each.
+enum class ErrorKind {
+    kWin32,         // GetLastError and friends
+    kHResult,       // COM
+    kNtStatus,      // CNG, one the system has no Win32 code for
+    kCommonDialog,  // CommDlgExtendedError
+};
+
 class Error : public std::runtime_error {
 public:
-    Error(std::wstring operation, std::uint32_t code, std::wstring message)
+    Error(std::wstring operation, std::uint32_t code, std::wstring message,
+          ErrorKind kind = ErrorKind::kWin32)
         : std::runtime_error("platform call failed"),
           operation_(std::move(operation)),
           code_(code),
-          message_(std::move(message)) {}
+          message_(std::move(message)),
+          kind_(kind) {}
 
     const std::wstring& Operation() const { return operation_; }
     std::uint32_t Code() const { return code_; }
     const std::wstring& Message() const { return message_; }
+    ErrorKind Kind() const { return kind_; }
 
 private:
     std::wstring operation_;
     std::uint32_t code_;
     std::wstring message_;
+    ErrorKind kind_;
 };
 
 // Builds an Error from the code the failing call left behind, with the system's message for it.
 [[noreturn]] void ThrowLastError(std::wstring operation);
-[[noreturn]] void ThrowError(std::wstring operation, std::uint32_t code);
+// A code of another kind comes with the system's message for it where the system has one.
+[[noreturn]] void ThrowError(std::wstring operation, std::uint32_t code,
+                             ErrorKind kind = ErrorKind::kWin32);
 
 }  // namespace qb::platform

@@ -1,4 +1,4 @@
-#include "platform/Platform.h"
+#include "platform/Paths.h"
 
 namespace qb::platform {
 
@@ -10,11 +10,10 @@ PathParts SplitPath(std::wstring_view path) {
     return {path.substr(0, root ? slash + 1 : slash), path.substr(slash + 1)};
 }
 
-ProgramLocation LocationOfProgram(std::wstring_view path) {
-    const auto [directory, file] = SplitPath(path);
-    const auto dot = file.find_last_of(L'.');
-    const auto name = dot != std::wstring_view::npos && dot > 0 ? file.substr(0, dot) : file;
-    return {std::wstring(directory), std::wstring(name)};
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
+    std::wstring path(folder);
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+    return path += name;
 }
 
 }  // namespace qb::platform

@@ -5,7 +5,7 @@
 
 namespace qb::product::text {
 
-inline constexpr std::wstring_view kOpenFailed = L"文件打开失败";
+inline constexpr std::wstring_view kFileOpenFailed = L"文件打开失败";
 inline constexpr std::wstring_view kAskLarge = L"当文件太大的话操作将需要很长时间，真的要继续吗？";
 inline constexpr std::wstring_view kEmpty = L"该文件是空文件";
 inline constexpr std::wstring_view kOnClipboard = L"转换完毕，已经设置了剪切板，可以直接粘贴";

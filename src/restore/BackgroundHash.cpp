@@ -4,8 +4,8 @@
 
 namespace qb::restore {
 
-BackgroundHash::BackgroundHash(std::unique_ptr<platform::Sha256> hash)
-    : hash_(std::move(hash)), worker_([this] { Run(); }) {}
+BackgroundHash::BackgroundHash(std::unique_ptr<platform::Sha256> hash, platform::Process& process)
+    : hash_(std::move(hash)), worker_(process.StartWorker([this] { Run(); })) {}
 
 BackgroundHash::~BackgroundHash() {
     {
@@ -18,6 +18,7 @@ BackgroundHash::~BackgroundHash() {
 }
 
 void BackgroundHash::Update(std::span<const std::uint8_t> bytes) {
+    if (!worker_.joinable()) return hash_->Update(bytes);
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return queued_.size() < kPieces || failure_; });
     if (failure_) return;  // Finish reports it
@@ -32,6 +33,7 @@ void BackgroundHash::Update(std::span<const std::uint8_t> bytes) {
 }
 
 platform::Sha256Digest BackgroundHash::Finish() {
+    if (!worker_.joinable()) return hash_->Finish();
     {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [&] { return (queued_.empty() && !busy_) || failure_; });

@@ -1,6 +1,7 @@
 #pragma once
 // A SHA-256 worked out on a thread of its own, so that hashing a file runs beside decoding and
-// writing it instead of after each piece: the hash is the slowest of the three.
+// writing it instead of after each piece: the hash is the slowest of the three. Where the system
+// gives no thread, each piece is hashed as it comes.
 
 #include <condition_variable>
 #include <cstddef>
@@ -12,13 +13,14 @@
 #include <thread>
 #include <vector>
 
-#include "platform/RestorePlatform.h"
+#include "platform/Hash.h"
+#include "platform/Process.h"
 
 namespace qb::restore {
 
 class BackgroundHash {
 public:
-    explicit BackgroundHash(std::unique_ptr<platform::Sha256> hash);
+    BackgroundHash(std::unique_ptr<platform::Sha256> hash, platform::Process& process);
     ~BackgroundHash();
     BackgroundHash(const BackgroundHash&) = delete;
     BackgroundHash& operator=(const BackgroundHash&) = delete;
@@ -40,7 +42,7 @@ private:
     bool closing_ = false;
     bool busy_ = false;
     std::exception_ptr failure_;
-    std::thread worker_;  // last: it starts once everything above exists
+    std::jthread worker_;  // last: it starts once everything above exists
 };
 
 }  // namespace qb::restore

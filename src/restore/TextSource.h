@@ -1,7 +1,6 @@
 #pragma once
-// Where the text to restore comes from, read in pieces and from the start again for the second
-// pass. Whatever the source's encoding, the scanner sees bytes in which lines are found:
-// UTF-8, or the ANSI code page, whose double-byte characters never hold a CR or LF.
+// Where the text to restore comes from, as the scanner reads it: bytes from memory or a file,
+// their encoding found and turned into UTF-8 where it is UTF-16.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +10,12 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "uue/TextScanner.h"
 
 namespace qb::restore {
+
+using uue::Piece;
+using uue::TextSource;
 
 // Raw bytes, in order. Read fills `out` and returns fewer bytes only at the end (0 there).
 class ByteSource {
@@ -45,21 +48,6 @@ private:
     std::function<std::unique_ptr<platform::InputFile>()> open_;
     std::unique_ptr<platform::InputFile> file_;
     std::uint64_t left_ = 0;
-};
-
-struct Piece {
-    std::size_t size;       // bytes of text written
-    std::uint64_t consumed; // bytes the source used up for them: what progress counts
-};
-
-class TextSource {
-public:
-    // Pieces are never asked for into less room than this.
-    static constexpr std::size_t kMinRoom = 64;
-    virtual ~TextSource() = default;
-    // The next bytes of the text; size 0 only at its end.
-    virtual Piece Read(std::span<char> out) = 0;
-    virtual void Rewind() = 0;
 };
 
 // UTF-16 to UTF-8, carried from one piece to the next; a lone surrogate becomes U+FFFD.

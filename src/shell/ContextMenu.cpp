@@ -22,9 +22,7 @@ const std::string kCommandKey = kVerbKey + "\\" + kCommandName;
 }  // namespace
 
 std::wstring ProgramFile(const platform::ProgramLocation& program) {
-    std::wstring exe = program.directory;
-    if (exe.empty() || exe.back() != L'\\') exe += L'\\';
-    return exe + program.name + L".exe";
+    return platform::JoinPath(program.directory, program.name + L".exe");
 }
 
 std::wstring EntryCommand(const platform::ProgramLocation& program) {

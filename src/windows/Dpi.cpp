@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/win32/SystemLibrary.h"
+
 namespace qb::windows::dpi {
 
 namespace {
@@ -11,8 +13,7 @@ constexpr int kMdtEffectiveDpi = 0;
 
 template <class F>
 F Function(HMODULE module, const char* name, Functions use) {
-    if (use == Functions::kStandInsOnly || !module) return nullptr;
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return use == Functions::kStandInsOnly ? nullptr : platform::win32::FindFunction<F>(module, name);
 }
 
 HMODULE User32() {
@@ -20,14 +21,8 @@ HMODULE User32() {
     return module;
 }
 
-// Loaded by full path from the system folder, so no planted shcore.dll beside the program loads.
 HMODULE Shcore() {
-    static const HMODULE module = [] {
-        wchar_t dir[MAX_PATH];
-        const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) return HMODULE{};
-        return LoadLibraryW((std::wstring(dir, n) + L"\\shcore.dll").c_str());
-    }();
+    static const HMODULE module = platform::win32::LoadSystemLibrary(L"shcore.dll");
     return module;
 }
 

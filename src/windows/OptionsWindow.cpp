@@ -12,9 +12,8 @@
 
 namespace qb::windows {
 
-OptionsWindow::OptionsWindow(FormHost& host, platform::Platform& platform,
-                             platform::RestorePlatform* restore)
-    : FormOf(host, options_window::kDesign), platform_(platform), restore_(restore),
+OptionsWindow::OptionsWindow(FormHost& host, platform::Platform& platform)
+    : FormOf(host, options_window::kDesign), platform_(platform),
       about_(host, platform.launcher) {}
 
 void OptionsWindow::Click(Id id) {
@@ -48,25 +47,25 @@ void OptionsWindow::Load() {
 
 void OptionsWindow::OnAddToMenuToggled() { SetEnabled(Id::applyButton, true); }
 
-namespace {
-
-// Boxes that are not shown once the Windows session ends: nobody is there to answer them.
-class QuietAtSessionEnd final : public platform::Ui {
+// Boxes are not shown once the Windows session ends: nobody is there to answer them.
+class OptionsWindow::JobUi final : public platform::Ui {
 public:
-    QuietAtSessionEnd(platform::Ui& inner, const bool& ending) : inner_(inner), ending_(ending) {}
+    JobUi(OptionsWindow& window, platform::Ui& inner) : window_(window), inner_(inner) {}
     int Message(std::wstring_view text, unsigned style) override {
-        return ending_ ? 0 : inner_.Message(text, style);
+        return window_.sessionEnding_ ? 0 : inner_.Message(text, style);
+    }
+    void WaitForJob(std::wstring_view heading, platform::JobProgress& progress,
+                    std::chrono::milliseconds after) override {
+        window_.WaitForJob(inner_, heading, progress, after);
     }
     void ShowProgress(std::wstring_view heading, platform::JobProgress& progress) override {
         inner_.ShowProgress(heading, progress);
     }
 
 private:
+    OptionsWindow& window_;
     platform::Ui& inner_;
-    const bool& ending_;
 };
-
-}  // namespace
 
 void OptionsWindow::RunJob(const std::function<void(platform::Platform&)>& job) {
     // Another program's WM_COMMAND or BM_CLICK still reaches a held window.
@@ -76,9 +75,8 @@ void OptionsWindow::RunJob(const std::function<void(platform::Platform&)>& job) 
         bool& busy;
         ~Done() { busy = false; }
     } done{busy_};
-    QuietAtSessionEnd ui(platform_.ui, sessionEnding_);
-    platform::Platform p{ui, platform_.files, platform_.clipboard, platform_.launcher,
-                         platform_.registry, platform_.process};
+    JobUi ui(*this, platform_.ui);
+    platform::Platform p = platform_.WithUi(ui);
     job(p);
     if (std::exchange(closeHeld_, false)) Unload();
 }
@@ -95,17 +93,13 @@ void OptionsWindow::OnApply() {
 }
 
 void OptionsWindow::OnRestore(restore::From from) {
-    if (!restore_) return;
     RunJob([this, from](platform::Platform& p) {
-        restore::RunRestore(from, p, *restore_, reinterpret_cast<std::uintptr_t>(Window()),
-                            [this, &p](platform::JobProgress& progress, std::wstring_view heading) {
-                                WaitForPass(p, progress, heading);
-                            });
+        restore::RunRestore(from, p, reinterpret_cast<std::uintptr_t>(Window()));
     });
 }
 
-void OptionsWindow::WaitForPass(platform::Platform& p, platform::JobProgress& progress,
-                                std::wstring_view heading) {
+void OptionsWindow::WaitForJob(platform::Ui& ui, std::wstring_view heading,
+                               platform::JobProgress& progress, std::chrono::milliseconds after) {
     pass_ = &progress;
     struct Forget {
         platform::JobProgress& progress;
@@ -121,7 +115,7 @@ void OptionsWindow::WaitForPass(platform::Platform& p, platform::JobProgress& pr
     progress.OnFinish([event = ended.get()] { SetEvent(event); });
     bool done = false;
     try {
-        done = WaitModally(host(), ended.get(), restore::kProgressAfter);
+        done = WaitModally(host(), ended.get(), after);
     } catch (...) {
         // The pass works on what the caller holds: it must end before the failure goes up.
         progress.RequestStop();
@@ -130,7 +124,7 @@ void OptionsWindow::WaitForPass(platform::Platform& p, platform::JobProgress& pr
     }
     if (done || progress.StopRequested()) return progress.WaitFinished();
     const HeldWindows held;
-    p.ui.ShowProgress(heading, progress);
+    ui.ShowProgress(heading, progress);
 }
 
 bool OptionsWindow::MayClose() {
@@ -155,9 +149,9 @@ void OptionsWindow::OnHomePage() {
 
 void OptionsWindow::OnAbout() { about_.Show(); }
 
-int RunSetupRoad(platform::Platform& platform, platform::RestorePlatform* restore) {
+int RunSetupRoad(platform::Platform& platform) {
     FormHost host(GetModuleHandleW(nullptr));
-    OptionsWindow window(host, platform, restore);
+    OptionsWindow window(host, platform);
     window.Show();
     return RunMessageLoop(host);
 }

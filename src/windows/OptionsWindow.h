@@ -3,11 +3,12 @@
 // the restore of files from UUE text, Exit, and a Help menu with the usage guide, the home page
 // and the About box.
 
+#include <chrono>
 #include <functional>
+#include <string_view>
 
 #include "platform/JobProgress.h"
 #include "platform/Platform.h"
-#include "platform/RestorePlatform.h"
 #include "restore/RestoreJob.h"
 #include "windows/AboutBox.h"
 #include "windows/Form.h"
@@ -18,8 +19,7 @@ namespace qb::windows {
 class OptionsWindow final : public FormOf<options_window::Id> {
 public:
     using Id = options_window::Id;
-    OptionsWindow(FormHost& host, platform::Platform& platform,
-                  platform::RestorePlatform* restore = nullptr);
+    OptionsWindow(FormHost& host, platform::Platform& platform);
 
 protected:
     void Load() override;
@@ -36,14 +36,17 @@ private:
     // Runs Apply or a restore, one at a time, its boxes quiet once the session ends; a close that
     // came meanwhile is done afterwards.
     void RunJob(const std::function<void(platform::Platform&)>& job);
-    void WaitForPass(platform::Platform& p, platform::JobProgress& progress, std::wstring_view heading);
+    // The Ui a job runs under, and how it waits for a pass on a worker: the window held and
+    // painting, the pass's progress window once it runs long, and a close stopping it.
+    class JobUi;
+    void WaitForJob(platform::Ui& ui, std::wstring_view heading, platform::JobProgress& progress,
+                    std::chrono::milliseconds after);
     void OnExit();
     void OnGuide();
     void OnHomePage();
     void OnAbout();
 
     platform::Platform& platform_;
-    platform::RestorePlatform* restore_;
     AboutBox about_;
     // The pass of a restore now running, which a close stops.
     platform::JobProgress* pass_ = nullptr;
@@ -56,6 +59,6 @@ private:
 
 // The set-up road once the home page is launched: shows the options window and runs the
 // program's messages until no window is left or Exit ends the process. Returns the exit code.
-int RunSetupRoad(platform::Platform& platform, platform::RestorePlatform* restore = nullptr);
+int RunSetupRoad(platform::Platform& platform);
 
 }  // namespace qb::windows

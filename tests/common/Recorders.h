@@ -1,7 +1,8 @@
 #pragma once
-// The message boxes, launches and process a test stands in for, shared by the native and the Wine
-// tests. The box answers as scripted; the launcher records, or fails like a missing program would;
-// the process lives where the test says and its end, like the real one, never returns.
+// The message boxes, dialogs, launches and process a test stands in for, shared by the native and
+// the Wine tests. The box and the dialogs answer as scripted; the launcher records, or fails like a
+// missing program would; the process lives where the test says and its end, like the real one,
+// never returns.
 
 #include <algorithm>
 #include <cstdint>
@@ -48,6 +49,41 @@ public:
     }
 };
 
+class FakeDialogs : public platform::Dialogs {
+public:
+    std::optional<std::wstring> chosen;  // what a dialog answers; nothing: Cancel
+    std::vector<std::wstring> proposed;  // names the Save As dialog proposed
+    bool broken = false;                 // the folder picker fails, as with no shell to show it
+    std::vector<std::wstring> PickTextFiles(std::uintptr_t) override {
+        return chosen ? std::vector<std::wstring>{*chosen} : std::vector<std::wstring>{};
+    }
+    std::optional<std::wstring> PickSavePath(std::uintptr_t, const std::wstring& name,
+                                             const std::wstring&) override {
+        proposed.push_back(name);
+        return chosen;
+    }
+    std::optional<std::wstring> PickFolder(std::uintptr_t) override {
+        if (broken) throw platform::Error(L"CoCreateInstance", 0x80040154, L"没有注册类",
+                                          platform::ErrorKind::kHResult);
+        return chosen;
+    }
+};
+
+// A stand-in digest that depends on every byte: the real SHA-256 is the system's, tested there.
+class FakeHashing : public platform::Hashing {
+public:
+    std::unique_ptr<platform::Sha256> NewSha256() override {
+        struct Sum final : platform::Sha256 {
+            platform::Sha256Digest d{};
+            void Update(std::span<const std::uint8_t> b) override {
+                for (auto x : b) d[x % 32]++;
+            }
+            platform::Sha256Digest Finish() override { return d; }
+        };
+        return std::make_unique<Sum>();
+    }
+};
+
 class FakeLauncher : public platform::Launcher {
 public:
     using Call = std::pair<std::wstring, int>;
@@ -89,8 +125,7 @@ public:
     std::wstring File() override {
         if (lost) throw platform::Error(L"GetModuleFileName", 122, L"传递给系统调用的数据区域太小。");
         if (!file.empty()) return file;
-        const bool root = location.directory.ends_with(L'\\');
-        return location.directory + (root ? L"" : L"\\") + location.name + L".exe";
+        return platform::JoinPath(location.directory, location.name + L".exe");
     }
     // Names compared as Windows does, without regard to case; there are no links here.
     bool IsThisProgram(const std::wstring& path) override {
@@ -102,6 +137,11 @@ public:
         int code;
     };
     [[noreturn]] void ExitNow(int code) override { throw Exited{code}; }
+    // A system out of threads: every worker the program asks for is refused.
+    bool noThreads = false;
+    std::jthread StartWorker(std::function<void()> job) override {
+        return noThreads ? std::jthread() : Process::StartWorker(std::move(job));
+    }
 };
 
 }  // namespace qb::testing

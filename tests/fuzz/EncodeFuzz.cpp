@@ -9,12 +9,12 @@
 #include <string_view>
 
 #include "UuTestSupport.h"
-#include "pipeline/KernelChooser.h"
-#include "pipeline/UuEncoder.h"
+#include "uue/KernelTable.h"
+#include "uue/Encoder.h"
 
 namespace {
 
-using namespace qb::pipeline;
+using namespace qb::uue;
 
 [[noreturn]] void Fail(std::string_view kernel, std::string_view what) {
     std::fprintf(stderr, "kernel %.*s: %.*s\n", static_cast<int>(kernel.size()), kernel.data(),
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::size_t bodySize = EncodedBodySize(n);
     std::string expected;
-    for (const Kernel& kernel : AvailableKernels()) {
+    for (const NamedEncoder& kernel : RunnableEncoders()) {
         const auto block = std::make_unique<char[]>(offset + bodySize);
         const std::span<char> out(block.get() + offset, bodySize);
         EncodeLines(in, out, kernel.run);

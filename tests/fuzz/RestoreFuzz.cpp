@@ -8,12 +8,14 @@
 #include <cwctype>
 #include <string_view>
 
-#include "pipeline/UuEncoder.h"
-#include "restore/TextScanner.h"
+#include "uue/Encoder.h"
+#include "restore/TextSource.h"
+#include "uue/TextScanner.h"
 
 namespace {
 
 using namespace qb::restore;
+using namespace qb::uue;
 
 [[noreturn]] void Fail(std::string_view kernel, std::string_view what) {
     std::fprintf(stderr, "decoder %s: %s\n", std::string(kernel).c_str(), std::string(what).c_str());
@@ -62,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text(reinterpret_cast<const char*>(data), size);
     ScanResult expected;
     std::string expectedBytes;
-    for (const DecodeKernel& kernel : AvailableDecodeKernels()) {
+    for (const NamedDecoder& kernel : RunnableDecoders()) {
         const ScanResult check = Run(text, kernel.run, nullptr);
         Collect sink;
         const ScanResult decode = Run(text, kernel.run, &sink);
@@ -70,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Fail(kernel.name, "the passes disagree");
         for (const Block& b : check.blocks)
             if (!SafeOnWindows(b.fileName)) Fail(kernel.name, "an unsafe name");
-        if (kernel.run == &ScalarFullLines) {
+        if (kernel.run == &ScalarDecode) {
             expected = check;
             expectedBytes = sink.bytes;
         } else if (check.outcome != expected.outcome || check.problem.kind != expected.problem.kind ||
@@ -81,10 +83,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     if (size == 0) return 0;
-    std::string body(qb::pipeline::EncodedBodySize(size), '\0');
-    qb::pipeline::EncodeLines({data, size}, body);
+    std::string body(EncodedBodySize(size), '\0');
+    EncodeLines({data, size}, body);
     Collect sink;
-    const ScanResult back = Run("begin 644 f\r\n" + body + "`\r\nend\r\n", FastestDecodeKernel(), &sink);
+    const ScanResult back = Run("begin 644 f\r\n" + body + "`\r\nend\r\n", ChosenKernels().decoder.run, &sink);
     if (back.outcome != Outcome::kOk || sink.bytes != "<0>" + text + "</>") Fail("fastest", "no round trip");
     return 0;
 }

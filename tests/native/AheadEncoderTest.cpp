@@ -6,15 +6,21 @@
 #include <string>
 #include <thread>
 
-#include "pipeline/AheadEncoder.h"
-#include "pipeline/UuEncoder.h"
+#include "Recorders.h"
+#include "encode/AheadEncoder.h"
+#include "uue/Encoder.h"
 #include "UuTestSupport.h"
 
-namespace qb::pipeline {
+namespace qb::encode {
 namespace {
 
 using namespace std::chrono_literals;
+using uue::EncodedBodySize;
+using uue::EncodeLines;
 using qb::testing::RandomBytes;
+
+// A process whose workers start as the program's do.
+testing::FakeProcess process;
 
 std::string WholeText(std::span<const std::uint8_t> in) {
     std::string out(EncodedBodySize(in.size()), '\0');
@@ -52,10 +58,12 @@ TEST(AheadEncoder, SlicesJoinToTheWholeTextAtEverySliceBoundary) {
                                 std::size_t{135}, std::size_t{136}, std::size_t{270}, data.size()}) {
         const std::span<const std::uint8_t> in(data.data(), n);
         for (const std::size_t buffers : {2, 3, 8}) {
-            for (const auto mode : {AheadEncoder::Mode::kAhead, AheadEncoder::Mode::kInline}) {
-                AheadEncoder slices(n, Reading(in), 3, buffers, mode);
+            for (const bool noThreads : {false, true}) {
+                testing::FakeProcess process;
+                process.noThreads = noThreads;
+                AheadEncoder slices(n, Reading(in), 3, buffers, process);
                 ASSERT_EQ(Joined(slices, [](std::size_t) {}), WholeText(in))
-                    << n << " bytes, " << buffers << " buffers, mode " << static_cast<int>(mode);
+                    << n << " bytes, " << buffers << " buffers, no threads " << noThreads;
             }
         }
     }
@@ -65,7 +73,7 @@ TEST(AheadEncoder, SlowReaderAndSleepingWorkerLoseNoSlice) {
     // Pausing longer than the worker's spin makes it go to sleep with all buffers full; each
     // release must wake it, or this hangs until the test times out.
     const auto data = RandomBytes(45 * 64, 22);
-    AheadEncoder slices(data.size(), Reading(data), 4, 2);
+    AheadEncoder slices(data.size(), Reading(data), 4, 2, process);
     const std::string joined = Joined(slices, [](std::size_t n) {
         if (n % 4 == 0) std::this_thread::sleep_for(15ms);
     });
@@ -76,18 +84,20 @@ TEST(AheadEncoder, GivingUpEarlyStopsTheWorker) {
     // A failed write abandons the encoder part-way, with the worker waiting for a buffer.
     const auto data = RandomBytes(45 * 1000, 23);
     for (const auto pause : {0ms, 20ms}) {
-        AheadEncoder slices(data.size(), Reading(data), 1, 3);
+        AheadEncoder slices(data.size(), Reading(data), 1, 3, process);
         ASSERT_FALSE(slices.Next().empty());
         std::this_thread::sleep_for(pause);
     }  // returning from the destructor is the check
-    AheadEncoder untouched(data.size(), Reading(data), 1, 2);
+    AheadEncoder untouched(data.size(), Reading(data), 1, 2, process);
 }
 
 TEST(AheadEncoder, AReadErrorOnTheWorkerReachesTheCallerAtItsSlice) {
     // Escaping the worker's function would end the process; it must surface in Next instead,
     // after every slice read before it, in both modes.
     const auto data = RandomBytes(45 * 40, 24);
-    for (const auto mode : {AheadEncoder::Mode::kAhead, AheadEncoder::Mode::kInline}) {
+    for (const bool noThreads : {false, true}) {
+        testing::FakeProcess process;
+        process.noThreads = noThreads;
         int reads = 0;
         AheadEncoder slices(
             data.size(),
@@ -95,17 +105,17 @@ TEST(AheadEncoder, AReadErrorOnTheWorkerReachesTheCallerAtItsSlice) {
                 if (++reads == 5) throw std::runtime_error("the share went away");
                 read(out);
             },
-            2, 3, mode);
+            2, 3, process);
         for (int i = 0; i < 4; ++i) ASSERT_FALSE(slices.Next().empty()) << i;
-        EXPECT_THROW(slices.Next(), std::runtime_error) << static_cast<int>(mode);
+        EXPECT_THROW(slices.Next(), std::runtime_error) << noThreads;
     }
 }
 
 TEST(AheadEncoder, EmptyInputHasNoSlices) {
-    AheadEncoder slices(0, Reading({}), 16, 2);
+    AheadEncoder slices(0, Reading({}), 16, 2, process);
     EXPECT_EQ(slices.SliceCount(), 0u);
     EXPECT_TRUE(slices.Next().empty());
 }
 
 }  // namespace
-}  // namespace qb::pipeline
+}  // namespace qb::encode

@@ -7,15 +7,15 @@
 #include "product/AppInfo.h"
 #include "Fakes.h"
 #include "app/CommandLine.h"
-#include "pipeline/Delivery.h"
+#include "encode/Delivery.h"
 #include "product/ExitCodes.h"
-#include "pipeline/EncodeJob.h"
+#include "encode/EncodeJob.h"
 #include "platform/Failure.h"
 #include "product/Texts.h"
 #include "TempDir.h"
 #include "UuTestSupport.h"
 
-namespace qb::pipeline {
+namespace qb::encode {
 namespace {
 using namespace product;
 
@@ -180,7 +180,7 @@ TEST_F(EncodeJob, MissingEmptyAndUnnamedFilesGetTheirOwnMessages) {
     EXPECT_EQ(RunOn(dir.Write("empty.txt", {})), kEmptyFile);
     ASSERT_EQ(sys.ui.shown.size(), 4u);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(sys.ui.shown[i].text, text::kOpenFailed);
+        EXPECT_EQ(sys.ui.shown[i].text, text::kFileOpenFailed);
         EXPECT_EQ(sys.ui.shown[i].style, 48u);
     }
     EXPECT_EQ(sys.ui.shown[3].text, text::kEmpty);
@@ -297,4 +297,4 @@ TEST_F(EncodeJob, AStopBeforeDeliveryLeavesEverythingAsItWasAndOneDuringDelivery
 }
 
 }  // namespace
-}  // namespace qb::pipeline
+}  // namespace qb::encode

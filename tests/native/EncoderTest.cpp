@@ -1,24 +1,26 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "pipeline/KernelChooser.h"
-#include "pipeline/UuEncoder.h"
+#include "uue/KernelTable.h"
+#include "uue/Encoder.h"
 #include "UuTestSupport.h"
 
-namespace qb::pipeline {
+namespace qb::uue {
 
-void PrintTo(const Kernel& kernel, std::ostream* out) { *out << kernel.name; }
+void PrintTo(const NamedEncoder& kernel, std::ostream* out) { *out << kernel.name; }
 
 namespace {
 
 using qb::testing::DecodeBody;
 using qb::testing::RandomBytes;
 
-std::string EncodeWith(std::span<const std::uint8_t> in, LineKernel kernel) {
+std::string EncodeWith(std::span<const std::uint8_t> in, LineEncoder kernel) {
     // Exact-size buffers: an overrun shows up under the sanitizers and in the guard check below.
     std::string out(EncodedBodySize(in.size()) + 1, '\xEE');
     EncodeLines(in, {out.data(), out.size() - 1}, kernel);
@@ -34,12 +36,12 @@ std::vector<std::uint8_t> Prefix(const std::vector<std::uint8_t>& data, std::siz
     return {data.begin(), data.begin() + static_cast<long>(n)};
 }
 
-const LineKernel scalar = AvailableKernels().front().run;
+const LineEncoder scalar = RunnableEncoders().front().run;
 
-class EveryKernel : public ::testing::TestWithParam<Kernel> {
+class EveryKernel : public ::testing::TestWithParam<NamedEncoder> {
 protected:
     std::string Encode(std::span<const std::uint8_t> in) { return EncodeWith(in, run); }
-    const LineKernel run = GetParam().run;
+    const LineEncoder run = GetParam().run;
 };
 
 TEST_P(EveryKernel, KnownTextsEncodeAsTheFormatDefines) {
@@ -130,7 +132,7 @@ TEST_P(EveryKernel, EveryOutputAlignmentGivesTheSameLines) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kernels, EveryKernel, ::testing::ValuesIn(AvailableKernels()),
+INSTANTIATE_TEST_SUITE_P(Kernels, EveryKernel, ::testing::ValuesIn(RunnableEncoders()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EncodeLines, RefusesAnOutputOfAnyOtherSizeBeforeWritingIt) {
@@ -147,6 +149,32 @@ TEST(EncodeLines, RefusesAnOutputOfAnyOtherSizeBeforeWritingIt) {
     EXPECT_EQ(untouched, '\xEE');
 }
 
+// A level names the best kernel of each direction at or below it that the CPU runs: the two
+// directions have different levels, and one the CPU lacks must never be picked.
+TEST(KernelTable, ALevelPicksTheBestRunnableKernelOfEachDirectionAtOrBelowIt) {
+    const auto encoders = RunnableEncoders();
+    const auto decoders = RunnableDecoders();
+    for (const std::string_view level : {"scalar", "ssse3", "avx2", "avx512vbmi", "no-such"}) {
+        const Kernels k = KernelsAtOrBelow(level);
+        const auto runnable = [&](const auto& list, const auto& named) {
+            return std::ranges::any_of(list, [&](const auto& e) { return e.run == named.run; });
+        };
+        EXPECT_TRUE(runnable(encoders, k.encoder) && runnable(decoders, k.decoder)) << level;
+        for (const auto& e : encoders)
+            if (e.name == level) EXPECT_EQ(k.encoder.run, e.run) << level;
+        for (const auto& d : decoders)
+            if (d.name == level) EXPECT_EQ(k.decoder.run, d.run) << level;
+    }
+    EXPECT_EQ(KernelsAtOrBelow("no-such").encoder.run, encoders.front().run);
+    EXPECT_EQ(KernelsAtOrBelow("avx512vbmi").decoder.run, decoders.back().run);
+    EXPECT_EQ(KernelsAtOrBelow("avx512vbmi").encoder.run, encoders.back().run);
+    // The forced runs below are only worth their time if the program really runs what they name.
+    const char* forced = std::getenv("QB_KERNEL");
+    const Kernels expected = forced ? KernelsAtOrBelow(forced) : KernelsAtOrBelow("avx512vbmi");
+    EXPECT_EQ(ChosenKernels().encoder.run, expected.encoder.run);
+    EXPECT_EQ(ChosenKernels().decoder.run, expected.decoder.run);
+}
+
 TEST(EncodedBodySize, CountsFourCharsPerGroupAndThreePerLine) {
     EXPECT_EQ(EncodedBodySize(1), 7u);
     EXPECT_EQ(EncodedBodySize(45), 63u);
@@ -155,4 +183,4 @@ TEST(EncodedBodySize, CountsFourCharsPerGroupAndThreePerLine) {
 }
 
 }  // namespace
-}  // namespace qb::pipeline
+}  // namespace qb::uue

@@ -45,6 +45,12 @@ private:
 
 class FakeClipboard : public platform::Clipboard {
 public:
+    platform::ClipboardText readable;  // what a reader finds there
+    bool refuseRead = false;
+    platform::ClipboardText ReadText() override {
+        if (refuseRead) throw platform::Error(L"OpenClipboard", 5, L"拒绝访问。");
+        return readable;
+    }
     std::string text = "untouched";
     bool refuse = false;
     std::function<void()> onCommit;
@@ -102,29 +108,33 @@ public:
     }
     // Refuses the write after `refuseAfterBytes` bytes, as a full disk does.
     std::optional<std::size_t> refuseAfterBytes;
-    std::unique_ptr<platform::SideFileWriter> SideFile(const std::wstring& path) override {
-        class Refusing : public platform::SideFileWriter {
+    std::unique_ptr<platform::FileSetWriter> WriteFiles(const std::wstring& folder,
+                                                        platform::Placement placement,
+                                                        const std::wstring& source) override {
+        class Refusing : public platform::FileSetWriter {
         public:
-            Refusing(std::unique_ptr<platform::SideFileWriter> real, TestFiles& files)
+            Refusing(std::unique_ptr<platform::FileSetWriter> real, TestFiles& files)
                 : real_(std::move(real)), files_(files),
                   room_(files.refuseAfterBytes.value_or(SIZE_MAX)) {}
-            void Append(std::span<const char> bytes) override {
-                if (files_.onAppend) files_.onAppend({bytes.data(), bytes.size()});
-                if (bytes.size() > room_) throw platform::Error(L"WriteFile", 112, L"磁盘空间不足。");
-                room_ -= bytes.size();
-                real_->Append(bytes);
+            void NextFile(const std::wstring& name) override { real_->NextFile(name); }
+            using FileSetWriter::Append;
+            void Append(const void* bytes, std::size_t size) override {
+                if (files_.onAppend) files_.onAppend({static_cast<const char*>(bytes), size});
+                if (size > room_) throw platform::Error(L"WriteFile", 112, L"磁盘空间不足。");
+                room_ -= size;
+                real_->Append(bytes, size);
             }
-            void Commit() override {
+            std::vector<std::wstring> Commit() override {
                 if (files_.onCommit) files_.onCommit();
-                real_->Commit();
+                return real_->Commit();
             }
 
         private:
-            std::unique_ptr<platform::SideFileWriter> real_;
+            std::unique_ptr<platform::FileSetWriter> real_;
             TestFiles& files_;
             std::size_t room_;
         };
-        return std::make_unique<Refusing>(PosixFiles::SideFile(path), *this);
+        return std::make_unique<Refusing>(PosixFiles::WriteFiles(folder, placement, source), *this);
     }
 };
 
@@ -256,6 +266,6 @@ private:
 };
 
 // Natively every part is a fake, with the POSIX files underneath.
-using FakeSystem = TestPlatform<TestFiles, FakeClipboard, FakeRegistry>;
+using FakeSystem = TestPlatform<TestFiles, FakeClipboard, FakeHashing, FakeRegistry>;
 
 }  // namespace qb::testing

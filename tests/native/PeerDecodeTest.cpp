@@ -4,11 +4,11 @@
 #include <cstdlib>
 
 #include "Fakes.h"
-#include "pipeline/EncodeJob.h"
+#include "encode/EncodeJob.h"
 #include "TempDir.h"
 #include "UuTestSupport.h"
 
-namespace qb::pipeline {
+namespace qb::encode {
 namespace {
 
 using qb::testing::ReadAll;
@@ -64,4 +64,4 @@ open(sys.argv[2], 'wb').write(b''.join(binascii.a2b_uu(l) for l in lines[1:end -
 }
 
 }  // namespace
-}  // namespace qb::pipeline
+}  // namespace qb::encode

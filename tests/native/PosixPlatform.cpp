@@ -79,9 +79,9 @@ std::optional<std::string> ToAnsiExactly(std::wstring_view text) {
     return out;
 }
 
-void ThrowError(std::wstring operation, std::uint32_t code) {
+void ThrowError(std::wstring operation, std::uint32_t code, ErrorKind kind) {
     const char* m = std::strerror(static_cast<int>(code));
-    throw Error(std::move(operation), code, std::wstring(m, m + std::strlen(m)));
+    throw Error(std::move(operation), code, std::wstring(m, m + std::strlen(m)), kind);
 }
 
 void ThrowLastError(std::wstring operation) {
@@ -112,35 +112,60 @@ private:
     int fd_;
 };
 
-class PosixSideFileWriter final : public SideFileWriter {
+// Each file through a temporary one beside it, all moved in at Commit; a name that is taken is
+// numbered, as on Windows, unless the one file replaces.
+class PosixFileSetWriter final : public FileSetWriter {
 public:
-    explicit PosixSideFileWriter(std::string path)
-        : path_(std::move(path)), temp_(path_ + ".XXXXXX"), fd_(::mkstemp(temp_.data())) {
-        if (fd_.get() < 0) ThrowLastError(L"mkstemp");
-    }
-    ~PosixSideFileWriter() override {
-        if (!committed_) ::unlink(temp_.c_str());
+    PosixFileSetWriter(std::wstring folder, Placement placement)
+        : folder_(std::move(folder)), placement_(placement) {}
+    ~PosixFileSetWriter() override {
+        for (const auto& file : files_)
+            if (!committed_) ::unlink(file.temp.c_str());
     }
 
-    void Append(std::span<const char> bytes) override {
-        for (std::size_t at = 0; at < bytes.size();) {
-            const ssize_t n = ::write(fd_.get(), bytes.data() + at, bytes.size() - at);
+    void NextFile(const std::wstring& name) override {
+        const std::string path = ToUtf8(folder_) + "/" + ToUtf8(name);
+        std::string temp = path + ".XXXXXX";
+        const int fd = ::mkstemp(temp.data());
+        if (fd < 0) ThrowLastError(L"mkstemp");
+        fd_ = std::make_unique<Fd>(fd);
+        files_.push_back({path, temp});
+    }
+
+    using FileSetWriter::Append;
+    void Append(const void* bytes, std::size_t size) override {
+        const auto* at = static_cast<const char*>(bytes);
+        for (std::size_t done = 0; done < size;) {
+            const ssize_t n = ::write(fd_->get(), at + done, size - done);
             if (n < 0) ThrowLastError(L"write");
-            at += static_cast<std::size_t>(n);
+            done += static_cast<std::size_t>(n);
         }
     }
 
-    void Commit() override {
-        if (::close(fd_.release()) != 0) ThrowLastError(L"close");
-        ::chmod(temp_.c_str(), 0644);
-        if (::rename(temp_.c_str(), path_.c_str()) != 0) ThrowLastError(L"rename");
+    std::vector<std::wstring> Commit() override {
+        if (fd_ && ::close(fd_->release()) != 0) ThrowLastError(L"close");
+        std::vector<std::wstring> placed;
+        for (const auto& file : files_) {
+            std::string target = file.path;
+            for (int n = 2; placement_ == Placement::kNumbered && ::access(target.c_str(), F_OK) == 0; ++n)
+                target = file.path + " (" + std::to_string(n) + ")";
+            ::chmod(file.temp.c_str(), 0644);
+            if (::rename(file.temp.c_str(), target.c_str()) != 0) ThrowLastError(L"rename");
+            placed.push_back(std::filesystem::path(target).wstring());
+        }
         committed_ = true;
+        return placed;
     }
 
 private:
-    std::string path_;
-    std::string temp_;
-    Fd fd_;
+    struct File {
+        std::string path;
+        std::string temp;
+    };
+    std::wstring folder_;
+    Placement placement_;
+    std::vector<File> files_;
+    std::unique_ptr<Fd> fd_;
     bool committed_ = false;
 };
 
@@ -208,8 +233,9 @@ std::wstring PosixFiles::FindFileName(const std::wstring& path) {
     return std::wstring(SplitPath(path).name);
 }
 
-std::unique_ptr<SideFileWriter> PosixFiles::SideFile(const std::wstring& path) {
-    return std::make_unique<PosixSideFileWriter>(ToUtf8(path));
+std::unique_ptr<FileSetWriter> PosixFiles::WriteFiles(const std::wstring& folder,
+                                                      Placement placement, const std::wstring&) {
+    return std::make_unique<PosixFileSetWriter>(folder, placement);
 }
 
 }  // namespace posix

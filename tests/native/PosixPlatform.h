@@ -11,7 +11,8 @@ public:
     std::wstring FullPath(const std::wstring& path) override;
     std::unique_ptr<InputFile> OpenInput(const std::wstring& path) override;
     std::wstring FindFileName(const std::wstring& path) override;
-    std::unique_ptr<SideFileWriter> SideFile(const std::wstring& path) override;
+    std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring& folder, Placement placement,
+                                              const std::wstring& source) override;
 };
 
 std::string ToUtf8(std::wstring_view text);

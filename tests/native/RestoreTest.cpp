@@ -11,18 +11,21 @@
 
 #include "TempDir.h"
 #include "UuTestSupport.h"
-#include "pipeline/Delivery.h"
-#include "pipeline/UuEncoder.h"
+#include "uue/Encoder.h"
+#include "uue/Frame.h"
+#include "platform/Failure.h"
 #include "restore/RestoreJob.h"
-#include "restore/TextScanner.h"
+#include "restore/TextSource.h"
+#include "uue/TextScanner.h"
 #include "Fakes.h"
 
 namespace qb::restore {
 
-void PrintTo(const DecodeKernel& kernel, std::ostream* out) { *out << kernel.name; }
+void PrintTo(const uue::NamedDecoder& kernel, std::ostream* out) { *out << kernel.name; }
 
 namespace {
 
+using namespace qb::uue;
 using qb::testing::RandomBytes;
 
 struct Restored final : DecodeSink {
@@ -49,11 +52,11 @@ Restored Restore(const std::string& text, FullLinesDecoder kernel) {
     return Restore(source, kernel);
 }
 
-std::string Encoded(const std::vector<std::uint8_t>& data, pipeline::Destination road) {
-    const auto around = pipeline::MakeHeaderAndFooter(L"x.bin", road);
-    std::string body(pipeline::EncodedBodySize(data.size()), '\0');
-    pipeline::EncodeLines(data, body);
-    return "From: a mail header\r\n\r\n" + around.header + body + around.footer;
+std::string Encoded(const std::vector<std::uint8_t>& data, bool lineEndAfterTrailer) {
+    std::string body(uue::EncodedBodySize(data.size()), '\0');
+    uue::EncodeLines(data, body);
+    return "From: a mail header\r\n\r\n" + uue::FormatBeginLine(L"x.bin") + body +
+           std::string(uue::kClosingLines) + uue::FormatTrailer() + (lineEndAfterTrailer ? "\r\n" : "");
 }
 
 std::string Replace(std::string_view s, std::string_view from, std::string_view to) {
@@ -74,7 +77,7 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
     return out;
 }
 
-struct EveryDecoder : ::testing::TestWithParam<DecodeKernel> { const FullLinesDecoder run = GetParam().run; };
+struct EveryDecoder : ::testing::TestWithParam<uue::NamedDecoder> { const FullLinesDecoder run = GetParam().run; };
 
 std::vector<std::size_t> Lengths() {
     std::vector<std::size_t> n;
@@ -112,8 +115,8 @@ TEST_P(EveryDecoder, TextsOfEveryEncoderRebuildTheFileByteForByte) {
             texts.emplace_back(peer, qb::testing::ReadAll(dir.path() / (peer + std::to_string(n))));
         if (n > 0) {
             const std::vector<std::uint8_t> in(data.begin(), data.begin() + static_cast<long>(n));
-            texts.emplace_back("clipboard", Encoded(in, pipeline::Destination::kClipboard));
-            texts.emplace_back("side file", Encoded(in, pipeline::Destination::kSideFile));
+            texts.emplace_back("clipboard", Encoded(in, false));
+            texts.emplace_back("side file", Encoded(in, true));
         }
         for (const auto& [peer, text] : texts) {
             const Restored r = Restore(text, run);
@@ -138,7 +141,7 @@ std::vector<std::string> Variants(const std::string& crlf) {
 
 TEST_P(EveryDecoder, AnyLineEndsAndEncodingsGiveTheSameBytesAndLineNumbers) {
     const auto data = RandomBytes(5000, 4);
-    const std::string crlf = Encoded(data, pipeline::Destination::kSideFile);
+    const std::string crlf = Encoded(data, true);
     std::string damaged = crlf;
     damaged[crlf.find("begin") + 17 + 50 * 63 + 20] = '~';  // the block's 51st data line: line 54
     const auto good = Variants(crlf), bad = Variants(damaged);
@@ -160,13 +163,13 @@ TEST_P(EveryDecoder, AnyLineEndsAndEncodingsGiveTheSameBytesAndLineNumbers) {
 
 TEST_P(EveryDecoder, FindsTheSameFirstBadCharacterAsScalarAtEveryPlaceOfAFullLine) {
     const auto data = RandomBytes(45 * 40, 6);
-    const std::string text = Encoded(data, pipeline::Destination::kClipboard);
+    const std::string text = Encoded(data, false);
     const std::size_t line20 = text.find("\r\nM", 0) + 2 + 17 * 63;  // the header is line 3
     for (std::size_t pos = 0; pos < 63; ++pos)
         for (const char c : {'\x1F', 'a', '\xC8', '\0'}) {
             std::string damaged = text;
             damaged[line20 + pos] = c;
-            const Restored scalar = Restore(damaged, &ScalarFullLines), mine = Restore(damaged, run);
+            const Restored scalar = Restore(damaged, &ScalarDecode), mine = Restore(damaged, run);
             ASSERT_EQ(mine.check.outcome, scalar.check.outcome) << pos;
             ASSERT_EQ(mine.check.problem.line, scalar.check.problem.line) << pos;
             ASSERT_EQ(mine.decode.problem.line, scalar.decode.problem.line) << pos;
@@ -174,12 +177,12 @@ TEST_P(EveryDecoder, FindsTheSameFirstBadCharacterAsScalarAtEveryPlaceOfAFullLin
         }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kernels, EveryDecoder, ::testing::ValuesIn(AvailableDecodeKernels()),
+INSTANTIATE_TEST_SUITE_P(Kernels, EveryDecoder, ::testing::ValuesIn(uue::RunnableDecoders()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
     // Lines: 1 begin, 2-3 full, 4 ten bytes, 5 "`", 6 end, 7 the trailer.
-    const std::string good = Encoded(RandomBytes(100, 5), pipeline::Destination::kClipboard).substr(23);
+    const std::string good = Encoded(RandomBytes(100, 5), false).substr(23);
     std::vector<std::string> lines;
     for (std::size_t at = 0, next; at < good.size(); at = next + 2)
         lines.push_back(good.substr(at, (next = std::min(good.find("\r\n", at), good.size())) - at));
@@ -222,7 +225,7 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
         {"101 blocks", blocks101, ProblemKind::kTooManyBlocks, 0},
     };
     for (const auto& c : cases)
-        for (const auto& kernel : AvailableDecodeKernels()) {
+        for (const auto& kernel : uue::RunnableDecoders()) {
             const Restored r = Restore(c.text, kernel.run);
             ASSERT_EQ(r.check.outcome, Outcome::kProblem) << c.fault;
             EXPECT_EQ(r.check.problem.kind, c.kind) << c.fault;
@@ -232,19 +235,19 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
                 EXPECT_EQ(r.check.problem.blockName, L"x.bin") << c.fault;
             }
         }
-    EXPECT_EQ(Restore(blocks101, &ScalarFullLines).check.problem.blockCount, 101u);
-    EXPECT_EQ(Restore(blocks101.substr(blocks101.find("begin 644 f1\n")), &ScalarFullLines).check.blocks.size(), 100u);
+    EXPECT_EQ(Restore(blocks101, &ScalarDecode).check.problem.blockCount, 101u);
+    EXPECT_EQ(Restore(blocks101.substr(blocks101.find("begin 644 f1\n")), &ScalarDecode).check.blocks.size(), 100u);
 }
 
 TEST(HostileTexts, AMegabyteOfBlanksOrOfNameStaysBoundedAndReadable) {
     const std::string line = "M" + std::string(60, '`');
     const std::string blanks = "begin 644 a\n" + line + std::string(3 << 20, ' ') + "\r\n`\nend\n";
-    const Restored r = Restore(blanks, &ScalarFullLines);
+    const Restored r = Restore(blanks, &ScalarDecode);
     ASSERT_EQ(r.check.outcome, Outcome::kOk);
     EXPECT_EQ(r.files.at(0), std::string(45, '\0'));
 
     const std::string name = std::string(1 << 20, 'n') + "\xE4\xB8\xAD.\xE4\xB8\xAD\xE6\x96\x87";
-    const Restored longName = Restore("begin 644 " + name + "\n`\nend\n", &ScalarFullLines);
+    const Restored longName = Restore("begin 644 " + name + "\n`\nend\n", &ScalarDecode);
     ASSERT_EQ(longName.check.outcome, Outcome::kOk);
     EXPECT_EQ(longName.check.blocks.at(0).fileName, std::wstring(252, L'n') + L".\u4E2D\u6587");
 }
@@ -252,19 +255,19 @@ TEST(HostileTexts, AMegabyteOfBlanksOrOfNameStaysBoundedAndReadable) {
 TEST(Utf16Texts, ALoneSurrogateBecomesAReplacementCharacter) {
     const std::u16string text = u"begin 644 a\xD800" u"b\n`\nend\n\xDC00";
     for (const bool bigEndian : {false, true}) {
-        const Restored r = Restore(Utf16(text, bigEndian), &ScalarFullLines);
+        const Restored r = Restore(Utf16(text, bigEndian), &ScalarDecode);
         ASSERT_EQ(r.check.outcome, Outcome::kOk);
         EXPECT_EQ(r.check.blocks.at(0).headerName, L"a\uFFFDb");
     }
 }
 
 TEST(Stop, EndsEitherPassAtTheNextPiece) {
-    const std::string text = Encoded(RandomBytes(1'000'000, 8), pipeline::Destination::kSideFile);
+    const std::string text = Encoded(RandomBytes(1'000'000, 8), true);
     MemoryBytes bytes({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     EncodedText source(bytes);
     platform::JobProgress progress(text.size());
     progress.RequestStop();
-    EXPECT_EQ(CheckText(source, progress).outcome, Outcome::kStopped);
+    EXPECT_THROW(CheckText(source, progress), platform::JobStopped);
     EXPECT_EQ(progress.Done(), kPieceSize);
 }
 
@@ -274,51 +277,33 @@ TEST(Stop, EndsEitherPassAtTheNextPiece) {
 namespace qb::restore {
 namespace {
 
-// The restore job over stand-ins for the clipboard, the dialogs and a writer that keeps files in
-// memory the way the real one leaves them on disk: all of them after Commit, none before.
-struct FakeRestore final : platform::ClipboardReader, platform::RestoreDialogs, platform::RestoreFiles {
-    platform::ClipboardText clip;
-    std::optional<std::wstring> chosen;  // what a dialog answers; nothing: Cancel
-    std::vector<std::wstring> proposed;  // names the Save As dialog proposed
+// The restore job over stand-ins for the clipboard, the dialogs and files kept in memory the way
+// the real writer leaves them on disk: all of them after Commit, none before.
+struct MemoryFiles final : testing::TestFiles {
     std::map<std::wstring, std::vector<std::uint8_t>> written;
     int writers = 0;
-    int broken = 0;  // 1: the clipboard cannot be read, 2: the folder picker fails
-    platform::ClipboardText ReadText() override {
-        if (broken == 1) throw platform::Error(L"OpenClipboard", 5, L"拒绝访问。");
-        return clip;
-    }
-    std::optional<std::wstring> PickUueFile(std::uintptr_t) override { return chosen; }
-    std::optional<std::wstring> PickSavePath(std::uintptr_t, const std::wstring& name, const std::wstring&) override {
-        proposed.push_back(name);
-        return chosen;
-    }
-    std::optional<std::wstring> PickFolder(std::uintptr_t) override {
-        if (broken == 2) throw platform::Error(L"CoCreateInstance", 0x80040154, L"没有注册类");
-        return chosen;
-    }
-    struct Sum final : platform::Sha256 {  // a stand-in digest: the real one is the system's
-        platform::Sha256Digest d{};
-        void Update(std::span<const std::uint8_t> b) override { for (auto x : b) d[x % 32]++; }
-        platform::Sha256Digest Finish() override { return d; }
-    };
-    std::unique_ptr<platform::Sha256> NewSha256() override { return std::make_unique<Sum>(); }
-    struct Writer final : platform::RestoreWriter {
-        FakeRestore& r;
+    struct Writer final : platform::FileSetWriter {
+        MemoryFiles& files;
         std::wstring folder;
-        std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>> files;
-        Writer(FakeRestore& r, std::wstring f) : r(r), folder(std::move(f)) {}
-        void NextFile(const std::wstring& name) override { files.push_back({name, {}}); }
-        void Append(std::span<const std::uint8_t> b) override { files.back().second.insert(files.back().second.end(), b.begin(), b.end()); }
+        std::vector<std::pair<std::wstring, std::vector<std::uint8_t>>> pending;
+        Writer(MemoryFiles& files, std::wstring f) : files(files), folder(std::move(f)) {}
+        void NextFile(const std::wstring& name) override { pending.push_back({name, {}}); }
+        using FileSetWriter::Append;
+        void Append(const void* b, std::size_t n) override {
+            const auto* bytes = static_cast<const std::uint8_t*>(b);
+            pending.back().second.insert(pending.back().second.end(), bytes, bytes + n);
+        }
         std::vector<std::wstring> Commit() override {
             std::vector<std::wstring> paths;
-            for (auto& [name, bytes] : files) {
-                paths.push_back(folder + L"\\" + name);
-                r.written[paths.back()] = bytes;
+            for (auto& [name, bytes] : pending) {
+                paths.push_back(platform::JoinPath(folder, name));
+                files.written[paths.back()] = bytes;
             }
             return paths;
         }
     };
-    std::unique_ptr<platform::RestoreWriter> Restore(const std::wstring& folder, platform::Placement, const std::wstring&) override {
+    std::unique_ptr<platform::FileSetWriter> WriteFiles(const std::wstring& folder, platform::Placement,
+                                                        const std::wstring&) override {
         ++writers;
         return std::make_unique<Writer>(*this, folder);
     }
@@ -326,21 +311,19 @@ struct FakeRestore final : platform::ClipboardReader, platform::RestoreDialogs, 
 
 TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWithItsSize) {
     testing::FakeSystem sys;
-    auto p = sys.Get();
-    FakeRestore r;
-    platform::RestorePlatform rp{r, r, r};
-    const auto waitOut = [](platform::JobProgress& progress, std::wstring_view) { progress.WaitFinished(); };
+    MemoryFiles r;
+    auto p = sys.Get({.files = &r});
     const auto data = testing::RandomBytes(1234, 3);
-    std::string one = Encoded(data, pipeline::Destination::kClipboard);
+    std::string one = Encoded(data, false);
     const auto run = [&](const std::string& text, std::optional<std::wstring> answer) {
-        r.clip = {platform::ClipboardText::Kind::kText, std::wstring(text.begin(), text.end())};
-        r.chosen = std::move(answer);
+        sys.clipboard.readable = {platform::ClipboardText::Kind::kText, std::wstring(text.begin(), text.end())};
+        sys.dialogs.chosen = std::move(answer);
         sys.ui.shown.clear();
-        RunRestore(From::kClipboard, p, rp, 0, waitOut);
+        RunRestore(From::kClipboard, p, 0);
         return sys.ui.Texts();
     };
     EXPECT_EQ(run(one, std::nullopt), std::vector<std::wstring>{}) << "Cancel in Save As: nothing at all";
-    EXPECT_EQ(r.proposed, std::vector<std::wstring>{L"x.bin"});
+    EXPECT_EQ(sys.dialogs.proposed, std::vector<std::wstring>{L"x.bin"});
     const auto box = run(one, L"F:\\out\\y.bin");
     ASSERT_EQ(box.size(), 1u);
     EXPECT_EQ(box[0].rfind(L"已还原文件：F:\\out\\y.bin\r\n大小：1,234 字节\r\nSHA-256：", 0), 0u) << box[0];
@@ -355,15 +338,15 @@ TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWi
     const auto many = run(one + one + one, L"F:\\many");
     ASSERT_EQ(many.size(), 1u);
     EXPECT_EQ(many[0].rfind(L"已还原 3 个文件到 F:\\many：\r\nx.bin\r\n", 0), 0u) << many[0];
-    r.broken = 2;
+    sys.dialogs.broken = true;
     EXPECT_EQ(run(one + one, L"F:\\many"), std::vector<std::wstring>{L"无法还原文件：没有注册类（错误代码 2147746132）"})
         << "a dialog that fails is reported, and the window goes on";
-    r.broken = 1;
+    sys.clipboard.refuseRead = true;
     EXPECT_EQ(run(one, L"F:\\out"), std::vector<std::wstring>{L"无法读取剪切板：拒绝访问。（错误代码 5）"});
-    r.broken = 0;
-    r.clip = {platform::ClipboardText::Kind::kFiles, {}};
+    sys.clipboard.refuseRead = false;
+    sys.clipboard.readable = {platform::ClipboardText::Kind::kFiles, {}};
     sys.ui.shown.clear();
-    RunRestore(From::kClipboard, p, rp, 0, waitOut);
+    RunRestore(From::kClipboard, p, 0);
     EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{
         L"剪切板中没有UUE文本。如果复制的是 .uue 文件本身，请用“从UUE文件还原”。"});
 }

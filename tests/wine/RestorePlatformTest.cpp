@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/Error.h"
-#include "platform/win32/Win32Restore.h"
+#include "platform/win32/Win32Platform.h"
 #include "WinFiles.h"
 
 namespace qb::platform::win32 {
@@ -40,8 +40,8 @@ std::string Utf16Bytes(std::wstring_view text) {
     return {reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)};
 }
 
-TEST(Win32ClipboardReader, TextEndsAtItsFirstZeroAndFilesAreToldFromNothing) {
-    Win32ClipboardReader reader;
+TEST(Win32Clipboard, TextEndsAtItsFirstZeroAndFilesAreToldFromNothing) {
+    Win32Clipboard reader;
     PutOnClipboard({{CF_UNICODETEXT, Utf16Bytes(std::wstring(L"begin 644 未\0cd", 14))}});
     const auto got = reader.ReadText();
     EXPECT_EQ(got.kind, ClipboardText::Kind::kText);
@@ -78,7 +78,7 @@ std::string Hex(const Sha256Digest& digest) {
 }
 
 TEST(Win32Sha256, PiecesOfAnySizeGiveTheDigestOfTheWhole) {
-    Win32RestoreFiles files;
+    Win32Hashing files;
     auto abc = files.NewSha256();
     abc->Update(std::vector<std::uint8_t>{'a', 'b', 'c'});
     // FIPS 180-2's example for one block.
@@ -98,11 +98,11 @@ TEST(Win32Sha256, PiecesOfAnySizeGiveTheDigestOfTheWhole) {
               "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
-std::vector<std::wstring> Restore(RestoreFiles& files, const std::wstring& folder,
+std::vector<std::wstring> Restore(Files& files, const std::wstring& folder,
                                   Placement placement,
                                   std::initializer_list<std::pair<std::wstring, std::string>> named,
                                   const std::wstring& source = L"") {
-    auto writer = files.Restore(folder, placement, source);
+    auto writer = files.WriteFiles(folder, placement, source);
     for (const auto& [name, bytes] : named) {
         writer->NextFile(name);
         const std::vector<std::uint8_t> all(bytes.begin(), bytes.end());
@@ -112,9 +112,9 @@ std::vector<std::wstring> Restore(RestoreFiles& files, const std::wstring& folde
     return writer->Commit();
 }
 
-TEST(Win32RestoreWriter, TakenNamesAreNumberedAndOnlyTheNamedFileReplaces) {
+TEST(Win32FileSets, TakenNamesAreNumberedAndOnlyTheNamedFileReplaces) {
     ScratchDir dir;
-    Win32RestoreFiles files;
+    Win32Files files;
     qb::testing::WriteFileBytes(dir / L"readme.txt", {'o', 'l', 'd'});
     const auto placed = Restore(files, dir.path(), Placement::kNumbered,
                                 {{L"Readme.txt", "one"}, {L"README.TXT", "two"}, {L"notes", "three"},
@@ -132,9 +132,9 @@ TEST(Win32RestoreWriter, TakenNamesAreNumberedAndOnlyTheNamedFileReplaces) {
     EXPECT_EQ(ListDir(dir.path()).size(), 5u);
 }
 
-TEST(Win32RestoreWriter, AFailedMoveTakesBackTheFilesMovedBeforeIt) {
+TEST(Win32FileSets, AFailedMoveTakesBackTheFilesMovedBeforeIt) {
     ScratchDir dir;
-    Win32RestoreFiles files;
+    Win32Files files;
     // Written fine under its temporary name, refused under its own: longer than a file system
     // takes.
     try {
@@ -147,12 +147,12 @@ TEST(Win32RestoreWriter, AFailedMoveTakesBackTheFilesMovedBeforeIt) {
     EXPECT_EQ(ListDir(dir.path()), std::vector<std::wstring>{});
 }
 
-TEST(Win32RestoreWriter, AFullDiskLeavesNothingBehindAndTheOlderFileAsItWas) {
+TEST(Win32FileSets, AFullDiskLeavesNothingBehindAndTheOlderFileAsItWas) {
     const char* prepared = std::getenv("QB_FULL_DIR");
     if (!prepared) GTEST_SKIP() << "QB_FULL_DIR not prepared (the Wine session does this as root)";
     const std::wstring full(prepared, prepared + std::strlen(prepared));
-    Win32RestoreFiles files;
-    auto writer = files.Restore(full, Placement::kReplaceOne, L"");
+    Win32Files files;
+    auto writer = files.WriteFiles(full, Placement::kReplaceOne, L"");
     writer->NextFile(L"in.bin.uue");
     const std::vector<std::uint8_t> piece(1 << 20, 'x');
     try {
@@ -166,9 +166,9 @@ TEST(Win32RestoreWriter, AFullDiskLeavesNothingBehindAndTheOlderFileAsItWas) {
     EXPECT_EQ(ReadFileBytes(full + L"\\in.bin.uue"), "old");
 }
 
-TEST(Win32RestoreWriter, ADownloadsMarkGoesToEveryRestoredFile) {
+TEST(Win32FileSets, ADownloadsMarkGoesToEveryRestoredFile) {
     ScratchDir dir;
-    Win32RestoreFiles files;
+    Win32Files files;
     const std::string mark = "[ZoneTransfer]\r\nZoneId=3\r\n";
     ASSERT_TRUE(qb::testing::WriteWhole(dir / L"in.uue:Zone.Identifier", mark.data(), mark.size()));
     for (const auto& path : Restore(files, dir.path(), Placement::kNumbered,
@@ -190,10 +190,10 @@ void CALLBACK CancelDialog(HWND, UINT, UINT_PTR timer, DWORD) {
     (void)timer;
 }
 
-TEST(Win32RestoreDialogs, CancelGivesNoPath) {
-    Win32RestoreDialogs dialogs;
+TEST(Win32Dialogs, CancelGivesNoPath) {
+    Win32Dialogs dialogs;
     const UINT_PTR timer = SetTimer(nullptr, 0, 300, CancelDialog);
-    EXPECT_EQ(dialogs.PickUueFile(0), std::nullopt);
+    EXPECT_TRUE(dialogs.PickTextFiles(0).empty());
     EXPECT_EQ(dialogs.PickSavePath(0, L"a.bin", L"C:\\"), std::nullopt);
     EXPECT_EQ(dialogs.PickFolder(0), std::nullopt);
     KillTimer(nullptr, timer);

@@ -10,7 +10,7 @@
 
 #include "app/MainModule.h"
 #include "product/ExitCodes.h"
-#include "pipeline/EncodeJob.h"
+#include "encode/EncodeJob.h"
 #include "platform/Error.h"
 #include "platform/win32/Win32Platform.h"
 #include "TestPlatform.h"
@@ -41,7 +41,7 @@ TEST(Win32Files, LengthsAreSixtyFourBitAndOnlyForFiles) {
     qb::testing::Win32System sys;
     sys.ui.answers = {IDYES};
     auto p = sys.Get();
-    EXPECT_EQ(pipeline::RunEncodeJob(big, p), product::kTooLarge);
+    EXPECT_EQ(encode::RunEncodeJob(big, p), product::kTooLarge);
     ASSERT_EQ(sys.ui.shown.size(), 2u);
     EXPECT_NE(sys.ui.shown[1].text.find(L"766,958,445"), std::wstring::npos);
     EXPECT_FALSE(qb::testing::Exists(big + L".uue"));
@@ -87,26 +87,34 @@ TEST(Win32Files, FindFileNameGivesTheStoredNameWithoutTheFolder) {
     EXPECT_EQ(files.FindFileName(dir / L"absent.txt"), L"");
 }
 
+// The side file is a set of one file that replaces.
+std::unique_ptr<FileSetWriter> SideFile(Win32Files& files, const std::wstring& path) {
+    const auto [folder, name] = SplitPath(path);
+    auto writer = files.WriteFiles(std::wstring(folder), Placement::kReplaceOne, L"");
+    writer->NextFile(std::wstring(name));
+    return writer;
+}
+
 TEST(Win32Files, ASideFileAppearsOnlyWhenCommittedWhole) {
     ScratchDir dir;
     Win32Files files;
     const std::wstring path = dir / L"out.uue";
     qb::testing::WriteFileBytes(path, {'o', 'l', 'd'});
     {
-        auto writer = files.SideFile(path);
-        writer->Append(std::string_view("fre"));
+        auto writer = SideFile(files, path);
+        writer->Append(std::span<const char>(std::string_view("fre")));
         EXPECT_EQ(qb::testing::ReadFileBytes(path), "old") << "nothing visible before Commit";
     }
     EXPECT_EQ(qb::testing::ReadFileBytes(path), "old") << "a dropped writer changes nothing";
     EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u) << "and leaves no temporary file";
-    auto writer = files.SideFile(path);
-    writer->Append(std::string_view("fre"));
-    writer->Append(std::string_view("sh"));
+    auto writer = SideFile(files, path);
+    writer->Append(std::span<const char>(std::string_view("fre")));
+    writer->Append(std::span<const char>(std::string_view("sh")));
     writer->Commit();
     EXPECT_EQ(qb::testing::ReadFileBytes(path), "fresh");
     EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u);
 
-    EXPECT_THROW(files.SideFile(dir / L"no such folder\\x.uue"), Error);
+    EXPECT_THROW(SideFile(files, dir / L"no such folder\\x.uue"), Error);
 }
 
 TEST(Win32Files, AnOlderSideFileIsReplacedOnlyAsWindowsWouldReplaceIt) {
@@ -114,8 +122,8 @@ TEST(Win32Files, AnOlderSideFileIsReplacedOnlyAsWindowsWouldReplaceIt) {
     Win32Files files;
     const std::wstring path = dir / L"out.uue";
     auto commit = [&](std::string_view text) {
-        auto writer = files.SideFile(path);
-        writer->Append(text);
+        auto writer = SideFile(files, path);
+        writer->Append(std::span<const char>(text));
         writer->Commit();
     };
     for (const auto* text : {"first", "second"}) {
@@ -138,7 +146,7 @@ TEST(Win32Files, AnOlderSideFileIsReplacedOnlyAsWindowsWouldReplaceIt) {
     EXPECT_EQ(qb::testing::ListDir(dir.path()).size(), 1u) << "nothing is left lying about";
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     try {
-        files.SideFile(dir / L"no such folder\\x.uue");
+        SideFile(files, dir / L"no such folder\\x.uue");
         ADD_FAILURE() << "a side file in a missing folder";
     } catch (const Error& e) {
         EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND)) << "the real cause";
@@ -212,7 +220,10 @@ TEST(CatchAll, WhateverEitherRoadThrowsEndsInOneReportAndAnExitCode) {
         }
         std::wstring FullPath(const std::wstring& path) override { return path; }
         std::wstring FindFileName(const std::wstring&) override { return {}; }
-        std::unique_ptr<SideFileWriter> SideFile(const std::wstring&) override { return nullptr; }
+        std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring&, Placement,
+                                                  const std::wstring&) override {
+            return nullptr;
+        }
     };
     struct Case {
         std::function<void()> fault;

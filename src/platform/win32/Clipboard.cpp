@@ -1,6 +1,8 @@
-// Plain text on the clipboard, with the locale its code page belongs to.
+// The clipboard's text read, copied out at once so that it stays open only as long as the copy
+// takes; and plain text put on it, with the locale its code page belongs to.
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -11,6 +13,28 @@
 
 namespace qb::platform::win32 {
 namespace {
+
+// Another program (a remote-desktop clipboard sync, say) may hold the clipboard for a moment; it
+// gets up to two seconds, `stopped` asked between tries. False if it said stop first; throws if
+// the clipboard stays busy.
+bool OpenWhenFree(HWND owner, const std::function<bool()>& stopped) {
+    for (int attempt = 0;; ++attempt) {
+        if (OpenClipboard(owner)) return true;
+        const DWORD error = GetLastError();
+        if (stopped && stopped()) return false;
+        if (attempt == 79) ThrowError(L"OpenClipboard", error);
+        Sleep(25);
+    }
+}
+
+// Opened without an owner: reading needs none.
+class OpenedClipboard {
+public:
+    OpenedClipboard() { OpenWhenFree(nullptr, {}); }
+    ~OpenedClipboard() { CloseClipboard(); }
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+};
 
 // The text is written straight into the clipboard's own memory; the memory stays ours until
 // SetClipboardData takes it.
@@ -34,19 +58,8 @@ public:
         owner_.reset(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                      GetModuleHandleW(nullptr), nullptr));
         if (!owner_) ThrowLastError(L"CreateWindowEx");
-        // Another program (a remote-desktop clipboard sync, say) may hold the clipboard for a
-        // moment; give it up to two seconds, the user's stop counting all the while.
-        for (int attempt = 0; attempt < 80; ++attempt) {
-            if (OpenClipboard(owner_.get())) {
-                open_ = true;
-                return true;
-            }
-            const DWORD error = GetLastError();
-            if (stopped()) return false;
-            if (attempt == 79) ThrowError(L"OpenClipboard", error);
-            Sleep(25);
-        }
-        return false;
+        open_ = OpenWhenFree(owner_.get(), stopped);
+        return open_;
     }
 
     void Commit() override {
@@ -90,7 +103,50 @@ private:
     bool open_ = false;
 };
 
+class LockedMemory {
+public:
+    explicit LockedMemory(HGLOBAL memory) : memory_(memory), view_(GlobalLock(memory)) {
+        if (!view_) ThrowLastError(L"GlobalLock");
+    }
+    ~LockedMemory() { GlobalUnlock(memory_); }
+    LockedMemory(const LockedMemory&) = delete;
+    LockedMemory& operator=(const LockedMemory&) = delete;
+    const void* get() const { return view_; }
+
+private:
+    HGLOBAL memory_;
+    void* view_;
+};
+
+// The text up to its first NUL, but never past the block: a program may put a text on the
+// clipboard without its terminating zero.
+std::wstring CopyText(HGLOBAL memory) {
+    SetLastError(ERROR_SUCCESS);
+    const SIZE_T bytes = GlobalSize(memory);
+    if (bytes == 0) {
+        if (const DWORD code = GetLastError()) ThrowError(L"GlobalSize", code);
+        return {};
+    }
+    LockedMemory locked(memory);
+    const auto* begin = static_cast<const wchar_t*>(locked.get());
+    const auto* end = begin + bytes / sizeof(wchar_t);
+    return std::wstring(begin, std::find(begin, end, L'\0'));
+}
+
 }  // namespace
+
+ClipboardText Win32Clipboard::ReadText() {
+    OpenedClipboard open;
+    // The system makes CF_UNICODETEXT from CF_TEXT and CF_LOCALE when only those were set.
+    if (IsClipboardFormatAvailable(CF_UNICODETEXT)) {
+        HANDLE memory = GetClipboardData(CF_UNICODETEXT);
+        if (!memory) ThrowLastError(L"GetClipboardData");
+        std::wstring text = CopyText(memory);
+        if (!text.empty()) return {ClipboardText::Kind::kText, std::move(text)};
+    }
+    if (IsClipboardFormatAvailable(CF_HDROP)) return {ClipboardText::Kind::kFiles, {}};
+    return {};
+}
 
 std::unique_ptr<ClipboardBuffer> Win32Clipboard::Text(std::size_t bytes) {
     return std::make_unique<ClipboardTarget>(bytes);

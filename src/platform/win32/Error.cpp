@@ -7,7 +7,8 @@
 namespace qb::platform {
 
 namespace {
-std::wstring SystemMessage(std::uint32_t code) {
+std::wstring SystemMessage(std::uint32_t code, ErrorKind kind) {
+    if (kind == ErrorKind::kCommonDialog) return std::wstring(product::text::kUnknownError);
     wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -20,8 +21,8 @@ std::wstring SystemMessage(std::uint32_t code) {
 }
 }  // namespace
 
-void ThrowError(std::wstring operation, std::uint32_t code) {
-    throw Error(std::move(operation), code, SystemMessage(code));
+void ThrowError(std::wstring operation, std::uint32_t code, ErrorKind kind) {
+    throw Error(std::move(operation), code, SystemMessage(code, kind), kind);
 }
 
 void ThrowLastError(std::wstring operation) {

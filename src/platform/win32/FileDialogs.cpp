@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "platform/Error.h"
-#include "platform/win32/Win32Restore.h"
+#include "platform/Paths.h"
+#include "platform/win32/Win32Platform.h"
 #include "product/RestoreTexts.h"
 #include "product/Texts.h"
 
@@ -42,7 +43,7 @@ std::optional<std::wstring> RunFileDialog(OPENFILENAMEW& dialog, BOOL(WINAPI* sh
         const DWORD code = CommDlgExtendedError();
         if (code == 0) return std::nullopt;  // cancelled
         if (code != FNERR_BUFFERTOOSMALL)
-            throw Error(operation, code, std::wstring(text::kUnknownError));
+            ThrowError(operation, code, ErrorKind::kCommonDialog);
         // The first two bytes hold the size it needed; the user is asked again with room for it.
         const std::size_t needed = *reinterpret_cast<const WORD*>(buffer.data());
         buffer.resize(std::max(needed + 1, buffer.size() * 2));
@@ -91,12 +92,13 @@ private:
 };
 
 void Check(HRESULT result, const wchar_t* operation) {
-    if (FAILED(result)) ThrowError(operation, static_cast<std::uint32_t>(result));
+    if (FAILED(result))
+        ThrowError(operation, static_cast<std::uint32_t>(result), ErrorKind::kHResult);
 }
 
 }  // namespace
 
-std::optional<std::wstring> Win32RestoreDialogs::PickUueFile(std::uintptr_t owner) {
+std::vector<std::wstring> Win32Dialogs::PickTextFiles(std::uintptr_t owner) {
     const std::wstring filter = Filter({text::kUueFilter, text::kUuePatterns, text::kTextFilter,
                                         text::kTextPatterns, text::kAllFilter, text::kAllPatterns});
     const std::wstring title(text::kPickUueTitle);
@@ -105,10 +107,13 @@ std::optional<std::wstring> Win32RestoreDialogs::PickUueFile(std::uintptr_t owne
     dialog.nFilterIndex = 1;
     dialog.lpstrTitle = title.c_str();
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_HIDEREADONLY;
-    return RunFileDialog(dialog, GetOpenFileNameW, L"GetOpenFileName", L"");
+    // One file for now; the list leaves room for several.
+    auto picked = RunFileDialog(dialog, GetOpenFileNameW, L"GetOpenFileName", L"");
+    if (!picked) return {};
+    return {std::move(*picked)};
 }
 
-std::optional<std::wstring> Win32RestoreDialogs::PickSavePath(std::uintptr_t owner,
+std::optional<std::wstring> Win32Dialogs::PickSavePath(std::uintptr_t owner,
                                                               const std::wstring& name,
                                                               const std::wstring& folder) {
     const std::wstring filter = Filter({text::kAllFilter, text::kAllPatterns});
@@ -122,15 +127,10 @@ std::optional<std::wstring> Win32RestoreDialogs::PickSavePath(std::uintptr_t own
                    OFN_HIDEREADONLY;
     // The folder goes into the name box, not lpstrInitialDir: from Windows 7 on, the folder the
     // user last chose wins over an initial folder the program has passed before.
-    std::wstring initial = name;
-    if (!folder.empty()) {
-        const bool separated = folder.back() == L'\\' || folder.back() == L'/';
-        initial = folder + (separated ? L"" : L"\\") + name;
-    }
-    return RunFileDialog(dialog, GetSaveFileNameW, L"GetSaveFileName", initial);
+    return RunFileDialog(dialog, GetSaveFileNameW, L"GetSaveFileName", JoinPath(folder, name));
 }
 
-std::optional<std::wstring> Win32RestoreDialogs::PickFolder(std::uintptr_t owner) {
+std::optional<std::wstring> Win32Dialogs::PickFolder(std::uintptr_t owner) {
     ApartmentForCall apartment;
     ComRef<IFileOpenDialog> dialog;
     Check(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,

@@ -1,5 +1,4 @@
-// The input file, the header name's look-up, and the side file: written beside its target and
-// moved in whole.
+// The input file, its full path, and the header name's look-up.
 #include <windows.h>
 
 #include <algorithm>
@@ -7,7 +6,6 @@
 #include <string>
 
 #include "platform/Error.h"
-#include "platform/win32/TempFiles.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 #include "product/Texts.h"
@@ -17,51 +15,6 @@ namespace {
 
 // ReadFile takes a 32-bit count; stay well inside it.
 constexpr std::size_t kIoChunk = std::size_t{1} << 30;
-
-std::wstring DirectoryOf(const std::wstring& path) {
-    const auto directory = SplitPath(path).directory;
-    return directory.empty() ? L"." : std::wstring(directory);
-}
-
-void RefuseReadOnly(const std::wstring& path) {
-    if (IsReadOnly(path)) ThrowError(L"MoveFileEx", ERROR_ACCESS_DENIED);
-}
-
-// The text goes to a temporary file of our own beside the target, moved over it in one step only
-// when complete: a full disk or a refused write never leaves a half side file or loses an older
-// one, and on NTFS the target never goes missing in between.
-class Win32SideFileWriter final : public SideFileWriter {
-public:
-    explicit Win32SideFileWriter(std::wstring path) : path_(std::move(path)) {
-        RefuseReadOnly(path_);
-        tempPath_ = CreateTemporaryFile(DirectoryOf(path_), file_);
-    }
-    ~Win32SideFileWriter() override {
-        if (!committed_) {
-            file_.reset();
-            DeleteFileW(tempPath_.c_str());
-        }
-    }
-
-    void Append(std::span<const char> bytes) override {
-        if (const DWORD code = WriteWhole(file_.get(), bytes.data(), bytes.size()))
-            ThrowError(L"WriteFile", code);
-    }
-
-    void Commit() override {
-        if (!CloseHandle(file_.release())) ThrowLastError(L"CloseHandle");
-        RefuseReadOnly(path_);
-        if (const DWORD code = MoveWhenFree(tempPath_, path_, MOVEFILE_REPLACE_EXISTING))
-            ThrowError(L"MoveFileEx", code);
-        committed_ = true;
-    }
-
-private:
-    std::wstring path_;
-    std::wstring tempPath_;
-    UniqueFile file_;
-    bool committed_ = false;
-};
 
 class Win32InputFile final : public InputFile {
 public:
@@ -133,10 +86,6 @@ std::wstring Win32Files::FindFileName(const std::wstring& path) {
     UniqueFind find(FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
                                      nullptr, 0));
     return find ? std::wstring(found.cFileName) : std::wstring();
-}
-
-std::unique_ptr<SideFileWriter> Win32Files::SideFile(const std::wstring& path) {
-    return std::make_unique<Win32SideFileWriter>(path);
 }
 
 }  // namespace qb::platform::win32

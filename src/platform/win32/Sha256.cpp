@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "platform/Error.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/UniqueHandle.h"
-#include "platform/win32/Win32Restore.h"
+#include "platform/win32/Win32Platform.h"
 
 namespace qb::platform::win32 {
 namespace {
@@ -33,17 +34,14 @@ struct Cng {
 
 template <typename F>
 void Find(HMODULE module, const char* name, F& function) {
-    function = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    function = FindFunction<F>(module, name);
     if (!function) ThrowLastError(L"GetProcAddress");
 }
 
 // Loaded once for the life of the process; a failure is thrown, and the next hash tries again.
 const Cng& Functions() {
     static const Cng cng = [] {
-        wchar_t dir[MAX_PATH];
-        const UINT n = GetSystemDirectoryW(dir, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) ThrowLastError(L"GetSystemDirectory");
-        const HMODULE module = LoadLibraryW((std::wstring(dir, n) + L"\\bcrypt.dll").c_str());
+        const HMODULE module = LoadSystemLibrary(L"bcrypt.dll");
         if (!module) ThrowLastError(L"LoadLibrary");
         Cng f{};
         Find(module, "BCryptOpenAlgorithmProvider", f.openAlgorithm);
@@ -62,8 +60,9 @@ const Cng& Functions() {
 // without one is carried as it is.
 [[noreturn]] void ThrowStatus(std::wstring operation, NTSTATUS status) {
     const ULONG code = RtlNtStatusToDosError(status);
-    ThrowError(std::move(operation),
-               code == ERROR_MR_MID_NOT_FOUND ? static_cast<std::uint32_t>(status) : code);
+    if (code == ERROR_MR_MID_NOT_FOUND)
+        ThrowError(std::move(operation), static_cast<std::uint32_t>(status), ErrorKind::kNtStatus);
+    ThrowError(std::move(operation), code);
 }
 
 struct AlgorithmTraits {
@@ -135,6 +134,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Sha256> Win32RestoreFiles::NewSha256() { return std::make_unique<CngSha256>(); }
+std::unique_ptr<Sha256> Win32Hashing::NewSha256() { return std::make_unique<CngSha256>(); }
 
 }  // namespace qb::platform::win32

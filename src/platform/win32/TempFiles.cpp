@@ -5,19 +5,17 @@
 #include <cwchar>
 
 #include "platform/Error.h"
+#include "platform/Paths.h"
 
 namespace qb::platform::win32 {
 
 std::wstring CreateTemporaryFile(const std::wstring& folder, UniqueFile& file) {
     static std::atomic<DWORD> calls{0};
-    std::wstring prefix = folder;
-    // A drive root such as "C:\" already ends in its separator.
-    if (prefix.empty() || (prefix.back() != L'\\' && prefix.back() != L'/')) prefix += L'\\';
     DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16) ^ (calls++ * 2654435761u);
     for (int attempt = 0;; ++attempt, seed = seed * 1664525u + 1013904223u) {
         wchar_t name[16];
         swprintf(name, 16, L"qb%08lx.tmp", static_cast<unsigned long>(seed));
-        std::wstring path = prefix + name;
+        std::wstring path = JoinPath(folder, name);
         file.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (file) return path;

@@ -1,5 +1,5 @@
 #pragma once
-// The real operations, one object each, gathered into the Platform the program runs on.
+// The real operations, one object a resource, gathered into the Platform the program runs on.
 
 #include <string>
 #include <string_view>
@@ -25,12 +25,27 @@ public:
     std::wstring FullPath(const std::wstring& path) override;
     std::unique_ptr<InputFile> OpenInput(const std::wstring& path) override;
     std::wstring FindFileName(const std::wstring& path) override;
-    std::unique_ptr<SideFileWriter> SideFile(const std::wstring& path) override;
+    std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring& folder, Placement placement,
+                                              const std::wstring& source) override;
 };
 
 class Win32Clipboard final : public Clipboard {
 public:
+    ClipboardText ReadText() override;
     std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes) override;
+};
+
+class Win32Dialogs final : public Dialogs {
+public:
+    std::vector<std::wstring> PickTextFiles(std::uintptr_t owner) override;
+    std::optional<std::wstring> PickSavePath(std::uintptr_t owner, const std::wstring& name,
+                                             const std::wstring& folder) override;
+    std::optional<std::wstring> PickFolder(std::uintptr_t owner) override;
+};
+
+class Win32Hashing final : public Hashing {
+public:
+    std::unique_ptr<Sha256> NewSha256() override;
 };
 
 class Win32Launcher final : public Launcher {
@@ -64,10 +79,14 @@ struct Win32Platform {
     Win32Ui ui;
     Win32Files files;
     Win32Clipboard clipboard;
+    Win32Dialogs dialogs;
+    Win32Hashing hashing;
     Win32Launcher launcher;
     Win32Registry registry;
     Win32Process process;
-    Platform Get() { return {ui, files, clipboard, launcher, registry, process}; }
+    Platform Get() {
+        return {ui, files, clipboard, dialogs, hashing, launcher, registry, process};
+    }
 };
 
 }  // namespace qb::platform::win32

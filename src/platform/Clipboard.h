@@ -1,0 +1,46 @@
+#pragma once
+// The clipboard: its text read, and a text put on it.
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace qb::platform {
+
+struct ClipboardText {
+    enum class Kind {
+        kText,   // `text` holds it, never empty
+        kFiles,  // no text, but files copied in Explorer
+        kNone,   // no text (an empty text counts as none)
+    };
+    Kind kind = Kind::kNone;
+    std::wstring text;
+};
+
+// A buffer of a fixed size that becomes visible to the user only on Commit. Dropping it
+// uncommitted leaves nothing behind, and closes the clipboard if it was opened.
+class ClipboardBuffer {
+public:
+    virtual ~ClipboardBuffer() = default;
+    virtual std::span<char> Bytes() = 0;
+    // Opens the clipboard, waiting a while for another program to let go of it, and asking
+    // `stopped` meanwhile: false, and the clipboard untouched, if the user stopped first. Throws
+    // Error if it stays busy.
+    virtual bool Open(const std::function<bool()>& stopped) = 0;
+    // Once opened: empties the clipboard and puts the text on it.
+    virtual void Commit() = 0;
+};
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    // The Unicode text, up to its first NUL and never past its memory block. Throws Error when
+    // the clipboard cannot be opened or read.
+    virtual ClipboardText ReadText() = 0;
+    // Plain text in the ANSI code page, to be opened and committed.
+    virtual std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes) = 0;
+};
+
+}  // namespace qb::platform

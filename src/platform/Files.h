@@ -1,0 +1,74 @@
+#pragma once
+// Files: one read in pieces, and a set of new files written through temporary files and moved
+// into place all or nothing.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace qb::platform {
+
+// A file opened once for reading: the size taken at the open, and its bytes from that same
+// handle, however the file changes by name meanwhile.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    virtual std::uint64_t Size() const = 0;
+    // Fills `out` with the next bytes of the file, in order. Throws Error on a read error or when
+    // the file ends early (it was cut short after the open): never a partial result.
+    virtual void Read(std::span<std::uint8_t> out) = 0;
+};
+
+// How a set of new files takes its place in the folder.
+enum class Placement {
+    // Nothing is replaced. A name that is taken on disk, or by an earlier file of the same set
+    // (compared without regard to case), gets " (2)", " (3)" ... before its extension. The writer
+    // does all numbering; callers pass the names they want, duplicates and all.
+    kNumbered,
+    // One file, which replaces a file of that name: the side file, or the one file the user named
+    // in Save As and agreed to replace. A read-only file is refused, not replaced. A second file
+    // is refused (std::logic_error).
+    kReplaceOne,
+};
+
+// New files in one folder. Each file's bytes go into a temporary file in that folder; only
+// Commit, once every file is complete, moves them into place. A failed write, or dropping the
+// writer uncommitted, deletes every temporary file and touches nothing else.
+class FileSetWriter {
+public:
+    virtual ~FileSetWriter() = default;
+    // Ends the file before, if any, and starts the next, to be called `name` (a plain file name).
+    virtual void NextFile(const std::wstring& name) = 0;
+    virtual void Append(const void* bytes, std::size_t size) = 0;
+    void Append(std::span<const char> bytes) { Append(bytes.data(), bytes.size()); }
+    void Append(std::span<const std::uint8_t> bytes) { Append(bytes.data(), bytes.size()); }
+    // Moves every file into place and returns the full path of each, in the order begun. If one
+    // move fails, the files this set had already moved in are deleted again along with every
+    // temporary file, and Error is thrown.
+    virtual std::vector<std::wstring> Commit() = 0;
+};
+
+class Files {
+public:
+    virtual ~Files() = default;
+    // The path made full against the working folder (and, for "C:name", drive C's own current
+    // folder), as the system would read it; empty if the system cannot make one of it.
+    virtual std::wstring FullPath(const std::wstring& path) = 0;
+    // A regular file opened for reading, shared with programs that write or delete it; null for a
+    // missing file, a directory or a malformed path. Throws Error for a file that is there but
+    // cannot be opened (held by another program without sharing, or closed to this user).
+    virtual std::unique_ptr<InputFile> OpenInput(const std::wstring& path) = 0;
+    // The file's own name as the file system spells it (no directory); empty if not found.
+    virtual std::wstring FindFileName(const std::wstring& path) = 0;
+    // A writer of new files into `folder`. When `source` is a file that came from the internet
+    // (it carries the mark of a download), each new file gets the same mark, best effort; pass an
+    // empty source for anything else.
+    virtual std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring& folder,
+                                                      Placement placement,
+                                                      const std::wstring& source = {}) = 0;
+};
+
+}  // namespace qb::platform

@@ -1,0 +1,66 @@
+#include "restore/Reports.h"
+
+#include "platform/Paths.h"
+#include "product/RestoreTexts.h"
+
+namespace qb::restore {
+namespace {
+
+using namespace product::text;
+using uue::ProblemKind;
+
+std::wstring Grouped(std::uint64_t n) {
+    std::wstring digits = std::to_wstring(n);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, L",");
+    return digits;
+}
+
+std::wstring Hex(const platform::Sha256Digest& digest) {
+    static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+    std::wstring hex;
+    for (const auto b : digest) {
+        hex += kDigits[b >> 4];
+        hex += kDigits[b & 15];
+    }
+    return hex;
+}
+
+}  // namespace
+
+std::wstring ProblemReport(const uue::Problem& problem, From from, const std::wstring& path) {
+    switch (problem.kind) {
+    case ProblemKind::kCut:
+        return std::wstring(kCutBefore) + problem.blockName +
+               std::wstring(problem.format == uue::Format::kBase64 ? kCutBase64 : kCutUu);
+    case ProblemKind::kBadLine:
+        return std::wstring(kBadLineBefore) + problem.blockName + std::wstring(kBadLineMiddle) +
+               std::to_wstring(problem.line) + std::wstring(kBadLineAfter);
+    case ProblemKind::kTooManyBlocks:
+        return std::wstring(kTooManyBefore) + std::to_wstring(problem.blockCount) +
+               std::wstring(kTooManyAfter);
+    case ProblemKind::kNoBegin: break;
+    }
+    return from == From::kClipboard ? std::wstring(kNoTextOnClipboard)
+                                    : std::wstring(kNoTextInFile) + path;
+}
+
+std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring& folder) {
+    if (files.size() == 1) {
+        return std::wstring(kRestoredFile) + files[0].path + L"\r\n" + std::wstring(kSize) +
+               Grouped(files[0].size) + std::wstring(kBytes) + L"\r\n" + std::wstring(kSha256) +
+               Hex(files[0].sha256);
+    }
+    std::wstring text = std::wstring(kRestoredManyBefore) + std::to_wstring(files.size()) +
+                        std::wstring(kRestoredManyMiddle) + folder + std::wstring(kRestoredManyAfter);
+    for (std::size_t i = 0; i < files.size() && i < kListedFiles; ++i) {
+        text += L"\r\n" + std::wstring(platform::SplitPath(files[i].path).name) + L"\r\n    " +
+                std::wstring(kSize) + Grouped(files[i].size) + std::wstring(kBytes) + L"    " +
+                std::wstring(kSha256) + Hex(files[i].sha256);
+    }
+    if (files.size() > kListedFiles)
+        text += L"\r\n" + std::wstring(kMoreBefore) + std::to_wstring(files.size() - kListedFiles) +
+                std::wstring(kMoreAfter);
+    return text;
+}
+
+}  // namespace qb::restore

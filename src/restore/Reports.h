@@ -1,0 +1,26 @@
+#pragma once
+// What a restore tells the user: a problem found in the text, and the outcome.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Hash.h"
+#include "restore/Input.h"
+#include "uue/TextScanner.h"
+
+namespace qb::restore {
+
+std::wstring ProblemReport(const uue::Problem& problem, From from, const std::wstring& path);
+
+// A restored file as the outcome lists it.
+struct Restored {
+    std::wstring path;
+    std::uint64_t size;
+    platform::Sha256Digest sha256;
+};
+
+// One file on three lines, or several with a line each for the first ten.
+std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring& folder);
+
+}  // namespace qb::restore

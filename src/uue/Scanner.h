@@ -1,0 +1,80 @@
+#pragma once
+// The scanner behind CheckText and DecodeText: one pass over a text, a piece at a time. Its line
+// handling is in TextScanner.cpp, what each line of a block means in BlockLines.cpp.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "uue/Format.h"
+#include "uue/Frame.h"
+#include "uue/TextScanner.h"
+
+namespace qb::uue {
+
+inline constexpr std::size_t kOutSize = 4096 * kBytesPerLine;  // decoded bytes gathered before the sink gets them
+
+class Scanner {
+public:
+    Scanner(TextSource& source, DecodeSink* sink, platform::JobProgress& progress,
+            FullLinesDecoder kernel)
+        : source_(source), sink_(sink), progress_(progress), kernel_(kernel),
+          out_(new std::uint8_t[kOutSize]) {}
+
+    ScanResult Run();
+
+private:
+    enum class State { kOutside, kUu, kBase64, kCounting };
+
+    const char* ContinueLong(const char* p, const char* end);
+    const char* FullLines(const char* p, const char* end);
+    bool OnLine(const Line& line);
+    bool OnUuLine(const Line& line);
+    bool OnBase64Line(const Line& line);
+    void StartBlock(BeginLine begin, const Line& line);
+    bool EndBlock();
+    void Emit(const std::uint8_t* bytes, std::size_t n);
+    void Flush();
+    bool Bad() {
+        pendingBad_ = lineNo_;
+        return true;
+    }
+    bool Fail(ProblemKind kind, std::uint64_t line);
+    bool FastPathOpen() const {
+        return state_ == State::kUu && !closed_ && !lastShort_ && pendingBad_ == 0;
+    }
+
+    TextSource& source_;
+    DecodeSink* sink_;
+    platform::JobProgress& progress_;
+    FullLinesDecoder kernel_;
+
+    std::uint64_t lineNo_ = 0;  // the line last begun
+    bool skipLf_ = false;       // the last line ended in CR: an LF now belongs to it
+    // A line longer than kHead, being read on.
+    bool inLong_ = false;
+    std::string longHead_;
+    bool longBeyond_ = false;
+    bool keepTail_ = false;
+    std::string tail_;
+
+    State state_ = State::kOutside;
+    std::size_t blockCount_ = 0;
+    std::vector<Block> blocks_;
+    Block block_;
+    // Of the open block.
+    bool hasBacktick_ = false;
+    bool closed_ = false;     // its zero-count line has come
+    bool lastShort_ = false;  // its last data line held fewer than kBytesPerLine bytes
+    std::uint64_t firstShortLine_ = 0;
+    std::uint64_t pendingBad_ = 0;  // a damaged line, unless the block turns out cut there
+    bool base64Done_ = false;
+
+    std::unique_ptr<std::uint8_t[]> out_;  // left uninitialised: only what is decoded is read
+    std::size_t outAt_ = 0;
+    ScanResult result_;
+};
+
+}  // namespace qb::uue
