@@ -51,6 +51,18 @@ public:
     virtual std::vector<std::wstring> Commit() = 0;
 };
 
+// A file of the program's own in the user's temporary folder, for what is too large to hold in
+// memory: written at its end, read anywhere, and gone once dropped, or once the program ends
+// however it ends.
+class ScratchFile {
+public:
+    virtual ~ScratchFile() = default;
+    virtual std::uint64_t Size() const = 0;
+    virtual void Append(const void* bytes, std::size_t size) = 0;
+    // Fills `out` from `offset` on; throws Error past the end.
+    virtual void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
+};
+
 class Files {
 public:
     virtual ~Files() = default;
@@ -69,6 +81,8 @@ public:
     virtual std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring& folder,
                                                       Placement placement,
                                                       const std::wstring& source = {}) = 0;
+    // A new scratch file; throws Error when the temporary folder takes none.
+    virtual std::unique_ptr<ScratchFile> Scratch() = 0;
 };
 
 }  // namespace qb::platform

@@ -169,6 +169,34 @@ private:
     bool committed_ = false;
 };
 
+// Unlinked at once: the system deletes it when the last handle goes.
+class PosixScratchFile final : public ScratchFile {
+public:
+    PosixScratchFile() : fd_(Open()) {}
+    std::uint64_t Size() const override { return size_; }
+    void Append(const void* bytes, std::size_t size) override {
+        if (::pwrite(fd_.get(), bytes, size, static_cast<off_t>(size_)) != static_cast<ssize_t>(size))
+            ThrowLastError(L"pwrite");
+        size_ += size;
+    }
+    void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        if (::pread(fd_.get(), out.data(), out.size(), static_cast<off_t>(offset)) !=
+            static_cast<ssize_t>(out.size()))
+            ThrowError(L"pread", 38);
+    }
+
+private:
+    static int Open() {
+        std::string path = (std::filesystem::temp_directory_path() / "qbXXXXXX").string();
+        const int fd = ::mkstemp(path.data());
+        if (fd < 0) ThrowLastError(L"mkstemp");
+        ::unlink(path.c_str());
+        return fd;
+    }
+    Fd fd_;
+    std::uint64_t size_ = 0;
+};
+
 class PosixInputFile final : public InputFile {
 public:
     PosixInputFile(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
@@ -232,6 +260,8 @@ std::wstring PosixFiles::FindFileName(const std::wstring& path) {
     if (path.empty() || ::stat(ToUtf8(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
     return std::wstring(SplitPath(path).name);
 }
+
+std::unique_ptr<ScratchFile> PosixFiles::Scratch() { return std::make_unique<PosixScratchFile>(); }
 
 std::unique_ptr<FileSetWriter> PosixFiles::WriteFiles(const std::wstring& folder,
                                                       Placement placement, const std::wstring&) {

@@ -13,6 +13,7 @@ public:
     std::wstring FindFileName(const std::wstring& path) override;
     std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring& folder, Placement placement,
                                               const std::wstring& source) override;
+    std::unique_ptr<ScratchFile> Scratch() override;
 };
 
 std::string ToUtf8(std::wstring_view text);

@@ -117,6 +117,24 @@ TEST(Win32Files, ASideFileAppearsOnlyWhenCommittedWhole) {
     EXPECT_THROW(SideFile(files, dir / L"no such folder\\x.uue"), Error);
 }
 
+TEST(Win32Files, AScratchFileReadsBackWhatWasAppendedAnywhereAndGoesWhenDropped) {
+    Win32Files files;
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    const auto before = qb::testing::ListDir(temp);
+    {
+        auto scratch = files.Scratch();
+        EXPECT_EQ(qb::testing::ListDir(temp).size(), before.size() + 1);
+        for (const std::string_view piece : {"abc", "", "defgh"}) scratch->Append(piece.data(), piece.size());
+        EXPECT_EQ(scratch->Size(), 8u);
+        std::vector<std::uint8_t> out(4);
+        scratch->ReadAt(2, out);
+        EXPECT_EQ(std::string(out.begin(), out.end()), "cdef") << "across two appends";
+        EXPECT_THROW(scratch->ReadAt(6, out), Error) << "past the end";
+    }
+    EXPECT_EQ(qb::testing::ListDir(temp), before);
+}
+
 TEST(Win32Files, AnOlderSideFileIsReplacedOnlyAsWindowsWouldReplaceIt) {
     ScratchDir dir;
     Win32Files files;
@@ -224,6 +242,7 @@ TEST(CatchAll, WhateverEitherRoadThrowsEndsInOneReportAndAnExitCode) {
                                                   const std::wstring&) override {
             return nullptr;
         }
+        std::unique_ptr<ScratchFile> Scratch() override { return nullptr; }
     };
     struct Case {
         std::function<void()> fault;

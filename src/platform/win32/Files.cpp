@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Error.h"
+#include "platform/win32/TempFiles.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
 #include "product/Texts.h"
@@ -38,7 +39,59 @@ private:
     std::uint64_t size_;
 };
 
+// Deleted by the system when its handle closes, whether we close it or the process dies: nothing
+// of it is ever moved into place, so the mark need never be taken back.
+class Win32ScratchFile final : public ScratchFile {
+public:
+    Win32ScratchFile() {
+        wchar_t folder[MAX_PATH + 1];
+        const DWORD n = GetTempPathW(MAX_PATH + 1, folder);
+        if (n == 0 || n > MAX_PATH) ThrowLastError(L"GetTempPath");
+        CreateTemporaryFile(std::wstring(folder, n), file_, GENERIC_READ | GENERIC_WRITE,
+                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
+    }
+    std::uint64_t Size() const override { return size_; }
+
+    void Append(const void* bytes, std::size_t size) override {
+        const auto* at = static_cast<const char*>(bytes);
+        for (std::size_t done = 0; done < size;) {
+            OVERLAPPED where = At(size_);
+            DWORD wrote = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min(size - done, kIoChunk));
+            if (!WriteFile(file_.get(), at + done, chunk, &wrote, &where)) ThrowLastError(L"WriteFile");
+            if (wrote == 0) ThrowError(L"WriteFile", ERROR_WRITE_FAULT);
+            done += wrote;
+            size_ += wrote;
+        }
+    }
+
+    void ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+        for (std::size_t done = 0; done < out.size();) {
+            OVERLAPPED where = At(offset + done);
+            DWORD got = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min(out.size() - done, kIoChunk));
+            if (!ReadFile(file_.get(), out.data() + done, chunk, &got, &where))
+                ThrowLastError(L"ReadFile");
+            if (got == 0) ThrowError(L"ReadFile", ERROR_HANDLE_EOF);
+            done += got;
+        }
+    }
+
+private:
+    static OVERLAPPED At(std::uint64_t offset) {
+        OVERLAPPED where{};
+        where.Offset = static_cast<DWORD>(offset);
+        where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        return where;
+    }
+
+    UniqueFile file_;
+    std::uint64_t size_ = 0;
+};
+
 }  // namespace
+
+std::unique_ptr<ScratchFile> Win32Files::Scratch() { return std::make_unique<Win32ScratchFile>(); }
 
 std::wstring Win32Files::FullPath(const std::wstring& path) {
     std::wstring full(MAX_PATH, L'\0');

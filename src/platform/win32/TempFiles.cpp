@@ -9,15 +9,15 @@
 
 namespace qb::platform::win32 {
 
-std::wstring CreateTemporaryFile(const std::wstring& folder, UniqueFile& file) {
+std::wstring CreateTemporaryFile(const std::wstring& folder, UniqueFile& file, DWORD access,
+                                 DWORD flags) {
     static std::atomic<DWORD> calls{0};
     DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 16) ^ (calls++ * 2654435761u);
     for (int attempt = 0;; ++attempt, seed = seed * 1664525u + 1013904223u) {
         wchar_t name[16];
         swprintf(name, 16, L"qb%08lx.tmp", static_cast<unsigned long>(seed));
         std::wstring path = JoinPath(folder, name);
-        file.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        file.reset(CreateFileW(path.c_str(), access, 0, nullptr, CREATE_NEW, flags, nullptr));
         if (file) return path;
         const DWORD code = GetLastError();
         if ((code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) || attempt == 100)

@@ -14,7 +14,9 @@ namespace qb::platform::win32 {
 // Creates "qbXXXXXXXX.tmp" in `folder` with CREATE_NEW, so the file is ours alone and a refusal
 // comes with its real cause (GetTempFileName under Wine names a file it could not create). Puts
 // the handle in `file` and returns the path; throws Error.
-std::wstring CreateTemporaryFile(const std::wstring& folder, UniqueFile& file);
+std::wstring CreateTemporaryFile(const std::wstring& folder, UniqueFile& file,
+                                 DWORD access = GENERIC_WRITE,
+                                 DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
 
 // Writes every byte, in pieces WriteFile can count; returns ERROR_SUCCESS or the error that
 // stopped it (a write that succeeds with nothing written counts as a fault, not as a loop).

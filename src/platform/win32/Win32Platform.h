@@ -27,6 +27,7 @@ public:
     std::wstring FindFileName(const std::wstring& path) override;
     std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring& folder, Placement placement,
                                               const std::wstring& source) override;
+    std::unique_ptr<ScratchFile> Scratch() override;
 };
 
 class Win32Clipboard final : public Clipboard {
