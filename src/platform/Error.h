@@ -17,6 +17,10 @@ enum class ErrorKind {
     kCommonDialog,  // CommDlgExtendedError
 };
 
+// The Win32 codes of a name already taken, which the code above the platform tells apart.
+inline constexpr std::uint32_t kFileExists = 80;
+inline constexpr std::uint32_t kAlreadyExists = 183;
+
 class Error : public std::runtime_error {
 public:
     Error(std::wstring operation, std::uint32_t code, std::wstring message,
@@ -31,12 +35,16 @@ public:
     std::uint32_t Code() const { return code_; }
     const std::wstring& Message() const { return message_; }
     ErrorKind Kind() const { return kind_; }
+    // The file the call failed on, where the caller of the failing operation cannot tell which.
+    const std::wstring& Path() const { return path_; }
+    void SetPath(std::wstring path) { path_ = std::move(path); }
 
 private:
     std::wstring operation_;
     std::uint32_t code_;
     std::wstring message_;
     ErrorKind kind_;
+    std::wstring path_;
 };
 
 // Builds an Error from the code the failing call left behind, with the system's message for it.

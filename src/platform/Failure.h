@@ -15,6 +15,7 @@ namespace qb::platform {
 // What could not be done in the user's words (naming the file where there is one), the system's
 // own message, and its error code last.
 std::wstring FailureReport(std::wstring_view action, const Error& e);
+std::wstring ErrorCodeText(const Error& e);
 
 // A failure already worded for the user, with the exit code it ends with.
 class WordedFailure : public std::runtime_error {

@@ -1,6 +1,8 @@
 #include "platform/FileNames.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cwctype>
 #include <optional>
 
 #include "platform/Platform.h"
@@ -10,7 +12,9 @@ namespace qb::platform {
 namespace {
 
 constexpr bool IsBidiControl(char32_t c) {
-    return c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    // Unicode's Bidi_Control property: the Arabic letter mark too.
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
 }
 
 constexpr bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
@@ -148,6 +152,23 @@ std::wstring NameFromBytes(std::string_view bytes) {
     std::wstring out;
     for (const char32_t c : *decoded) AppendCodePoint(out, c);
     return out;
+}
+
+std::wstring NumberedName(std::wstring_view name, int number) {
+    const std::wstring tag = L" (" + std::to_wstring(number) + L")";
+    std::size_t dot = name.rfind(L'.');
+    if (dot == std::wstring_view::npos || dot == 0 ||
+        Utf16Units(name.substr(dot)) + tag.size() >= kMaxNameUnits)
+        dot = name.size();
+    const std::wstring_view extension = name.substr(dot);
+    const std::size_t room = kMaxNameUnits - tag.size() - Utf16Units(extension);
+    return std::wstring(CutToUnits(name.substr(0, dot), room)) + tag + std::wstring(extension);
+}
+
+bool SameFileName(std::wstring_view a, std::wstring_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
+        return std::towupper(static_cast<std::wint_t>(x)) == std::towupper(static_cast<std::wint_t>(y));
+    });
 }
 
 }  // namespace qb::platform

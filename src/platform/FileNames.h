@@ -21,5 +21,15 @@ std::wstring RestoredFileName(std::wstring_view headerName);
 std::wstring NameFromBytes(std::string_view bytes);
 
 inline constexpr std::size_t kMaxNameUnits = 255;
+// The longest path the Windows calls take without the \\?\ prefix, its NUL not counted.
+inline constexpr std::size_t kMaxPathUnits = 259;
+
+// "a.txt" with 2 gives "a (2).txt"; a name without an extension, or one that only starts with a
+// dot (".profile"), takes the number at its end. The stem is cut so that the whole still fits
+// kMaxNameUnits, never between the two halves of a surrogate pair.
+std::wstring NumberedName(std::wstring_view name, int number);
+
+// Whether two names are the same file name to Windows, which ignores case.
+bool SameFileName(std::wstring_view a, std::wstring_view b);
 
 }  // namespace qb::platform

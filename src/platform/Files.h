@@ -20,6 +20,13 @@ public:
     // Fills `out` with the next bytes of the file, in order. Throws Error on a read error or when
     // the file ends early (it was cut short after the open): never a partial result.
     virtual void Read(std::span<std::uint8_t> out) = 0;
+    // Reads from the start again.
+    virtual void Rewind() = 0;
+};
+
+enum class Sharing {
+    kWithWriters,      // as Notepad shares: a log another program is writing can still be read
+    kKeepWritersOut,   // no program may write it while it is open, nor open it to write
 };
 
 // How a set of new files takes its place in the folder.
@@ -32,6 +39,16 @@ enum class Placement {
     // in Save As and agreed to replace. A read-only file is refused, not replaced. A second file
     // is refused (std::logic_error).
     kReplaceOne,
+    // One file the user named in Save As where there was none: a file that appeared there since
+    // is never replaced; the move fails with ERROR_FILE_EXISTS instead.
+    kNewOne,
+};
+
+// Where new files come from, for the mark Windows puts on what came from elsewhere.
+struct Origin {
+    std::wstring markOf;         // a file whose download mark each new file copies, if it has one
+    bool otherComputer = false;  // text from another computer: each new file is marked as from
+                                 // the internet, as a download would be
 };
 
 // New files in one folder. Each file's bytes go into a temporary file in that folder; only
@@ -47,7 +64,7 @@ public:
     void Append(std::span<const std::uint8_t> bytes) { Append(bytes.data(), bytes.size()); }
     // Moves every file into place and returns the full path of each, in the order begun. If one
     // move fails, the files this set had already moved in are deleted again along with every
-    // temporary file, and Error is thrown.
+    // temporary file, and Error is thrown naming the path that failed.
     virtual std::vector<std::wstring> Commit() = 0;
 };
 
@@ -69,18 +86,18 @@ public:
     // The path made full against the working folder (and, for "C:name", drive C's own current
     // folder), as the system would read it; empty if the system cannot make one of it.
     virtual std::wstring FullPath(const std::wstring& path) = 0;
-    // A regular file opened for reading, shared with programs that write or delete it; null for a
-    // missing file, a directory or a malformed path. Throws Error for a file that is there but
-    // cannot be opened (held by another program without sharing, or closed to this user).
-    virtual std::unique_ptr<InputFile> OpenInput(const std::wstring& path) = 0;
+    // A regular file opened for reading, shared with programs that delete it and as `sharing`
+    // says with those that write it; null for a missing file, a directory or a malformed path.
+    // Throws Error for a file that is there but cannot be opened (held by another program without
+    // sharing, or closed to this user).
+    virtual std::unique_ptr<InputFile> OpenInput(const std::wstring& path,
+                                                 Sharing sharing = Sharing::kWithWriters) = 0;
     // The file's own name as the file system spells it (no directory); empty if not found.
     virtual std::wstring FindFileName(const std::wstring& path) = 0;
-    // A writer of new files into `folder`. When `source` is a file that came from the internet
-    // (it carries the mark of a download), each new file gets the same mark, best effort; pass an
-    // empty source for anything else.
+    // A writer of new files into `folder`, marked as `origin` says, best effort.
     virtual std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring& folder,
                                                       Placement placement,
-                                                      const std::wstring& source = {}) = 0;
+                                                      const Origin& origin = {}) = 0;
     // A new scratch file; throws Error when the temporary folder takes none.
     virtual std::unique_ptr<ScratchFile> Scratch() = 0;
 };

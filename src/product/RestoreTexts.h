@@ -38,6 +38,16 @@ inline constexpr std::wstring_view kTooManyAfter = L" 个文件，一次最多�
 inline constexpr std::wstring_view kCannotReadClipboard = L"无法读取剪切板";
 inline constexpr std::wstring_view kRestoreOutOfMemory = L"内存不足，无法还原文件。";
 inline constexpr std::wstring_view kCannotRestore = L"无法还原文件";
+// "路径太长：PATH 超过 Windows 允许的 259 个字符。请选择较短的文件夹或文件名。没有生成任何文件。"
+inline constexpr std::wstring_view kPathTooLongBefore = L"路径太长：";
+inline constexpr std::wstring_view kPathTooLongAfter =
+    L" 超过 Windows 允许的 259 个字符。请选择较短的文件夹或文件名。没有生成任何文件。";
+// "文件 PATH 已被其他程序创建，没有替换。没有生成任何文件。"
+inline constexpr std::wstring_view kAppearedBefore = L"文件 ";
+inline constexpr std::wstring_view kAppearedAfter = L" 已被其他程序创建，没有替换。没有生成任何文件。";
+// "UUE文件在还原过程中被改动了：PATH。没有生成任何文件。"
+inline constexpr std::wstring_view kChangedBefore = L"UUE文件在还原过程中被改动了：";
+inline constexpr std::wstring_view kChangedAfter = L"。没有生成任何文件。";
 
 // The outcome: one file on three lines, or several with a line each for at most ten.
 inline constexpr std::wstring_view kRestoredFile = L"已还原文件：";

@@ -1,25 +1,68 @@
 #include "restore/Destination.h"
 
+#include "platform/Failure.h"
+#include "platform/FileNames.h"
+#include "product/ExitCodes.h"
+#include "product/RestoreTexts.h"
+
 namespace qb::restore {
+namespace {
+
+using namespace product::text;
+
+// A name the file system resolves to a file of another long name (its 8.3 short name, say) is
+// taken: writing to it would replace that file.
+bool IsAlias(platform::Platform& p, const std::wstring& path) {
+    const std::wstring found = p.files.FindFileName(path);
+    return !found.empty() && !platform::SameFileName(found, platform::SplitPath(path).name);
+}
+
+// Windows' calls refuse a longer path without the \\?\ prefix, and only after the whole
+// decoding would the move find out.
+void CheckLength(const std::wstring& path) {
+    if (path.size() > platform::kMaxPathUnits)
+        throw platform::WordedFailure(product::kDeliveryFailed, std::wstring(kPathTooLongBefore) + path +
+                                                                    std::wstring(kPathTooLongAfter));
+}
+
+std::optional<Destination> AskSavePath(const uue::Block& block, platform::Platform& p,
+                                       std::uintptr_t owner, std::wstring folder) {
+    std::wstring name = block.fileName;
+    if (!folder.empty() && IsAlias(p, platform::JoinPath(folder, name)))
+        name = platform::NumberedName(name, 2);
+    for (;;) {
+        const auto path = p.dialogs.PickSavePath(owner, name, folder);
+        if (!path) return std::nullopt;
+        const auto parts = platform::SplitPath(*path);
+        folder = parts.directory;
+        name = parts.name;
+        if (IsAlias(p, *path)) {
+            // The dialog asked to replace the file the alias stands for: ask again.
+            name = platform::NumberedName(name, 2);
+            continue;
+        }
+        CheckLength(*path);
+        // Replaced only if it was there when the user agreed in the dialog.
+        const bool existed = !p.files.FindFileName(*path).empty();
+        return Destination{folder, {name}, existed ? platform::Placement::kReplaceOne
+                                                   : platform::Placement::kNewOne};
+    }
+}
+
+}  // namespace
 
 std::optional<Destination> AskWhere(const std::vector<uue::Block>& blocks, platform::Platform& p,
                                     std::uintptr_t owner, const std::wstring& sourcePath) {
-    Destination where;
-    if (blocks.size() == 1) {
-        const auto path = p.dialogs.PickSavePath(
-            owner, blocks[0].fileName, std::wstring(platform::SplitPath(sourcePath).directory));
-        if (!path) return std::nullopt;
-        const auto parts = platform::SplitPath(*path);
-        where.folder = parts.directory;
-        where.names.emplace_back(parts.name);
-        // The dialog asked before an existing file was replaced.
-        where.placement = platform::Placement::kReplaceOne;
-        return where;
-    }
+    if (blocks.size() == 1)
+        return AskSavePath(blocks[0], p, owner,
+                           std::wstring(platform::SplitPath(sourcePath).directory));
     const auto folder = p.dialogs.PickFolder(owner);
     if (!folder) return std::nullopt;
-    where.folder = *folder;
-    for (const auto& block : blocks) where.names.push_back(block.fileName);
+    Destination where{*folder, {}, platform::Placement::kNumbered};
+    for (const auto& block : blocks) {
+        CheckLength(platform::JoinPath(*folder, block.fileName));
+        where.names.push_back(block.fileName);
+    }
     return where;
 }
 

@@ -27,14 +27,14 @@ std::optional<Input> OpenInput(From from, platform::Platform& p, std::uintptr_t 
     const auto picked = p.dialogs.PickTextFiles(owner);
     if (picked.empty()) return std::nullopt;
     input.path = picked.front();
-    auto open = [&p, path = input.path]() -> std::unique_ptr<platform::InputFile> {
-        auto file = platform::AsStep(std::wstring(kCannotOpen) + path, product::kOpenFailed,
-                                     [&] { return p.files.OpenInput(path); });
-        if (!file) throw WordedFailure(product::kOpenFailed, std::wstring(kFileOpenFailed));
-        return file;
-    };
-    input.total = open()->Size();
-    input.file = std::make_unique<FileBytes>(open);
+    // Open from the check to the end, and no other program may write it meanwhile: what is
+    // decoded is what was checked. One that another program holds open to write is refused.
+    auto file = platform::AsStep(std::wstring(kCannotOpen) + input.path, product::kOpenFailed, [&] {
+        return p.files.OpenInput(input.path, platform::Sharing::kKeepWritersOut);
+    });
+    if (!file) throw WordedFailure(product::kOpenFailed, std::wstring(kFileOpenFailed));
+    input.total = file->Size();
+    input.file = std::make_unique<FileBytes>(std::move(file));
     input.text = std::make_unique<EncodedText>(*input.file);
     return input;
 }

@@ -50,6 +50,21 @@ ScanResult RunPass(platform::Platform& p, std::wstring_view heading, const Input
     return result;
 }
 
+// The report names the file whose move failed.
+std::vector<std::wstring> Commit(platform::FileSetWriter& writer, const Destination& where) {
+    try {
+        return writer.Commit();
+    } catch (const platform::Error& e) {
+        const std::wstring failed = e.Path().empty() ? where.FirstPath() : e.Path();
+        const bool appeared = where.placement == platform::Placement::kNewOne &&
+                              e.Kind() == platform::ErrorKind::kWin32 &&
+                              (e.Code() == platform::kFileExists || e.Code() == platform::kAlreadyExists);
+        throw WordedFailure(product::kDeliveryFailed,
+                            appeared ? std::wstring(kAppearedBefore) + failed + std::wstring(kAppearedAfter)
+                                     : platform::FailureReport(std::wstring(kCannotWrite) + failed, e));
+    }
+}
+
 void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     auto input = OpenInput(from, p, owner);
     if (!input) return;
@@ -64,24 +79,44 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     const auto where = AskWhere(check.blocks, p, owner, input->path);
     if (!where) return;
     const std::wstring writing = std::wstring(kCannotWrite) + where->FirstPath();
+    // Text from the clipboard came from another computer, as a download does.
+    const platform::Origin origin{from == From::kFile ? input->path : std::wstring(),
+                                  from == From::kClipboard};
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
-        return p.files.WriteFiles(where->folder, where->placement,
-                                  from == From::kFile ? input->path : std::wstring());
+        return p.files.WriteFiles(where->folder, where->placement, origin);
     });
     RestoreSink sink(p, *writer, *where);
     std::vector<std::wstring> paths;
     platform::JobProgress restoring(input->total);
-    const ScanResult decoded = RunPass(
-        p, std::wstring(kRestoring) + where->names[0], *input, restoring, [&] {
-            ScanResult result = uue::DecodeText(*input->text, sink, restoring);
-            // A stop counts until the files begin to move into place.
-            if (result.outcome == Outcome::kOk) {
-                if (!restoring.BeginDelivery()) throw platform::JobStopped{};
-                paths = platform::AsStep(writing, product::kDeliveryFailed,
-                                         [&] { return writer->Commit(); });
+    const auto decodeAndCommit = [&] {
+        // A pass that ends early deletes its temporary files at once, not when the job unwinds:
+        // at the session's end the process may be gone by then.
+        struct DropOnFailure {
+            std::unique_ptr<platform::FileSetWriter>& writer;
+            int exceptions = std::uncaught_exceptions();
+            ~DropOnFailure() {
+                if (std::uncaught_exceptions() > exceptions) writer.reset();
             }
-            return result;
-        });
+        } drop{writer};
+        ScanResult result = uue::DecodeText(*input->text, sink, restoring);
+        // Only a file can change; it is kept from writers, and checked all the same.
+        if (from == From::kFile && (result.outcome != Outcome::kOk || result.blocks != check.blocks))
+            throw TextChanged{};
+        // A stop counts until the files begin to move into place.
+        if (result.outcome == Outcome::kOk) {
+            if (!restoring.BeginDelivery()) throw platform::JobStopped{};
+            paths = Commit(*writer, *where);
+        }
+        return result;
+    };
+    ScanResult decoded;
+    try {
+        decoded = RunPass(p, std::wstring(kRestoring) + where->names[0], *input, restoring,
+                          decodeAndCommit);
+    } catch (const TextChanged&) {
+        throw WordedFailure(product::kReadFailed, std::wstring(kChangedBefore) + input->path +
+                                                      std::wstring(kChangedAfter));
+    }
     if (decoded.outcome == Outcome::kProblem) {
         // The check found none; a text that changed between the passes still writes nothing.
         p.ui.Message(ProblemReport(decoded.problem, from, input->path), st::kError);
@@ -100,6 +135,7 @@ void RunRestore(From from, platform::Platform& p, std::uintptr_t owner) {
         Restore(from, p, owner);
     } catch (const platform::JobStopped&) {
         // Stopped by the user: nothing was written, and nothing more is said.
+
     } catch (const WordedFailure& f) {
         p.ui.Message(f.Report(), st::kError);
     } catch (const platform::Error& e) {

@@ -9,6 +9,7 @@
 namespace qb::restore {
 
 void RestoreSink::BeginBlock(std::size_t index) {
+    if (index >= where_.names.size()) throw TextChanged{};
     const std::wstring& name = where_.names[index];
     writing_ = std::wstring(product::text::kCannotWrite) + platform::JoinPath(where_.folder, name);
     platform::AsStep(writing_, product::kDeliveryFailed, [&] { writer_.NextFile(name); });

@@ -3,6 +3,7 @@
 // pass, each file's size and digest kept for the outcome.
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <span>
 #include <string>
@@ -14,6 +15,9 @@
 #include "uue/TextScanner.h"
 
 namespace qb::restore {
+
+// The decoding pass met other blocks than the check found: a file changed between the two.
+struct TextChanged : std::exception {};
 
 class RestoreSink final : public uue::DecodeSink {
 public:

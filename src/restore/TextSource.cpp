@@ -13,10 +13,6 @@ std::size_t MemoryBytes::Read(std::span<std::uint8_t> out) {
 }
 
 std::size_t FileBytes::Read(std::span<std::uint8_t> out) {
-    if (!file_) {
-        file_ = open_();
-        left_ = file_->Size();
-    }
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), left_));
     if (n > 0) file_->Read(out.first(n));
     left_ -= n;

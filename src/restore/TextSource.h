@@ -36,18 +36,20 @@ private:
     std::size_t at_ = 0;
 };
 
-// A file opened afresh by `open` for each pass; the size is the one taken at each open.
+// A file opened once for every pass, up to the size it had when it was opened.
 class FileBytes final : public ByteSource {
 public:
-    explicit FileBytes(std::function<std::unique_ptr<platform::InputFile>()> open)
-        : open_(std::move(open)) {}
+    explicit FileBytes(std::unique_ptr<platform::InputFile> file)
+        : file_(std::move(file)), left_(file_->Size()) {}
     std::size_t Read(std::span<std::uint8_t> out) override;
-    void Rewind() override { file_.reset(); }
+    void Rewind() override {
+        file_->Rewind();
+        left_ = file_->Size();
+    }
 
 private:
-    std::function<std::unique_ptr<platform::InputFile>()> open_;
     std::unique_ptr<platform::InputFile> file_;
-    std::uint64_t left_ = 0;
+    std::uint64_t left_;
 };
 
 // UTF-16 to UTF-8, carried from one piece to the next; a lone surrogate becomes U+FFFD.

@@ -50,6 +50,7 @@ bool Scanner::EndBlock() {
     if (hasBacktick_ && firstShortLine_ != 0) return Fail(ProblemKind::kBadLine, firstShortLine_);
     Flush();
     if (sink_) sink_->EndBlock();
+    block_.endLine = lineNo_;
     blocks_.push_back(block_);
     state_ = State::kOutside;
     return true;

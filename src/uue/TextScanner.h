@@ -46,6 +46,9 @@ struct Block {
     Format format = Format::kUu;
     std::uint64_t size = 0;       // decoded bytes
     std::uint64_t beginLine = 0;  // 1-based, counted from the text's first line
+    std::uint64_t endLine = 0;    // its end or ==== line
+
+    bool operator==(const Block&) const = default;
 };
 
 enum class ProblemKind {

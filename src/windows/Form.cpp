@@ -171,6 +171,8 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;  // at once, even in the middle of a job: it stops when the session ends
     case WM_ENDSESSION:
         if (wp) SessionEnding();
         return 0;

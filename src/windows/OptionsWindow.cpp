@@ -127,6 +127,16 @@ void OptionsWindow::WaitForJob(platform::Ui& ui, std::wstring_view heading,
     ui.ShowProgress(heading, progress);
 }
 
+// Windows may end the process as soon as this returns: a restore stops here and now, and takes its
+// temporary files with it before it lets go.
+void OptionsWindow::SessionEnding() {
+    sessionEnding_ = true;
+    if (pass_) {
+        pass_->RequestStop();
+        pass_->WaitFinished();
+    }
+}
+
 bool OptionsWindow::MayClose() {
     // A close during a restore stops it; the window closes once the restore has ended.
     if (pass_) pass_->RequestStop();

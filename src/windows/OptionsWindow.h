@@ -25,7 +25,7 @@ protected:
     void Load() override;
     void Click(Id id) override;
     bool MayClose() override;
-    void SessionEnding() override { sessionEnding_ = true; }
+    void SessionEnding() override;
 
 private:
     void OnAddToMenuToggled();

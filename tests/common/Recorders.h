@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cwctype>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,21 +52,33 @@ public:
 
 class FakeDialogs : public platform::Dialogs {
 public:
-    std::optional<std::wstring> chosen;  // what a dialog answers; nothing: Cancel
+    std::deque<std::wstring> first;      // what the dialogs answer first, in order
+    std::optional<std::wstring> chosen;  // and then every time; nothing: Cancel
     std::vector<std::wstring> proposed;  // names the Save As dialog proposed
     bool broken = false;                 // the folder picker fails, as with no shell to show it
+    std::function<void()> whileOpen;     // what other programs do while Save As is open
     std::vector<std::wstring> PickTextFiles(std::uintptr_t) override {
-        return chosen ? std::vector<std::wstring>{*chosen} : std::vector<std::wstring>{};
+        const auto answer = Next();
+        return answer ? std::vector<std::wstring>{*answer} : std::vector<std::wstring>{};
     }
     std::optional<std::wstring> PickSavePath(std::uintptr_t, const std::wstring& name,
                                              const std::wstring&) override {
         proposed.push_back(name);
-        return chosen;
+        if (whileOpen) whileOpen();
+        return Next();
     }
     std::optional<std::wstring> PickFolder(std::uintptr_t) override {
         if (broken) throw platform::Error(L"CoCreateInstance", 0x80040154, L"没有注册类",
                                           platform::ErrorKind::kHResult);
-        return chosen;
+        return Next();
+    }
+
+private:
+    std::optional<std::wstring> Next() {
+        if (first.empty()) return chosen;
+        const std::wstring answer = first.front();
+        first.pop_front();
+        return answer;
     }
 };
 

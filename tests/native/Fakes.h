@@ -80,7 +80,8 @@ public:
         const bool onDrive = path.size() > 2 && path[1] == L':' && path[2] != L'/' && driveFolders.contains(path[0]);
         return onDrive ? driveFolders[path[0]] + L'/' + path.substr(2) : PosixFiles::FullPath(path);
     }
-    std::unique_ptr<platform::InputFile> OpenInput(const std::wstring& path) override {
+    std::unique_ptr<platform::InputFile> OpenInput(const std::wstring& path,
+                                                   platform::Sharing sharing = {}) override {
         class Faulty : public platform::InputFile {
         public:
             Faulty(std::unique_ptr<platform::InputFile> real, TestFiles& files)
@@ -96,13 +97,17 @@ public:
                 done_ += out.size();
                 real_->Read(out);
             }
+            void Rewind() override {
+                done_ = 0;
+                real_->Rewind();
+            }
 
         private:
             std::unique_ptr<platform::InputFile> real_;
             TestFiles& files_;
             std::size_t done_ = 0;
         };
-        auto real = PosixFiles::OpenInput(path);
+        auto real = PosixFiles::OpenInput(path, sharing);
         if (!real) return real;
         return std::make_unique<Faulty>(std::move(real), *this);
     }
@@ -110,7 +115,7 @@ public:
     std::optional<std::size_t> refuseAfterBytes;
     std::unique_ptr<platform::FileSetWriter> WriteFiles(const std::wstring& folder,
                                                         platform::Placement placement,
-                                                        const std::wstring& source) override {
+                                                        const platform::Origin& origin) override {
         class Refusing : public platform::FileSetWriter {
         public:
             Refusing(std::unique_ptr<platform::FileSetWriter> real, TestFiles& files)
@@ -134,7 +139,7 @@ public:
             TestFiles& files_;
             std::size_t room_;
         };
-        return std::make_unique<Refusing>(PosixFiles::WriteFiles(folder, placement, source), *this);
+        return std::make_unique<Refusing>(PosixFiles::WriteFiles(folder, placement, origin), *this);
     }
 };
 

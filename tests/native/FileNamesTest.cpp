@@ -13,7 +13,7 @@ TEST(RestoredFileName, AHostileHeaderNameBecomesOneSafeNameInItsFolder) {
         {L"x:stream", L"x_stream"}, {L"CON.txt", L"_CON.txt"}, {L"CON.", L"_CON"}, {L"con", L"_con"},
         {L"aux .c", L"_aux .c"}, {L"nul..txt", L"_nul..txt"}, {L"LpT9.x.y", L"_LpT9.x.y"},
         {L"COM\u00B9", L"_COM\u00B9"}, {L"conin$", L"_conin$"}, {L"console.txt", L"console.txt"},
-        {L"COM10", L"COM10"}, {L"a\u202Etxt.exe", L"a_txt.exe"}, {L"a\u2066b\u200Fc\x01", L"a_b_c_"},
+        {L"COM10", L"COM10"}, {L"a\u202Etxt.exe", L"a_txt.exe"}, {L"a\u061Cb", L"a_b"}, {L"a\u2066b\u200Fc\x01", L"a_b_c_"},
         {L"q?*\"<>|.txt", L"q______.txt"}, {L"name. . ", L"name"}, {L"...", L"\u672A\u547D\u540D"},
         {L"..", L"\u672A\u547D\u540D"}, {L"", L"\u672A\u547D\u540D"}, {L"dir/", L"\u672A\u547D\u540D"},
         {std::wstring(300, L'a') + L".txt", std::wstring(251, L'a') + L".txt"},
@@ -22,6 +22,20 @@ TEST(RestoredFileName, AHostileHeaderNameBecomesOneSafeNameInItsFolder) {
         {L"x." + std::wstring(300, L'e'), L"x." + std::wstring(253, L'e')},
     };
     for (const auto& c : cases) EXPECT_EQ(RestoredFileName(c.header), c.restored) << c.header.size();
+}
+
+// A numbered name past 255 units fails only at the move, after the whole decoding.
+TEST(NumberedName, TakesTheNumberBeforeTheExtensionAndStillFitsAName) {
+    std::wstring emojis;
+    for (int i = 0; i < 126; ++i) emojis += L"\U0001F600";
+    const struct { std::wstring name; int number; std::wstring numbered; } cases[] = {
+        {L"a.txt", 2, L"a (2).txt"}, {L"a", 3, L"a (3)"}, {L".profile", 2, L".profile (2)"},
+        {std::wstring(251, L'n') + L".txt", 2, std::wstring(247, L'n') + L" (2).txt"},
+        {std::wstring(251, L'n') + L".txt", 10, std::wstring(246, L'n') + L" (10).txt"},
+        {emojis + L".t", 2, emojis.substr(0, sizeof(wchar_t) == 2 ? 248 : 124) + L" (2).t"},
+        {L"x." + std::wstring(253, L'e'), 2, L"x." + std::wstring(249, L'e') + L" (2)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NumberedName(c.name, c.number), c.numbered) << c.name.size();
 }
 
 TEST(SafeFileName, KeepsFolderlessNamesButForbiddenCharactersAndDevices) {

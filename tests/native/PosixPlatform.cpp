@@ -210,6 +210,10 @@ public:
         }
     }
 
+    void Rewind() override {
+        if (::lseek(fd_.get(), 0, SEEK_SET) != 0) ThrowLastError(L"lseek");
+    }
+
 private:
     Fd fd_;
     std::uint64_t size_;
@@ -238,7 +242,7 @@ std::wstring PosixFiles::FullPath(const std::wstring& path) {
     return wide;
 }
 
-std::unique_ptr<InputFile> PosixFiles::OpenInput(const std::wstring& path) {
+std::unique_ptr<InputFile> PosixFiles::OpenInput(const std::wstring& path, Sharing) {
     if (path.empty()) return nullptr;
     const std::string name = ToUtf8(path);
     Fd fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC));
@@ -264,7 +268,7 @@ std::wstring PosixFiles::FindFileName(const std::wstring& path) {
 std::unique_ptr<ScratchFile> PosixFiles::Scratch() { return std::make_unique<PosixScratchFile>(); }
 
 std::unique_ptr<FileSetWriter> PosixFiles::WriteFiles(const std::wstring& folder,
-                                                      Placement placement, const std::wstring&) {
+                                                      Placement placement, const Origin&) {
     return std::make_unique<PosixFileSetWriter>(folder, placement);
 }
 

@@ -9,10 +9,10 @@ namespace qb::platform::posix {
 class PosixFiles : public Files {
 public:
     std::wstring FullPath(const std::wstring& path) override;
-    std::unique_ptr<InputFile> OpenInput(const std::wstring& path) override;
+    std::unique_ptr<InputFile> OpenInput(const std::wstring& path, Sharing sharing) override;
     std::wstring FindFileName(const std::wstring& path) override;
     std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring& folder, Placement placement,
-                                              const std::wstring& source) override;
+                                              const Origin& origin) override;
     std::unique_ptr<ScratchFile> Scratch() override;
 };
 

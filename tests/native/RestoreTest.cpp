@@ -282,6 +282,13 @@ namespace {
 struct MemoryFiles final : testing::TestFiles {
     std::map<std::wstring, std::vector<std::uint8_t>> written;
     int writers = 0;
+    platform::Placement placement{};
+    platform::Origin origin;
+    std::map<std::wstring, std::wstring> shortNames;  // an 8.3 name and the long one it stands for
+    std::wstring FindFileName(const std::wstring& path) override {
+        const auto alias = shortNames.find(std::wstring(platform::SplitPath(path).name));
+        return alias != shortNames.end() ? alias->second : TestFiles::FindFileName(path);
+    }
     struct Writer final : platform::FileSetWriter {
         MemoryFiles& files;
         std::wstring folder;
@@ -302,9 +309,11 @@ struct MemoryFiles final : testing::TestFiles {
             return paths;
         }
     };
-    std::unique_ptr<platform::FileSetWriter> WriteFiles(const std::wstring& folder, platform::Placement,
-                                                        const std::wstring&) override {
+    std::unique_ptr<platform::FileSetWriter> WriteFiles(const std::wstring& folder, platform::Placement placement,
+                                                        const platform::Origin& origin) override {
         ++writers;
+        this->placement = placement;
+        this->origin = origin;
         return std::make_unique<Writer>(*this, folder);
     }
 };
@@ -328,18 +337,21 @@ TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWi
     ASSERT_EQ(box.size(), 1u);
     EXPECT_EQ(box[0].rfind(L"已还原文件：F:\\out\\y.bin\r\n大小：1,234 字节\r\nSHA-256：", 0), 0u) << box[0];
     EXPECT_EQ(r.written[L"F:\\out\\y.bin"], data);
+    sys.process.noThreads = true;  // a system out of threads: checked, written and hashed inline
+    EXPECT_EQ(run(one, L"F:\\out\\y.bin"), box);
+    sys.process.noThreads = false;
     const std::string cut = one.substr(0, one.size() / 2);
     EXPECT_EQ(run(cut, L"F:\\out"), std::vector<std::wstring>{
         L"UUE文本不完整：x.bin 缺少结尾的 end 行，可能在传输中被截断。没有生成任何文件。"});
-    EXPECT_EQ(r.writers, 1) << "a cut text is reported before any dialog or file";
+    EXPECT_EQ(r.writers, 2) << "a cut text is reported before any dialog or file";
     const auto two = run(one + cut + one, L"F:\\many");
     EXPECT_EQ(two.size(), 1u);
-    EXPECT_EQ(r.writers, 1) << "a begin inside a block cuts it, and nothing is written";
+    EXPECT_EQ(r.writers, 2) << "a begin inside a block cuts it, and nothing is written";
     const auto many = run(one + one + one, L"F:\\many");
     ASSERT_EQ(many.size(), 1u);
     EXPECT_EQ(many[0].rfind(L"已还原 3 个文件到 F:\\many：\r\nx.bin\r\n", 0), 0u) << many[0];
     sys.dialogs.broken = true;
-    EXPECT_EQ(run(one + one, L"F:\\many"), std::vector<std::wstring>{L"无法还原文件：没有注册类（错误代码 2147746132）"})
+    EXPECT_EQ(run(one + one, L"F:\\many"), std::vector<std::wstring>{L"无法还原文件：没有注册类（错误代码 0x80040154）"})
         << "a dialog that fails is reported, and the window goes on";
     sys.clipboard.refuseRead = true;
     EXPECT_EQ(run(one, L"F:\\out"), std::vector<std::wstring>{L"无法读取剪切板：拒绝访问。（错误代码 5）"});
@@ -349,6 +361,59 @@ TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWi
     RunRestore(From::kClipboard, p, 0);
     EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{
         L"剪切板中没有UUE文本。如果复制的是 .uue 文件本身，请用“从UUE文件还原”。"});
+}
+
+// Each way another program or the file system could make a restore write where it must not.
+TEST(RestoreJob, NothingIsReplacedUnaskedNorWrittenFromAFileThatChangedMeanwhile) {
+    testing::FakeSystem sys;
+    MemoryFiles r;
+    auto p = sys.Get({.files = &r});
+    testing::TempDir dir;
+    const std::string one = Encoded(testing::RandomBytes(100, 4), true);
+    const auto uue = testing::Wide(dir.Write("in.uue", {one.begin(), one.end()}));
+    const auto taken = testing::Wide(dir.Write("taken.bin", {1}));
+    const auto run = [&](std::wstring answer) {
+        sys.dialogs.chosen = std::move(answer);
+        sys.ui.shown.clear();
+        RunRestore(From::kFile, p, 0);
+        return sys.ui.Texts();
+    };
+    sys.dialogs.first = {uue};  // an Open answer, then Save As
+    run(testing::Wide(dir.path() / "new.bin"));
+    EXPECT_EQ(r.placement, platform::Placement::kNewOne) << "a file that appears later is not replaced";
+    EXPECT_EQ(r.origin.markOf, uue);
+    sys.dialogs.first = {uue};
+    run(taken);
+    EXPECT_EQ(r.placement, platform::Placement::kReplaceOne) << "the dialog asked about this one";
+
+    r.shortNames = {{L"QUAR~1.TXT", L"Quarterly report final.txt"}};
+    sys.dialogs.proposed.clear();
+    sys.dialogs.first = {uue, testing::Wide(dir.path() / "QUAR~1.TXT")};
+    run(testing::Wide(dir.path() / "QUAR~1 (2).TXT"));
+    EXPECT_EQ(sys.dialogs.proposed, (std::vector<std::wstring>{L"x.bin", L"QUAR~1 (2).TXT"}))
+        << "a short name of another file is asked for again";
+    const auto wrote = [&](std::wstring_view name) {
+        return std::ranges::count_if(r.written, [&](const auto& f) { return f.first.ends_with(name); });
+    };
+    EXPECT_EQ(wrote(L"QUAR~1 (2).TXT"), 1);
+
+    const std::wstring deep = L"F:\\" + std::wstring(251, L'd') + L"\\x.bin";
+    sys.dialogs.first = {uue};
+    EXPECT_EQ(run(deep), std::vector<std::wstring>{L"路径太长：" + deep +
+        L" 超过 Windows 允许的 259 个字符。请选择较短的文件夹或文件名。没有生成任何文件。"});
+
+    // Blocks appended while Save As is open are never read; one changed in place is noticed.
+    const int writersBefore = r.writers;
+    sys.dialogs.whileOpen = [&] {
+        std::string changed = one;
+        changed[changed.find("x.bin")] = 'y';
+        dir.Write("in.uue", {changed.begin(), changed.end()});
+    };
+    sys.dialogs.first = {uue};
+    EXPECT_EQ(run(testing::Wide(dir.path() / "out.bin")), std::vector<std::wstring>{
+        L"UUE文件在还原过程中被改动了：" + uue + L"。没有生成任何文件。"});
+    EXPECT_EQ(r.writers, writersBefore + 1);
+    EXPECT_EQ(wrote(L"out.bin"), 0);
 }
 
 }  // namespace

@@ -453,6 +453,9 @@ TEST_F(EndToEnd, ASlowJobShowsItsProgressAndCancelStopsItLeavingNothingBehind) {
 
 // A restore from a slow disk shows each pass's progress; Cancel in the first, and a close of the
 // options window in the second, stop it with nothing written and nothing more shown.
+// Every way a restore can stop early leaves nothing: Cancel in the check; in the decoding the end
+// of the Windows session (Wine's wineboot would end the whole prefix, so its two messages are
+// sent), a killed process, and closing the options window.
 TEST_F(EndToEnd, ASlowRestoreShowsItsProgressAndStopsLeavingNothingBehind) {
     const std::wstring slow = PreparedDir("QB_SLOW_DIR"), source = PreparedDir("QB_SLOW_SOURCE");
     if (slow.empty()) GTEST_SKIP() << "no slow disk (the Wine session mounts one as root)";
@@ -461,34 +464,51 @@ TEST_F(EndToEnd, ASlowRestoreShowsItsProgressAndStopsLeavingNothingBehind) {
     CreateDirectoryW((source + L"\\3").c_str(), nullptr);
     ASSERT_TRUE(CopyFileW((dir / L"x.bin.uue").c_str(), (source + L"\\3\\x.uue").c_str(), FALSE));
     CreateDirectoryW((dir / L"out").c_str(), nullptr);
-    RunningQuillbox run(L"");
-    const HWND main = OptionsWindowOf(run);
-    ASSERT_NE(main, nullptr);
     namespace options = windows::options_window;
-    for (const bool inSecondPass : {false, true}) {
+    enum class Stop { kCancel, kSessionEnd, kKill, kClose };
+    for (const Stop stop : {Stop::kCancel, Stop::kSessionEnd, Stop::kKill, Stop::kClose}) {
+        RunningQuillbox run(L"");
+        const HWND main = OptionsWindowOf(run);
+        ASSERT_NE(main, nullptr);
         PostMessageW(main, WM_COMMAND, windows::CommandOf(options::kDesign, options::Id::menuRestoreFile), 0);
         const auto open = run.WaitForBox();
         ASSERT_TRUE(open);
         EXPECT_EQ(open->caption, L"选择UUE文件");
         ASSERT_TRUE(ChooseInFileDialog(open->hwnd, slow + L"\\3\\x.uue"));
-        if (inSecondPass) {
+        if (stop != Stop::kCancel) {
             const auto save = run.WaitForBox(30000);
             ASSERT_TRUE(save && save->caption == L"保存还原的文件");
             ASSERT_TRUE(ChooseInFileDialog(save->hwnd, dir / L"out\\x.bin"));
         }
         const auto window = run.WaitForBox(8000, true);
-        ASSERT_TRUE(window) << "a pass past 2 s shows its progress";
-        const std::wstring heading = inSecondPass ? L"正在还原 x.bin" : L"正在检查UUE文本";
+        ASSERT_TRUE(window) << "a pass past 2 s shows its progress: " << static_cast<int>(stop);
+        const std::wstring heading = stop != Stop::kCancel ? L"正在还原 x.bin" : L"正在检查UUE文本";
         EXPECT_EQ(window->text.rfind(heading + L"\n已完成 ", 0), 0u) << window->text;
-        if (!inSecondPass) {
+        if (stop != Stop::kCancel) EXPECT_EQ(ListDir(dir / L"out").size(), 1u) << "its temporary file";
+        switch (stop) {
+        case Stop::kCancel:
             run.Press(*window, window->buttons.at(0).id);
             EXPECT_EQ(run.WaitForBox(1500), std::nullopt) << "a stopped restore shows nothing";
-        } else {
+            break;
+        case Stop::kSessionEnd:
+            EXPECT_TRUE(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP));
+            SendMessageW(main, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+            EXPECT_EQ(ListDir(dir / L"out").size(), 0u) << "gone before the message returned";
+            break;
+        case Stop::kKill: {
+            const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, run.ProcessId());
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+            break;
+        }
+        case Stop::kClose:
             PostMessageW(main, WM_CLOSE, 0, 0);
             EXPECT_EQ(run.WaitForExit(5000), 0u) << "the close stopped the restore, then closed the window";
+            break;
         }
+        EXPECT_EQ(ListDir(dir / L"out").size(), 0u) << "no file and no temporary file: " << static_cast<int>(stop);
     }
-    EXPECT_EQ(ListDir(dir / L"out").size(), 0u) << "no file and no temporary file";
 }
 
 // Run by the wine.clipboard_locale entry alone, under a wineserver whose user locale (0x0409)

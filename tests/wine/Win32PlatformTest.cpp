@@ -12,6 +12,8 @@
 #include "product/ExitCodes.h"
 #include "encode/EncodeJob.h"
 #include "platform/Error.h"
+#include "platform/Failure.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/Win32Platform.h"
 #include "TestPlatform.h"
 #include "WinFiles.h"
@@ -90,7 +92,7 @@ TEST(Win32Files, FindFileNameGivesTheStoredNameWithoutTheFolder) {
 // The side file is a set of one file that replaces.
 std::unique_ptr<FileSetWriter> SideFile(Win32Files& files, const std::wstring& path) {
     const auto [folder, name] = SplitPath(path);
-    auto writer = files.WriteFiles(std::wstring(folder), Placement::kReplaceOne, L"");
+    auto writer = files.WriteFiles(std::wstring(folder), Placement::kReplaceOne);
     writer->NextFile(std::wstring(name));
     return writer;
 }
@@ -135,6 +137,36 @@ TEST(Win32Files, AScratchFileReadsBackWhatWasAppendedAnywhereAndGoesWhenDropped)
     EXPECT_EQ(qb::testing::ListDir(temp), before);
 }
 
+// A .uue being restored is kept from writers between the check and the decoding, and one that
+// another program holds open to write is refused as the encoding road refuses a locked file.
+TEST(Win32Files, AFileReadWithoutWritersIsLockedBothWays) {
+    ScratchDir dir;
+    Win32Files files;
+    const std::wstring path = dir / L"in.uue";
+    qb::testing::WriteFileBytes(path, {'b'});
+    const auto openToWrite = [&] {
+        return CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    {
+        const auto reading = files.OpenInput(path, Sharing::kKeepWritersOut);
+        ASSERT_NE(reading, nullptr);
+        EXPECT_EQ(openToWrite(), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_NE(files.OpenInput(path), nullptr) << "readers are welcome";
+    }
+    const HANDLE writer = openToWrite();
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    try {
+        files.OpenInput(path, Sharing::kKeepWritersOut);
+        ADD_FAILURE() << "a file open for writing was taken to restore from";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION));
+    }
+    CloseHandle(writer);
+    EXPECT_TRUE(RestrictDllSearch()) << "the system has SetDefaultDllDirectories, and took it";
+}
+
 TEST(Win32Files, AnOlderSideFileIsReplacedOnlyAsWindowsWouldReplaceIt) {
     ScratchDir dir;
     Win32Files files;
@@ -168,6 +200,28 @@ TEST(Win32Files, AnOlderSideFileIsReplacedOnlyAsWindowsWouldReplaceIt) {
         ADD_FAILURE() << "a side file in a missing folder";
     } catch (const Error& e) {
         EXPECT_EQ(e.Code(), static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND)) << "the real cause";
+    }
+}
+
+// A COM or CNG code in decimal means nothing to anyone who looks it up. Wine has few NTSTATUS
+// texts, so the fallback is what this mostly sees there.
+TEST(Win32Errors, EachKindOfCodeIsWordedAsWindowsToolsWriteIt) {
+    const struct {
+        std::uint32_t code;
+        ErrorKind kind;
+        std::wstring_view shown;
+    } cases[] = {{5, ErrorKind::kWin32, L"（错误代码 5）"},
+                 {0x80040154, ErrorKind::kHResult, L"（错误代码 0x80040154）"},
+                 {0xC0000428, ErrorKind::kNtStatus, L"（错误代码 0xC0000428）"},
+                 {0x3002, ErrorKind::kCommonDialog, L"（错误代码 0x3002）"}};
+    for (const auto& c : cases) {
+        try {
+            ThrowError(L"op", c.code, c.kind);
+        } catch (const Error& e) {
+            const std::wstring report = FailureReport(L"无法还原文件", e);
+            EXPECT_TRUE(report.ends_with(c.shown)) << report;
+            EXPECT_FALSE(e.Message().empty() || e.Message().ends_with(L"\n")) << report;
+        }
     }
 }
 
@@ -232,14 +286,14 @@ TEST(Win32Clipboard, AStopWhileAnotherProgramHoldsItCountsAndTextArrivesAsAnsiRe
 TEST(CatchAll, WhateverEitherRoadThrowsEndsInOneReportAndAnExitCode) {
     struct Throwing : Files {
         std::function<void()> fault;
-        std::unique_ptr<InputFile> OpenInput(const std::wstring&) override {
+        std::unique_ptr<InputFile> OpenInput(const std::wstring&, Sharing) override {
             fault();
             return nullptr;
         }
         std::wstring FullPath(const std::wstring& path) override { return path; }
         std::wstring FindFileName(const std::wstring&) override { return {}; }
         std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring&, Placement,
-                                                  const std::wstring&) override {
+                                                  const Origin&) override {
             return nullptr;
         }
         std::unique_ptr<ScratchFile> Scratch() override { return nullptr; }

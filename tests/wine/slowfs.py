@@ -1,6 +1,7 @@
 # A passthrough of SOURCE at MOUNT whose reads are slow, as from a USB stick or a network share:
 # 10 MB/s, or N MB/s under a top folder named N. Writes go at full speed, so a side file can be
-# written beside its input. Run without threads, so the sleeps add up as on one slow device.
+# written beside its input. Run without threads, so the sleeps add up as on one slow device, and
+# without the page cache, so a second pass over a file open since the first is as slow as the first.
 # Usage: /usr/bin/python3 slowfs.py SOURCE MOUNT
 import errno, os, sys, time
 from fusepy import FUSE, FuseOSError, Operations
@@ -44,4 +45,4 @@ class SlowReads(Operations):
         raise FuseOSError(errno.ENOSYS)
 
 
-FUSE(SlowReads(), sys.argv[2], foreground=True, nothreads=True, big_writes=True)
+FUSE(SlowReads(), sys.argv[2], foreground=True, nothreads=True, big_writes=True, direct_io=True)

@@ -1,5 +1,7 @@
 // New files, the side file or restored ones: each written whole into a temporary file in the
 // target folder, then all moved into place together, so a failure leaves the folder as it was.
+// Every temporary file is marked for deletion from its creation until just before its move, so a
+// crash, a killed process or the end of the Windows session leaves none behind either.
 #include <windows.h>
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "platform/Error.h"
+#include "platform/FileNames.h"
 #include "platform/win32/TempFiles.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32Platform.h"
@@ -20,15 +23,8 @@ constexpr int kMaxNumber = 9999;
 // The mark Windows puts on a downloaded file is a stream of a few hundred bytes.
 constexpr DWORD kMaxMarkBytes = 64 * 1024;
 constexpr wchar_t kZoneStream[] = L":Zone.Identifier";
-
-// "a.txt" gives "a (2).txt"; a name without an extension, or one that only starts with a dot
-// (".profile"), takes the number at its end.
-std::wstring Numbered(const std::wstring& name, int number) {
-    const std::wstring tag = L" (" + std::to_wstring(number) + L")";
-    const std::size_t dot = name.rfind(L'.');
-    if (dot == std::wstring::npos || dot == 0) return name + tag;
-    return name.substr(0, dot) + tag + name.substr(dot);
-}
+// What Windows writes for a file from the internet zone.
+constexpr char kInternetZone[] = "[ZoneTransfer]\r\nZoneId=3\r\n";
 
 bool SameName(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
@@ -58,24 +54,33 @@ void WriteZoneMark(const std::wstring& path, const std::string& mark) {
     if (stream) WriteFile(stream.get(), mark.data(), static_cast<DWORD>(mark.size()), &written, nullptr);
 }
 
+// Unlike FILE_FLAG_DELETE_ON_CLOSE, this mark can be taken back. A file system that has no such
+// mark (some network shares) keeps the file, which Abandon deletes by name as before.
+bool MarkForDeletion(HANDLE file, bool deleteIt) {
+    FILE_DISPOSITION_INFO info{deleteIt};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof info);
+}
+
 class Win32FileSetWriter final : public FileSetWriter {
 public:
-    Win32FileSetWriter(std::wstring folder, Placement placement, const std::wstring& source)
+    Win32FileSetWriter(std::wstring folder, Placement placement, const Origin& origin)
         : folder_(std::move(folder)),
           placement_(placement),
-          mark_(ReadZoneMark(source)) {}
+          mark_(origin.otherComputer ? std::string(kInternetZone) : ReadZoneMark(origin.markOf)) {}
     ~Win32FileSetWriter() override { Abandon(); }
 
     void NextFile(const std::wstring& name) override {
         Usable();
-        if (placement_ == Placement::kReplaceOne && !files_.empty())
-            throw std::logic_error("a restore that replaces takes one file");
+        if (placement_ != Placement::kNumbered && !files_.empty())
+            throw std::logic_error("a set that names its one file takes one file");
         try {
-            EndFile();
             // A read-only file to be replaced is refused before anything is written for it.
             if (placement_ == Placement::kReplaceOne && IsReadOnly(JoinPath(folder_, name)))
                 ThrowError(L"MoveFileEx", ERROR_ACCESS_DENIED);
-            files_.push_back({name, CreateTemporaryFile(folder_, file_), {}});
+            File file{name, {}, {}, {}, {}};
+            file.temp = CreateTemporaryFile(folder_, file.handle, GENERIC_WRITE | DELETE);
+            MarkForDeletion(file.handle.get(), true);
+            files_.push_back(std::move(file));
         } catch (...) {
             Abandon();
             throw;
@@ -85,8 +90,8 @@ public:
     using FileSetWriter::Append;
     void Append(const void* bytes, std::size_t size) override {
         Usable();
-        if (!file_) throw std::logic_error("Append before NextFile");
-        if (const DWORD code = WriteWhole(file_.get(), bytes, size)) {
+        if (files_.empty()) throw std::logic_error("Append before NextFile");
+        if (const DWORD code = WriteWhole(files_.back().handle.get(), bytes, size)) {
             Abandon();  // a full disk gets its space back now, not when the writer goes
             ThrowError(L"WriteFile", code);
         }
@@ -94,21 +99,21 @@ public:
 
     std::vector<std::wstring> Commit() override {
         Usable();
-        try {
-            EndFile();
-        } catch (...) {
-            Abandon();
-            throw;
-        }
         std::vector<std::wstring> placed;
         for (auto& file : files_) {
             const DWORD code = Place(file);
             if (code != ERROR_SUCCESS) {
-                // Files this restore moved in are new: no older file of theirs is lost.
+                // Files this set moved in are new: no older file of theirs is lost.
                 for (auto& earlier : files_)
                     if (!earlier.placed.empty()) DeleteFileW(earlier.placed.c_str());
+                const std::wstring failed = file.tried;
                 Abandon();
-                ThrowError(L"MoveFileEx", code);
+                try {
+                    ThrowError(L"MoveFileEx", code);
+                } catch (Error& e) {
+                    e.SetPath(failed);
+                    throw;
+                }
             }
             placed.push_back(file.placed);
         }
@@ -123,31 +128,33 @@ private:
     struct File {
         std::wstring name;
         std::wstring temp;
+        UniqueFile handle;    // open, and the file marked for deletion, until just before its move
+        std::wstring tried;   // the path it was last to be moved to
         std::wstring placed;  // its final path, once moved there
     };
 
     void Usable() const {
-        if (done_) throw std::logic_error("the restore has ended");
+        if (done_) throw std::logic_error("the set has ended");
     }
 
-    // Closed with its result checked: a network share may report a failed write only here.
-    void EndFile() {
-        if (file_ && !CloseHandle(file_.release())) ThrowLastError(L"CloseHandle");
-    }
-
-    // Moves one file to its final name; returns the error that stopped it, if any.
+    // Unmarked and closed with its result checked (a network share may report a failed write
+    // only here), then moved to its final name; returns the error that stopped it, if any. A
+    // failed move leaves `tried` naming the path it was moving to.
     DWORD Place(File& file) {
-        if (placement_ == Placement::kReplaceOne) {
-            const std::wstring path = JoinPath(folder_, file.name);
-            if (IsReadOnly(path)) return ERROR_ACCESS_DENIED;
-            if (const DWORD code = MoveWhenFree(file.temp, path, MOVEFILE_REPLACE_EXISTING))
-                return code;
-            file.placed = path;
-            return ERROR_SUCCESS;
+        file.tried = JoinPath(folder_, file.name);
+        MarkForDeletion(file.handle.get(), false);
+        if (!CloseHandle(file.handle.release())) return GetLastError();
+        if (placement_ != Placement::kNumbered) {
+            const std::wstring& path = file.tried;
+            if (placement_ == Placement::kReplaceOne && IsReadOnly(path)) return ERROR_ACCESS_DENIED;
+            const DWORD flags = placement_ == Placement::kReplaceOne ? MOVEFILE_REPLACE_EXISTING : 0;
+            const DWORD code = MoveWhenFree(file.temp, path, flags);
+            if (code == ERROR_SUCCESS) file.placed = path;
+            return code;
         }
         for (int number = 1; number <= kMaxNumber; ++number) {
-            const std::wstring path =
-                JoinPath(folder_, number == 1 ? file.name : Numbered(file.name, number));
+            const std::wstring path = file.tried =
+                JoinPath(folder_, number == 1 ? file.name : NumberedName(file.name, number));
             // A folder that tells case apart would take both "a.txt" and "A.TXT"; copied to a
             // usual one, one would replace the other.
             if (std::any_of(files_.begin(), files_.end(),
@@ -163,11 +170,12 @@ private:
         return ERROR_FILE_EXISTS;
     }
 
-    // Deletes every temporary file still there; the writer takes nothing more.
+    // Deletes every temporary file still there; the set takes nothing more.
     void Abandon() {
-        file_.reset();
-        for (const auto& file : files_)
+        for (auto& file : files_) {
+            file.handle.reset();
             if (file.placed.empty()) DeleteFileW(file.temp.c_str());
+        }
         files_.clear();
         done_ = true;
     }
@@ -176,16 +184,14 @@ private:
     Placement placement_;
     std::string mark_;
     std::vector<File> files_;
-    UniqueFile file_;  // the temporary file being written, the last of files_
     bool done_ = false;
 };
 
 }  // namespace
 
 std::unique_ptr<FileSetWriter> Win32Files::WriteFiles(const std::wstring& folder,
-                                                      Placement placement,
-                                                      const std::wstring& source) {
-    return std::make_unique<Win32FileSetWriter>(folder, placement, source);
+                                                      Placement placement, const Origin& origin) {
+    return std::make_unique<Win32FileSetWriter>(folder, placement, origin);
 }
 
 }  // namespace qb::platform::win32

@@ -34,6 +34,11 @@ public:
         }
     }
 
+    void Rewind() override {
+        if (!SetFilePointerEx(file_.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN))
+            ThrowLastError(L"SetFilePointerEx");
+    }
+
 private:
     UniqueFile file_;
     std::uint64_t size_;
@@ -105,13 +110,14 @@ std::wstring Win32Files::FullPath(const std::wstring& path) {
     }
 }
 
-std::unique_ptr<InputFile> Win32Files::OpenInput(const std::wstring& path) {
+std::unique_ptr<InputFile> Win32Files::OpenInput(const std::wstring& path, Sharing sharing) {
     // Shared the way Notepad shares it, so a log another program is writing can still be read.
     // Read with ReadFile, not mapped: a vanished network share is then an error code, not an
     // in-page fault that ends the process.
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_DELETE |
+                        (sharing == Sharing::kWithWriters ? FILE_SHARE_WRITE : 0);
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         const DWORD code = GetLastError();
         // A file that is there but held or closed to us deserves its cause. A folder is refused

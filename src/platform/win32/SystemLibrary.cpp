@@ -4,6 +4,13 @@
 
 namespace qb::platform::win32 {
 
+bool RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto set = FindFunction<SetDefaultDllDirectoriesFn>(GetModuleHandleW(L"kernel32.dll"),
+                                                              "SetDefaultDllDirectories");
+    return set && set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 HMODULE LoadSystemLibrary(const wchar_t* name) {
     wchar_t dir[MAX_PATH];
     const UINT n = GetSystemDirectoryW(dir, MAX_PATH);

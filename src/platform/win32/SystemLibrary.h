@@ -7,6 +7,11 @@
 
 namespace qb::platform::win32 {
 
+// From now on every DLL that anything loads by name (bcrypt's own, the common dialogs') comes
+// from the system folder, never the program's, where the system can say so: Windows 7 with
+// KB2533623 and later. False where it cannot.
+bool RestrictDllSearch();
+
 // Null, with the last error set, when it cannot be loaded. Never unloaded.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 

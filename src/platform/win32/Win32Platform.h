@@ -23,10 +23,12 @@ private:
 class Win32Files final : public Files {
 public:
     std::wstring FullPath(const std::wstring& path) override;
-    std::unique_ptr<InputFile> OpenInput(const std::wstring& path) override;
+    // The defaults are the interface's, for callers that hold a Win32Files.
+    std::unique_ptr<InputFile> OpenInput(const std::wstring& path,
+                                         Sharing sharing = Sharing::kWithWriters) override;
     std::wstring FindFileName(const std::wstring& path) override;
     std::unique_ptr<FileSetWriter> WriteFiles(const std::wstring& folder, Placement placement,
-                                              const std::wstring& source) override;
+                                              const Origin& origin = {}) override;
     std::unique_ptr<ScratchFile> Scratch() override;
 };
 
