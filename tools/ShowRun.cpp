@@ -5,7 +5,8 @@
 // QB_PROGRAM names another program to run in Quillbox's place.
 // Without arguments it describes the options window instead (title, controls, menu), saves a
 // picture of it as a BMP file where QB_SHOT says, and closes it.
-// QB_RESTORE names a .uue file to restore through the options window's File menu, saved where
+// QB_RESTORE names a .uue file to restore through the options window's File menu (from the
+// clipboard, its text put there first, with QB_RESTORE_CLIPBOARD=1), saved where
 // QB_RESTORE_TO says, with the time to the outcome box less the dialogs' time (the benchmark);
 // QB_IDLE=1 only shows the options window and gives its working set. QB_SHOT saves a picture of
 // the options window, or of a restore's outcome box, as a BMP file.
@@ -145,10 +146,35 @@ void PrintTimes(const qb::testing::RunningQuillbox& run) {
     Print(L"  peak working set: " + std::to_wstring(run.PeakWorkingSet()) + L" bytes\n");
 }
 
+// Puts the file's bytes on the clipboard as a Unicode text, as a program that copied it would.
+bool FileToClipboard(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    GetFileSizeEx(file, &size);
+    const auto bytes = static_cast<SIZE_T>(size.QuadPart);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (bytes + 1) * sizeof(wchar_t));
+    auto* text = static_cast<wchar_t*>(GlobalLock(memory));
+    std::string piece(1 << 20, '\0');
+    SIZE_T at = 0;
+    for (DWORD got = 0; ReadFile(file, piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr) && got;)
+        for (DWORD i = 0; i < got; ++i) text[at++] = static_cast<unsigned char>(piece[i]);
+    text[at] = L'\0';
+    GlobalUnlock(memory);
+    CloseHandle(file);
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    const bool set = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    CloseClipboard();
+    return set;
+}
+
 // The File menu's restore from a .uue file, as a user goes through it: the Open dialog gets `uue`,
 // Save As gets `to`, and the outcome box is read with the times. Any other box ends the run.
-// With an empty `uue`, the idle program: its working set once the window has had time to paint.
-int RestoreThroughMenu(const std::wstring& uue, const std::wstring& to) {
+// With `fromClipboard`, the file's text goes on the clipboard first and the restore reads it from
+// there. With an empty `uue`, the idle program: its working set once the window has had time to
+// paint.
+int RestoreThroughMenu(const std::wstring& uue, const std::wstring& to, bool fromClipboard) {
     using namespace qb::testing;
     LARGE_INTEGER freq, start, shown;
     QueryPerformanceFrequency(&freq);
@@ -169,8 +195,13 @@ int RestoreThroughMenu(const std::wstring& uue, const std::wstring& to) {
         return static_cast<int>(run.WaitForExit());
     }
     namespace options = qb::windows::options_window;
-    PostMessageW(main, WM_COMMAND, qb::windows::CommandOf(options::kDesign, options::Id::menuRestoreFile), 0);
-    int answered = 0;
+    if (fromClipboard && !FileToClipboard(uue)) {
+        Print(L"the text could not be put on the clipboard\n");
+        return 3;
+    }
+    const auto item = fromClipboard ? options::Id::menuRestoreClipboard : options::Id::menuRestoreFile;
+    PostMessageW(main, WM_COMMAND, qb::windows::CommandOf(options::kDesign, item), 0);
+    int answered = fromClipboard ? 1 : 0;
     while (auto box = run.WaitForBox(600000)) {
         // A box with a name box is a file dialog: Open first, then Save As.
         const std::wstring& path = answered == 0 ? uue : to;
@@ -208,8 +239,10 @@ int wmain(int, wchar_t**) {
     const wchar_t* restore = _wgetenv(L"QB_RESTORE");
     const wchar_t* restoreTo = _wgetenv(L"QB_RESTORE_TO");
     const wchar_t* idle = _wgetenv(L"QB_IDLE");
-    if (idle && *idle) return RestoreThroughMenu(L"", L"");
-    if (restore && *restore) return RestoreThroughMenu(restore, restoreTo ? restoreTo : L"");
+    const wchar_t* fromClipboard = _wgetenv(L"QB_RESTORE_CLIPBOARD");
+    if (idle && *idle) return RestoreThroughMenu(L"", L"", false);
+    if (restore && *restore)
+        return RestoreThroughMenu(restore, restoreTo ? restoreTo : L"", fromClipboard && *fromClipboard);
 
     const std::string sentinel = "\x01qbshow\x01";
     SetClipboardText(sentinel);

@@ -6,17 +6,14 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace qb::platform {
 
-struct ClipboardText {
-    enum class Kind {
-        kText,   // `text` holds it, never empty
-        kFiles,  // no text, but files copied in Explorer
-        kNone,   // no text (an empty text counts as none)
-    };
-    Kind kind = Kind::kNone;
-    std::wstring text;
+enum class ClipboardContent {
+    kText,
+    kFiles,  // no text, but files copied in Explorer
+    kNone,   // no text (an empty text counts as none)
 };
 
 // A buffer of a fixed size that becomes visible to the user only on Commit. Dropping it
@@ -36,9 +33,11 @@ public:
 class Clipboard {
 public:
     virtual ~Clipboard() = default;
-    // The Unicode text, up to its first NUL and never past its memory block. Throws Error when
-    // the clipboard cannot be opened or read.
-    virtual ClipboardText ReadText() = 0;
+    // Hands `use` the Unicode text where the clipboard keeps it, up to its first NUL and never
+    // past its memory block, and returns what the clipboard held; `use` runs only for a text, and
+    // every other program waits to use the clipboard meanwhile. Throws Error when the clipboard
+    // cannot be opened or read; what `use` throws goes up, the clipboard closed first.
+    virtual ClipboardContent ReadText(const std::function<void(std::u16string_view)>& use) = 0;
     // Plain text in the ANSI code page, to be opened and committed.
     virtual std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes) = 0;
 };

@@ -24,32 +24,6 @@ using platform::WordedFailure;
 using uue::Outcome;
 using uue::ScanResult;
 
-// Runs `pass` on a worker while the Ui waits for it; whatever the pass threw is thrown here. A
-// read failure on the way is the file's: the writer words its own.
-ScanResult RunPass(platform::Platform& p, std::wstring_view heading, const Input& input,
-                   platform::JobProgress& progress, const std::function<ScanResult()>& pass) {
-    ScanResult result;
-    std::exception_ptr failure;
-    auto job = [&] {
-        try {
-            result = pass();
-        } catch (const platform::Error& e) {
-            failure = std::make_exception_ptr(WordedFailure(
-                product::kReadFailed,
-                platform::FailureReport(std::wstring(kCannotRead) + input.path, e)));
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        progress.Finish();
-    };
-    std::jthread worker = p.process.StartWorker(job);
-    if (!worker.joinable()) job();  // out of threads: the pass still runs, only without its window
-    p.ui.WaitForJob(heading, progress);
-    if (worker.joinable()) worker.join();
-    if (failure) std::rethrow_exception(failure);
-    return result;
-}
-
 // The report names the file whose move failed.
 std::vector<std::wstring> Commit(platform::FileSetWriter& writer, const Destination& where) {
     try {
@@ -66,11 +40,9 @@ std::vector<std::wstring> Commit(platform::FileSetWriter& writer, const Destinat
 }
 
 void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
-    auto input = OpenInput(from, p, owner);
+    auto input = ReadAndCheck(from, p, owner);
     if (!input) return;
-    platform::JobProgress checking(input->total);
-    const ScanResult check = RunPass(p, kCheckingText, *input, checking,
-                                     [&] { return uue::CheckText(*input->text, checking); });
+    const ScanResult& check = input->check;
     if (check.outcome == Outcome::kProblem) {
         p.ui.Message(ProblemReport(check.problem, from, input->path), st::kError);
         return;
@@ -111,7 +83,7 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     };
     ScanResult decoded;
     try {
-        decoded = RunPass(p, std::wstring(kRestoring) + where->names[0], *input, restoring,
+        decoded = RunPass(p, std::wstring(kRestoring) + where->names[0], input->path, restoring,
                           decodeAndCommit);
     } catch (const TextChanged&) {
         throw WordedFailure(product::kReadFailed, std::wstring(kChangedBefore) + input->path +

@@ -45,11 +45,16 @@ private:
 
 class FakeClipboard : public platform::Clipboard {
 public:
-    platform::ClipboardText readable;  // what a reader finds there
+    struct {
+        platform::ClipboardContent content = platform::ClipboardContent::kNone;
+        std::wstring text;
+    } readable;  // what a reader finds there
     bool refuseRead = false;
-    platform::ClipboardText ReadText() override {
+    platform::ClipboardContent ReadText(const std::function<void(std::u16string_view)>& use) override {
         if (refuseRead) throw platform::Error(L"OpenClipboard", 5, L"拒绝访问。");
-        return readable;
+        if (readable.content == platform::ClipboardContent::kText)
+            use(std::u16string(readable.text.begin(), readable.text.end()));
+        return readable.content;
     }
     std::string text = "untouched";
     bool refuse = false;

@@ -325,7 +325,7 @@ TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWi
     const auto data = testing::RandomBytes(1234, 3);
     std::string one = Encoded(data, false);
     const auto run = [&](const std::string& text, std::optional<std::wstring> answer) {
-        sys.clipboard.readable = {platform::ClipboardText::Kind::kText, std::wstring(text.begin(), text.end())};
+        sys.clipboard.readable = {platform::ClipboardContent::kText, std::wstring(text.begin(), text.end())};
         sys.dialogs.chosen = std::move(answer);
         sys.ui.shown.clear();
         RunRestore(From::kClipboard, p, 0);
@@ -356,7 +356,7 @@ TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWi
     sys.clipboard.refuseRead = true;
     EXPECT_EQ(run(one, L"F:\\out"), std::vector<std::wstring>{L"无法读取剪切板：拒绝访问。（错误代码 5）"});
     sys.clipboard.refuseRead = false;
-    sys.clipboard.readable = {platform::ClipboardText::Kind::kFiles, {}};
+    sys.clipboard.readable = {platform::ClipboardContent::kFiles, {}};
     sys.ui.shown.clear();
     RunRestore(From::kClipboard, p, 0);
     EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{

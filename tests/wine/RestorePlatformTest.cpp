@@ -42,16 +42,21 @@ std::string Utf16Bytes(std::wstring_view text) {
 }
 
 TEST(Win32Clipboard, TextEndsAtItsFirstZeroAndFilesAreToldFromNothing) {
-    Win32Clipboard reader;
+    Win32Clipboard clipboard;
+    std::wstring text;
+    const auto read = [&] {
+        text = L"<none>";
+        return clipboard.ReadText([&](std::u16string_view t) { text.assign(t.begin(), t.end()); });
+    };
     PutOnClipboard({{CF_UNICODETEXT, Utf16Bytes(std::wstring(L"begin 644 未\0cd", 14))}});
-    const auto got = reader.ReadText();
-    EXPECT_EQ(got.kind, ClipboardText::Kind::kText);
-    EXPECT_EQ(got.text, L"begin 644 未") << "the text ends at its first zero";
+    EXPECT_EQ(read(), ClipboardContent::kText);
+    EXPECT_EQ(text, L"begin 644 未") << "the text ends at its first zero";
 
     // Text in code page 936 with its locale, as older programs leave it.
     PutOnClipboard({{CF_TEXT, std::string("\xC4\xE3\xBA\xC3 abc", 9)},
                     {CF_LOCALE, std::string("\x04\x08\0\0", 4)}});
-    EXPECT_EQ(reader.ReadText().text, L"你好 abc");
+    read();
+    EXPECT_EQ(text, L"你好 abc");
 
     // Files copied in Explorer carry no text; the restore says so rather than "no text".
     std::string drop(sizeof(DROPFILES), '\0');
@@ -60,12 +65,13 @@ TEST(Win32Clipboard, TextEndsAtItsFirstZeroAndFilesAreToldFromNothing) {
     header->fWide = TRUE;
     drop += Utf16Bytes(std::wstring(L"C:\\a.uue\0\0", 10));
     PutOnClipboard({{CF_HDROP, drop}});
-    EXPECT_EQ(reader.ReadText().kind, ClipboardText::Kind::kFiles);
+    EXPECT_EQ(read(), ClipboardContent::kFiles);
 
     PutOnClipboard({{CF_UNICODETEXT, Utf16Bytes(std::wstring(L"\0", 1))}});
-    EXPECT_EQ(reader.ReadText().kind, ClipboardText::Kind::kNone) << "an empty text is no text";
+    EXPECT_EQ(read(), ClipboardContent::kNone) << "an empty text is no text";
     PutOnClipboard({});
-    EXPECT_EQ(reader.ReadText().kind, ClipboardText::Kind::kNone);
+    EXPECT_EQ(read(), ClipboardContent::kNone);
+    EXPECT_EQ(text, L"<none>");
 }
 
 std::string Hex(const Sha256Digest& digest) {

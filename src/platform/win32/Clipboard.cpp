@@ -118,34 +118,32 @@ private:
     void* view_;
 };
 
-// The text up to its first NUL, but never past the block: a program may put a text on the
-// clipboard without its terminating zero.
-std::wstring CopyText(HGLOBAL memory) {
-    SetLastError(ERROR_SUCCESS);
-    const SIZE_T bytes = GlobalSize(memory);
-    if (bytes == 0) {
-        if (const DWORD code = GetLastError()) ThrowError(L"GlobalSize", code);
-        return {};
-    }
-    LockedMemory locked(memory);
-    const auto* begin = static_cast<const wchar_t*>(locked.get());
-    const auto* end = begin + bytes / sizeof(wchar_t);
-    return std::wstring(begin, std::find(begin, end, L'\0'));
-}
-
 }  // namespace
 
-ClipboardText Win32Clipboard::ReadText() {
+ClipboardContent Win32Clipboard::ReadText(const std::function<void(std::u16string_view)>& use) {
     OpenedClipboard open;
     // The system makes CF_UNICODETEXT from CF_TEXT and CF_LOCALE when only those were set.
     if (IsClipboardFormatAvailable(CF_UNICODETEXT)) {
         HANDLE memory = GetClipboardData(CF_UNICODETEXT);
         if (!memory) ThrowLastError(L"GetClipboardData");
-        std::wstring text = CopyText(memory);
-        if (!text.empty()) return {ClipboardText::Kind::kText, std::move(text)};
+        SetLastError(ERROR_SUCCESS);
+        const SIZE_T bytes = GlobalSize(memory);
+        if (bytes == 0)
+            if (const DWORD code = GetLastError()) ThrowError(L"GlobalSize", code);
+        if (bytes >= sizeof(char16_t)) {
+            // Up to the first NUL, but never past the block: a program may put a text on the
+            // clipboard without its terminating zero.
+            LockedMemory locked(memory);
+            const auto* begin = static_cast<const char16_t*>(locked.get());
+            const auto* end = std::find(begin, begin + bytes / sizeof(char16_t), u'\0');
+            if (end != begin) {
+                use({begin, static_cast<std::size_t>(end - begin)});
+                return ClipboardContent::kText;
+            }
+        }
     }
-    if (IsClipboardFormatAvailable(CF_HDROP)) return {ClipboardText::Kind::kFiles, {}};
-    return {};
+    if (IsClipboardFormatAvailable(CF_HDROP)) return ClipboardContent::kFiles;
+    return ClipboardContent::kNone;
 }
 
 std::unique_ptr<ClipboardBuffer> Win32Clipboard::Text(std::size_t bytes) {

@@ -34,7 +34,7 @@ public:
 
 class Win32Clipboard final : public Clipboard {
 public:
-    ClipboardText ReadText() override;
+    ClipboardContent ReadText(const std::function<void(std::u16string_view)>& use) override;
     std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes) override;
 };
 
