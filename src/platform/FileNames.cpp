@@ -165,6 +165,32 @@ std::wstring NumberedName(std::wstring_view name, int number) {
     return std::wstring(CutToUnits(name.substr(0, dot), room)) + tag + std::wstring(extension);
 }
 
+std::wstring ShownName(std::wstring_view name) {
+    constexpr std::size_t kShownUnits = 80;
+    std::wstring shown;
+    for (const wchar_t c : name) {
+        const bool blank = c == L' ' || c == L'\t' || c == 0x00A0 || c == 0x3000 || c == 0x2028 ||
+                           c == 0x2029;
+        if (!blank) shown += c;
+        else if (shown.empty() || shown.back() != L' ') shown += L' ';
+    }
+    if (Utf16Units(shown) <= kShownUnits) return shown;
+    const std::size_t half = (kShownUnits - 1) / 2;
+    const std::wstring_view head = CutToUnits(shown, half);
+    // The tail as long as the head, counted from the end, never splitting a pair.
+    std::size_t from = shown.size();
+    for (std::size_t units = 0; from > 0;) {
+        std::size_t start = from - 1;
+        if (sizeof(wchar_t) == 2 && start > 0 && shown[start] >= 0xDC00 && shown[start] <= 0xDFFF &&
+            shown[start - 1] >= 0xD800 && shown[start - 1] <= 0xDBFF)
+            --start;
+        units += CharUnits(shown, start);
+        if (units > half) break;
+        from = start;
+    }
+    return std::wstring(head) + L"\u2026" + shown.substr(from);
+}
+
 bool SameFileName(std::wstring_view a, std::wstring_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](wchar_t x, wchar_t y) {
         return std::towupper(static_cast<std::wint_t>(x)) == std::towupper(static_cast<std::wint_t>(y));

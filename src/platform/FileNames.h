@@ -29,6 +29,11 @@ inline constexpr std::size_t kMaxPathUnits = 259;
 // kMaxNameUnits, never between the two halves of a surrogate pair.
 std::wstring NumberedName(std::wstring_view name, int number);
 
+// A name as a box shows it, so that it cannot pass for lines of the box's own: each run of blanks
+// (space, no-break space, ideographic space, tab) and each line or paragraph separator as one
+// space, and a name over 80 UTF-16 units cut in the middle with "…". Never a file's name.
+std::wstring ShownName(std::wstring_view name);
+
 // Whether two names are the same file name to Windows, which ignores case.
 bool SameFileName(std::wstring_view a, std::wstring_view b);
 

@@ -1,5 +1,6 @@
 #include "restore/Reports.h"
 
+#include "platform/FileNames.h"
 #include "platform/Paths.h"
 #include "product/RestoreTexts.h"
 
@@ -30,10 +31,11 @@ std::wstring Hex(const platform::Sha256Digest& digest) {
 std::wstring ProblemReport(const uue::Problem& problem, From from, const std::wstring& path) {
     switch (problem.kind) {
     case ProblemKind::kCut:
-        return std::wstring(kCutBefore) + problem.blockName +
+        return std::wstring(kCutBefore) + platform::ShownName(problem.blockName) +
                std::wstring(problem.format == uue::Format::kBase64 ? kCutBase64 : kCutUu);
     case ProblemKind::kBadLine:
-        return std::wstring(kBadLineBefore) + problem.blockName + std::wstring(kBadLineMiddle) +
+        return std::wstring(kBadLineBefore) + platform::ShownName(problem.blockName) +
+               std::wstring(kBadLineMiddle) +
                std::to_wstring(problem.line) + std::wstring(kBadLineAfter);
     case ProblemKind::kTooManyBlocks:
         return std::wstring(kTooManyBefore) + std::to_wstring(problem.blockCount) +
@@ -46,14 +48,16 @@ std::wstring ProblemReport(const uue::Problem& problem, From from, const std::ws
 
 std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring& folder) {
     if (files.size() == 1) {
-        return std::wstring(kRestoredFile) + files[0].path + L"\r\n" + std::wstring(kSize) +
+        const auto [folder, name] = platform::SplitPath(files[0].path);
+        return std::wstring(kRestoredFile) + platform::JoinPath(folder, platform::ShownName(name)) +
+               L"\r\n" + std::wstring(kSize) +
                Grouped(files[0].size) + std::wstring(kBytes) + L"\r\n" + std::wstring(kSha256) +
                Hex(files[0].sha256);
     }
     std::wstring text = std::wstring(kRestoredManyBefore) + std::to_wstring(files.size()) +
                         std::wstring(kRestoredManyMiddle) + folder + std::wstring(kRestoredManyAfter);
     for (std::size_t i = 0; i < files.size() && i < kListedFiles; ++i) {
-        text += L"\r\n" + std::wstring(platform::SplitPath(files[i].path).name) + L"\r\n    " +
+        text += L"\r\n" + platform::ShownName(platform::SplitPath(files[i].path).name) + L"\r\n    " +
                 std::wstring(kSize) + Grouped(files[i].size) + std::wstring(kBytes) + L"    " +
                 std::wstring(kSha256) + Hex(files[i].sha256);
     }

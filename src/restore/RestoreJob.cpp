@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Failure.h"
+#include "platform/FileNames.h"
 #include "product/ExitCodes.h"
 #include "product/RestoreTexts.h"
 #include "product/Texts.h"
@@ -83,7 +84,7 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     };
     ScanResult decoded;
     try {
-        decoded = RunPass(p, std::wstring(kRestoring) + where->names[0], input->path, restoring,
+        decoded = RunPass(p, std::wstring(kRestoring) + platform::ShownName(where->names[0]), input->path, restoring,
                           decodeAndCommit);
     } catch (const TextChanged&) {
         throw WordedFailure(product::kReadFailed, std::wstring(kChangedBefore) + input->path +

@@ -145,7 +145,7 @@ void Scanner::Flush() {
 bool Scanner::Fail(ProblemKind kind, std::uint64_t line) {
     result_.outcome = Outcome::kProblem;
     result_.problem = {kind, kind == ProblemKind::kNoBegin || kind == ProblemKind::kTooManyBlocks
-                                 ? std::wstring() : block_.headerName,
+                                 ? std::wstring() : block_.fileName,
                        block_.format, line, blockCount_};
     return false;
 }

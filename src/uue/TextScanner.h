@@ -60,7 +60,7 @@ enum class ProblemKind {
 
 struct Problem {
     ProblemKind kind = ProblemKind::kNoBegin;
-    std::wstring blockName;  // the header name of the block concerned
+    std::wstring blockName;  // the name the block concerned would be restored under
     Format format = Format::kUu;
     std::uint64_t line = 0;
     std::size_t blockCount = 0;

@@ -38,6 +38,13 @@ TEST(NumberedName, TakesTheNumberBeforeTheExtensionAndStillFitsAName) {
     for (const auto& c : cases) EXPECT_EQ(NumberedName(c.name, c.number), c.numbered) << c.name.size();
 }
 
+TEST(ShownName, BlanksAndSeparatorsAreOneSpaceAndALongNameLosesItsMiddle) {
+    EXPECT_EQ(ShownName(L"invoice.pdf\t \u00A0\u3000x\u2028y\u2029"), L"invoice.pdf x y ");
+    const std::wstring shown = ShownName(std::wstring(60, L'a') + std::wstring(60, L'b') + L".txt");
+    EXPECT_EQ(shown, std::wstring(39, L'a') + L"\u2026" + std::wstring(35, L'b') + L".txt");
+    EXPECT_EQ(ShownName(std::wstring(80, L'k')), std::wstring(80, L'k'));
+}
+
 TEST(SafeFileName, KeepsFolderlessNamesButForbiddenCharactersAndDevices) {
     EXPECT_EQ(SafeFileName(L"aux.c"), L"_aux.c");
     EXPECT_EQ(SafeFileName(L"CON"), L"_CON");

@@ -353,6 +353,14 @@ TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWi
     sys.dialogs.broken = true;
     EXPECT_EQ(run(one + one, L"F:\\many"), std::vector<std::wstring>{L"无法还原文件：没有注册类（错误代码 0x80040154）"})
         << "a dialog that fails is reported, and the window goes on";
+    // A hostile name reaches no box raw: no NUL cutting the sentence, no reversal, no line breaks
+    // or runs of blanks that fake lines of the box.
+    sys.clipboard.readable = {platform::ClipboardContent::kText,
+                              std::wstring(L"begin 644 a\0\u202Eb\vc   \u3000\u2028  d\n", 24)};
+    sys.ui.shown.clear();
+    RunRestore(From::kClipboard, p, 0);
+    EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{
+        L"UUE文本不完整：a__b_c d 缺少结尾的 end 行，可能在传输中被截断。没有生成任何文件。"});
     sys.clipboard.refuseRead = true;
     EXPECT_EQ(run(one, L"F:\\out"), std::vector<std::wstring>{L"无法读取剪切板：拒绝访问。（错误代码 5）"});
     sys.clipboard.refuseRead = false;
