@@ -29,6 +29,9 @@ inline constexpr std::wstring_view kBadLineBefore = L"UUE文本有错误：";
 inline constexpr std::wstring_view kBadLineMiddle = L" 的第 ";
 inline constexpr std::wstring_view kBadLineAfter = L" 行已损坏。没有生成任何文件。";
 inline constexpr std::wstring_view kNoTextOnClipboard = L"剪切板中没有UUE文本。";
+// "第 N 行的 begin 行无法识别。"
+inline constexpr std::wstring_view kUnreadableBeginBefore = L"第 ";
+inline constexpr std::wstring_view kUnreadableBeginAfter = L" 行的 begin 行无法识别。";
 inline constexpr std::wstring_view kFilesOnClipboard =
     L"剪切板中没有UUE文本。如果复制的是 .uue 文件本身，请用“从UUE文件还原”。";
 inline constexpr std::wstring_view kNoTextInFile = L"文件中没有UUE文本：";

@@ -26,6 +26,11 @@ std::wstring Hex(const platform::Sha256Digest& digest) {
     return hex;
 }
 
+std::wstring UnreadableBegin(std::uint64_t line) {
+    return std::wstring(kUnreadableBeginBefore) + std::to_wstring(line) +
+           std::wstring(kUnreadableBeginAfter);
+}
+
 }  // namespace
 
 std::wstring ProblemReport(const uue::Problem& problem, From from, const std::wstring& path) {
@@ -40,19 +45,21 @@ std::wstring ProblemReport(const uue::Problem& problem, From from, const std::ws
     case ProblemKind::kTooManyBlocks:
         return std::wstring(kTooManyBefore) + std::to_wstring(problem.blockCount) +
                std::wstring(kTooManyAfter);
+    case ProblemKind::kUnreadableBegin: return UnreadableBegin(problem.line);
     case ProblemKind::kNoBegin: break;
     }
     return from == From::kClipboard ? std::wstring(kNoTextOnClipboard)
                                     : std::wstring(kNoTextInFile) + path;
 }
 
-std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring& folder) {
+std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring& folder,
+                         std::uint64_t unreadableBegin) {
+    const std::wstring last = unreadableBegin ? L"\r\n" + UnreadableBegin(unreadableBegin) : L"";
     if (files.size() == 1) {
-        const auto [folder, name] = platform::SplitPath(files[0].path);
-        return std::wstring(kRestoredFile) + platform::JoinPath(folder, platform::ShownName(name)) +
-               L"\r\n" + std::wstring(kSize) +
-               Grouped(files[0].size) + std::wstring(kBytes) + L"\r\n" + std::wstring(kSha256) +
-               Hex(files[0].sha256);
+        const auto [in, name] = platform::SplitPath(files[0].path);
+        return std::wstring(kRestoredFile) + platform::JoinPath(in, platform::ShownName(name)) +
+               L"\r\n" + std::wstring(kSize) + Grouped(files[0].size) + std::wstring(kBytes) +
+               L"\r\n" + std::wstring(kSha256) + Hex(files[0].sha256) + last;
     }
     std::wstring text = std::wstring(kRestoredManyBefore) + std::to_wstring(files.size()) +
                         std::wstring(kRestoredManyMiddle) + folder + std::wstring(kRestoredManyAfter);
@@ -64,7 +71,7 @@ std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring&
     if (files.size() > kListedFiles)
         text += L"\r\n" + std::wstring(kMoreBefore) + std::to_wstring(files.size() - kListedFiles) +
                 std::wstring(kMoreAfter);
-    return text;
+    return text + last;
 }
 
 }  // namespace qb::restore

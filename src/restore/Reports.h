@@ -20,7 +20,9 @@ struct Restored {
     platform::Sha256Digest sha256;
 };
 
-// One file on three lines, or several with a line each for the first ten.
-std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring& folder);
+// One file on three lines, or several with a line each for the first ten; last, the first line
+// that looked like a begin line but could not be read, where there was one.
+std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring& folder,
+                         std::uint64_t unreadableBegin);
 
 }  // namespace qb::restore

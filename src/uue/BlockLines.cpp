@@ -6,20 +6,51 @@
 
 namespace qb::uue {
 
-bool Scanner::OnLine(const Line& line) {
+namespace {
+
+using Kind = BeginLine::Kind;
+
+}  // namespace
+
+bool Scanner::StripPrefix(Line& line, bool& empty) const {
+    empty = false;
+    if (prefix_.empty()) return true;
+    if (line.head.starts_with(prefix_)) {
+        line.head.remove_prefix(prefix_.size());
+        return true;
+    }
+    std::string_view rest = line.head;
+    while (!rest.empty() && IsBlank(rest.back()) && !line.beyondHead) rest.remove_suffix(1);
+    empty = rest.empty() || rest == quoteMarks_;
+    return empty;
+}
+
+bool Scanner::OnLine(const Line& whole) {
+    Line line = whole;
+    if (state_ == State::kUu || state_ == State::kBase64 || pendingBad_ != 0) {
+        bool empty = false;
+        if (!StripPrefix(line, empty)) {
+            if (ParseBegin(whole).kind == Kind::kBegin) return Fail(ProblemKind::kCut, 0);
+            return pendingBad_ != 0 ? Fail(ProblemKind::kBadLine, pendingBad_) : Bad();
+        }
+        if (empty) return true;
+    }
     if (pendingBad_ != 0) {
         std::string_view rest = line.head;
         while (!rest.empty() && IsBlank(rest.back()) && !line.beyondHead) rest.remove_suffix(1);
         if (rest.empty()) return true;
-        if (ParseBegin(line)) return Fail(ProblemKind::kCut, 0);
+        if (ParseBegin(whole).kind == Kind::kBegin) return Fail(ProblemKind::kCut, 0);
         return Fail(ProblemKind::kBadLine, pendingBad_);
     }
     switch (state_) {
-    case State::kOutside:
-        if (auto begin = ParseBegin(line)) StartBlock(std::move(*begin), line);
+    case State::kOutside: {
+        BeginLine begin = ParseBegin(line);
+        if (begin.kind == Kind::kBegin) StartBlock(std::move(begin));
+        else if (begin.kind == Kind::kUnreadable && unreadableBegin_ == 0) unreadableBegin_ = lineNo_;
         return true;
+    }
     case State::kCounting:
-        if (ParseBegin(line)) ++blockCount_;
+        if (ParseBegin(line).kind == Kind::kBegin) ++blockCount_;
         return true;
     case State::kUu:
         return OnUuLine(line);
@@ -29,20 +60,24 @@ bool Scanner::OnLine(const Line& line) {
     return true;
 }
 
-void Scanner::StartBlock(BeginLine begin, const Line& line) {
+void Scanner::StartBlock(BeginLine begin) {
     if (++blockCount_ > kMaxBlocks) {
         state_ = State::kCounting;
         return;
     }
-    const std::size_t headPart = begin.name.size() - (line.beyondHead ? line.tail.size() : 0);
     block_ = {};
-    block_.headerName = NameText(begin, headPart);
+    block_.headerName = NameText(begin, begin.nameFromHead);
     block_.fileName = platform::RestoredFileName(block_.headerName);
     block_.format = begin.format;
     block_.beginLine = lineNo_;
     state_ = begin.format == Format::kUu ? State::kUu : State::kBase64;
     hasBacktick_ = closed_ = lastShort_ = base64Done_ = false;
     firstShortLine_ = 0;
+    prefix_ = std::move(begin.prefix);
+    quoteMarks_.clear();
+    for (const char c : prefix_)
+        if (c == '>') quoteMarks_ += c;
+    groupSize_ = padding_ = 0;
     if (sink_) sink_->BeginBlock(blocks_.size());
 }
 
@@ -53,6 +88,7 @@ bool Scanner::EndBlock() {
     block_.endLine = lineNo_;
     blocks_.push_back(block_);
     state_ = State::kOutside;
+    prefix_.clear();
     return true;
 }
 
@@ -62,7 +98,7 @@ bool Scanner::OnUuLine(const Line& line) {
     while (!line.beyondHead && !content.empty() && IsBlank(content.back())) content.remove_suffix(1);
     if (content.empty()) return true;
     if (content == kUuEnd && !line.beyondHead) return EndBlock();
-    if (ParseBegin(line)) return Fail(ProblemKind::kCut, 0);
+    if (ParseBegin(line).kind == Kind::kBegin) return Fail(ProblemKind::kCut, 0);
     if (line.beyondHead) return Bad();
 
     const std::uint8_t first = UuChar(content[0]);
@@ -71,6 +107,12 @@ bool Scanner::OnUuLine(const Line& line) {
     if (count > kBytesPerLine) return Bad();
     if (count > 0 && (closed_ || lastShort_)) return Bad();
     const std::size_t needed = LineChars(count);
+    // Mail's dot-stuffing doubles a line's first '.': one character too many, which the extra
+    // character a line may carry would otherwise take in, shifting every byte.
+    if (content.size() == needed + 1 && content.starts_with("..")) {
+        text.remove_prefix(1);
+        content.remove_prefix(1);
+    }
     if (content.size() > needed + 1) return Bad();
 
     // Characters present where data belongs, and the one extra character a line may carry.
@@ -103,31 +145,41 @@ bool Scanner::OnUuLine(const Line& line) {
 
 bool Scanner::OnBase64Line(const Line& line) {
     std::string_view content = line.head;
-    while (!line.beyondHead && !content.empty() && IsBlank(content.back())) content.remove_suffix(1);
+    while (!content.empty() && IsBlank(content.back())) content.remove_suffix(1);
     if (content.empty()) return true;
-    if (content == kBase64End && !line.beyondHead) return EndBlock();
-    if (ParseBegin(line)) return Fail(ProblemKind::kCut, 0);
-    if (line.beyondHead || base64Done_ || content.size() % 4 != 0) return Bad();
-    for (std::size_t at = 0; at < content.size(); at += 4) {
-        const bool lastGroup = at + 4 == content.size();
-        std::uint8_t v[4];
-        std::size_t padding = 0;
-        for (std::size_t k = 0; k < 4; ++k) {
-            const char c = content[at + k];
-            if (c == '=' && lastGroup && k >= 2) {
-                v[k] = 0;
-                ++padding;
-                continue;
-            }
-            v[k] = Base64Value(c);
-            if (v[k] == 0xFF || padding > 0) return Bad();
-        }
-        std::uint8_t bytes[3];
-        PutGroup(v, bytes);
-        Emit(bytes, 3 - padding);
-        if (padding > 0) base64Done_ = true;
+    if (content == kBase64End) {
+        // The last group must be whole: its end lost in transit is damage, not zeros.
+        if (groupSize_ != 0) return Fail(ProblemKind::kBadLine, lineNo_);
+        return EndBlock();
     }
+    if (ParseBegin(line).kind == Kind::kBegin) return Fail(ProblemKind::kCut, 0);
+    Base64Chars(content);
     return true;
+}
+
+// Any line length, and groups that run on into the next line, as a mail program leaves text it
+// wrapped again at 70 or 78 columns. Blanks carry nothing.
+void Scanner::Base64Chars(std::string_view chars) {
+    if (pendingBad_ != 0) return;
+    for (const char c : chars) {
+        if (IsBlank(c)) continue;
+        if (base64Done_) return (void)Bad();
+        if (c == '=') {
+            if (groupSize_ < 2) return (void)Bad();
+            ++padding_;
+            group_[groupSize_++] = 0;
+        } else {
+            const std::uint8_t v = Base64Value(c);
+            if (v == 0xFF || padding_ > 0) return (void)Bad();
+            group_[groupSize_++] = v;
+        }
+        if (groupSize_ < 4) continue;
+        std::uint8_t bytes[3];
+        PutGroup(group_, bytes);
+        Emit(bytes, 3 - padding_);
+        base64Done_ = padding_ > 0;
+        groupSize_ = padding_ = 0;
+    }
 }
 
 void Scanner::Emit(const std::uint8_t* bytes, std::size_t n) {
@@ -144,8 +196,8 @@ void Scanner::Flush() {
 
 bool Scanner::Fail(ProblemKind kind, std::uint64_t line) {
     result_.outcome = Outcome::kProblem;
-    result_.problem = {kind, kind == ProblemKind::kNoBegin || kind == ProblemKind::kTooManyBlocks
-                                 ? std::wstring() : block_.fileName,
+    result_.problem = {kind, kind == ProblemKind::kCut || kind == ProblemKind::kBadLine
+                                 ? block_.fileName : std::wstring(),
                        block_.format, line, blockCount_};
     return false;
 }

@@ -1,9 +1,13 @@
 #include "uue/Frame.h"
 
+#include <cstdint>
+#include <tuple>
+
 #include "platform/FileNames.h"
 #include "platform/Platform.h"
 #include "product/AppInfo.h"
 #include "product/Texts.h"
+#include "uue/Format.h"
 
 namespace qb::uue {
 
@@ -17,22 +21,78 @@ std::string FormatTrailer() {
     return platform::ToAnsi(trailer);
 }
 
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// The text after a BOM and the prefix, where it starts with "begin"; the prefix through `prefix`.
+std::optional<std::string_view> AfterPrefix(std::string_view s, std::string* prefix = nullptr) {
+    if (s.starts_with(kBom)) s.remove_prefix(kBom.size());
+    std::size_t n = 0;
+    while (n < s.size() && n <= kMaxPrefix && (s[n] == '>' || IsBlank(s[n]))) ++n;
+    if (n > kMaxPrefix || !s.substr(n).starts_with("begin")) return std::nullopt;
+    if (prefix) *prefix = s.substr(0, n);
+    return s.substr(n);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::optional<std::string> FromBase64(std::string_view text) {
+    std::string out;
+    unsigned bits = 0;
+    int count = 0;
+    for (const char c : text) {
+        if (c == '=') break;
+        const std::uint8_t v = Base64Value(c);
+        if (v == 0xFF) return std::nullopt;
+        bits = bits << 6 | v;
+        if ((count += 6) >= 8) out += static_cast<char>(bits >> (count -= 8));
+    }
+    return out;
+}
+
+}  // namespace
+
+bool MayBeBegin(std::string_view head) { return AfterPrefix(head).has_value(); }
+
 // A channel that strips blanks may leave "begin 644" with no name at all; that is still a begin.
-std::optional<BeginLine> ParseBegin(const Line& line) {
-    std::string_view s = line.head;
-    Format format;
-    if (s.starts_with("begin ")) format = Format::kUu, s.remove_prefix(6);
-    else if (s.starts_with("begin-base64 ")) format = Format::kBase64, s.remove_prefix(13);
-    else return std::nullopt;
+BeginLine ParseBegin(const Line& line) {
+    BeginLine begin;
+    const auto after = AfterPrefix(line.head, &begin.prefix);
+    if (!after) return begin;
+    std::string_view s = after->substr(5);
+    bool encoded = false;
+    for (const auto& [form, base64, named] :
+         {std::tuple{"-base64-encoded", true, true}, std::tuple{"-base64", true, false},
+          std::tuple{"-encoded", false, true}, std::tuple{"", false, false}}) {
+        if (!s.starts_with(form)) continue;
+        s.remove_prefix(std::string_view(form).size());
+        begin.format = base64 ? Format::kBase64 : Format::kUu;
+        encoded = named;
+        break;
+    }
+    // Only a form of "begin", blanks and a digit make a header: "begin the meeting" is a chat.
+    std::size_t blanks = 0;
+    while (blanks < s.size() && IsBlank(s[blanks])) ++blanks;
+    if (blanks == 0 || blanks == s.size() || !IsDigit(s[blanks])) return begin;
+    s.remove_prefix(blanks);
+    begin.kind = BeginLine::Kind::kUnreadable;
     std::size_t digits = 0;
     while (digits < s.size() && s[digits] >= '0' && s[digits] <= '7') ++digits;
-    if (digits == 0 || digits > 4) return std::nullopt;
+    if (digits > 6 || (digits < s.size() && !IsBlank(s[digits]))) return begin;
     s.remove_prefix(digits);
-    // A channel that strips blanks leaves "begin 644" of an empty name.
-    if (!s.empty() && !IsBlank(s[0])) return std::nullopt;
     while (!s.empty() && IsBlank(s[0])) s.remove_prefix(1);
-    BeginLine begin{format, std::string(s)};
-    if (line.beyondHead) begin.name += line.tail;
+    std::string name(s);
+    begin.nameFromHead = name.size();
+    if (line.beyondHead) name += line.tail;
+    if (encoded) {
+        auto decoded = FromBase64(name);
+        if (!decoded) return begin;
+        name = std::move(*decoded);
+        begin.nameFromHead = name.size();
+    }
+    begin.kind = BeginLine::Kind::kBegin;
+    begin.name = std::move(name);
     return begin;
 }
 

@@ -38,12 +38,27 @@ struct Line {
 };
 
 struct BeginLine {
-    Format format;
+    enum class Kind {
+        kNone,        // surrounding text, such as a chat line that starts with the word "begin"
+        kBegin,
+        kUnreadable,  // "begin", a form of it, blanks and a digit, and then what no decoder reads
+    };
+    Kind kind = Kind::kNone;
+    Format format = Format::kUu;
     std::string name;
+    // What stands before "begin", where a block is quoted in a mail or indented in a chat: '>',
+    // blanks and tabs only, at most kMaxPrefix of them. Every line of the block carries it.
+    std::string prefix;
+    std::size_t nameFromHead = 0;  // bytes of `name` from the line's head, before its tail
 };
+inline constexpr std::size_t kMaxPrefix = 16;
 
-// "begin MODE NAME" or "begin-base64 MODE NAME": one to four octal digits, blanks, the name.
-std::optional<BeginLine> ParseBegin(const Line& line);
+// "begin MODE NAME", "begin-base64 MODE NAME", or GNU's "begin-encoded" and
+// "begin-base64-encoded" whose NAME is Base64: the prefix, blanks between the fields, one to six
+// octal digits. A byte order mark before it (two texts joined) is passed over.
+BeginLine ParseBegin(const Line& line);
+// Whether a long line may be a begin line, so that the end of its name is kept.
+bool MayBeBegin(std::string_view head);
 
 // The name's bytes as text, where a long name has lost its middle after `headPart` bytes.
 std::wstring NameText(const BeginLine& begin, std::size_t headPart);

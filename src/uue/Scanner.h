@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "uue/Format.h"
@@ -33,7 +34,12 @@ private:
     bool OnLine(const Line& line);
     bool OnUuLine(const Line& line);
     bool OnBase64Line(const Line& line);
-    void StartBlock(BeginLine begin, const Line& line);
+    // Base64 characters of one line, or of a piece of a long one: groups run across line ends.
+    void Base64Chars(std::string_view chars);
+    // The line without the block's prefix; false where it lacks it (damage) and `empty` where it
+    // is only the prefix's quote marks, which a mail program may leave of a quoted empty line.
+    bool StripPrefix(Line& line, bool& empty) const;
+    void StartBlock(BeginLine begin);
     bool EndBlock();
     void Emit(const std::uint8_t* bytes, std::size_t n);
     void Flush();
@@ -43,7 +49,7 @@ private:
     }
     bool Fail(ProblemKind kind, std::uint64_t line);
     bool FastPathOpen() const {
-        return state_ == State::kUu && !closed_ && !lastShort_ && pendingBad_ == 0;
+        return state_ == State::kUu && !closed_ && !lastShort_ && pendingBad_ == 0 && prefix_.empty();
     }
 
     TextSource& source_;
@@ -59,6 +65,7 @@ private:
     bool longBeyond_ = false;
     bool keepTail_ = false;
     std::string tail_;
+    bool streamBase64_ = false;  // the long line is Base64 data, fed on as it comes
 
     State state_ = State::kOutside;
     std::size_t blockCount_ = 0;
@@ -71,6 +78,12 @@ private:
     std::uint64_t firstShortLine_ = 0;
     std::uint64_t pendingBad_ = 0;  // a damaged line, unless the block turns out cut there
     bool base64Done_ = false;
+    std::string prefix_;       // every line of the block starts with it
+    std::string quoteMarks_;   // its '>' characters alone
+    std::uint8_t group_[4] = {};  // a Base64 group, across line ends
+    unsigned groupSize_ = 0;
+    unsigned padding_ = 0;
+    std::uint64_t unreadableBegin_ = 0;  // the first line that looked like a begin line but was not
 
     std::unique_ptr<std::uint8_t[]> out_;  // left uninitialised: only what is decoded is read
     std::size_t outAt_ = 0;

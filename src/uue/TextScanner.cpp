@@ -38,10 +38,12 @@ ScanResult Scanner::Run() {
                     Fail(ProblemKind::kCut, 0);
                 else if (state_ == State::kCounting)
                     Fail(ProblemKind::kTooManyBlocks, 0);
+                else if (blockCount_ == 0 && unreadableBegin_ != 0)
+                    Fail(ProblemKind::kUnreadableBegin, unreadableBegin_);
                 else if (blockCount_ == 0)
                     Fail(ProblemKind::kNoBegin, 0);
                 else
-                    result_.blocks = std::move(blocks_);
+                    result_.blocks = std::move(blocks_), result_.unreadableBegin = unreadableBegin_;
             }
             return std::move(result_);
         }
@@ -68,10 +70,21 @@ ScanResult Scanner::Run() {
                 p = e + 1;
             } else if (e - p == static_cast<std::ptrdiff_t>(kHead)) {
                 inLong_ = true;
-                longHead_.assign(p, kHead);
                 longBeyond_ = false;
-                keepTail_ = longHead_.starts_with("begin");
                 tail_.clear();
+                streamBase64_ = state_ == State::kBase64 && pendingBad_ == 0;
+                if (streamBase64_) {
+                    // Base64 on one line of any length (base64 -w0, a browser's btoa), never
+                    // held whole: its line number is counted now, its characters as they come.
+                    ++lineNo_;
+                    Line head{{p, kHead}, false, {}};
+                    bool empty = false;
+                    if (StripPrefix(head, empty)) Base64Chars(head.head);
+                    else Bad();
+                } else {
+                    longHead_.assign(p, kHead);
+                    keepTail_ = MayBeBegin(longHead_);
+                }
                 p = ContinueLong(p + kHead, end);
             } else {
                 carry = static_cast<std::size_t>(end - p);
@@ -86,6 +99,14 @@ ScanResult Scanner::Run() {
 // Reads on in a line longer than kHead; ends it at its line end, if that is before `end`.
 const char* Scanner::ContinueLong(const char* p, const char* end) {
     const char* e = p;
+    if (streamBase64_) {
+        while (e < end && *e != '\n' && *e != '\r') ++e;
+        Base64Chars({p, static_cast<std::size_t>(e - p)});
+        if (e == end) return end;
+        inLong_ = streamBase64_ = false;
+        skipLf_ = *e == '\r';
+        return e + 1;
+    }
     while (e < end && *e != '\n' && *e != '\r') {
         if (!IsBlank(*e)) longBeyond_ = true;
         ++e;

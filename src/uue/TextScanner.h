@@ -56,6 +56,7 @@ enum class ProblemKind {
     kCut,            // the text ends, or another block begins, inside `blockName`
     kBadLine,        // `line` of `blockName` is damaged
     kTooManyBlocks,  // `blockCount` blocks, more than kMaxBlocks
+    kUnreadableBegin,  // no block, but `line` looks like a begin line that no decoder reads
 };
 
 struct Problem {
@@ -72,6 +73,9 @@ struct ScanResult {
     Outcome outcome = Outcome::kOk;
     std::vector<Block> blocks;  // every block, when the outcome is kOk
     Problem problem;            // when it is kProblem
+    // The first line that looked like a begin line but could not be read, beside the blocks
+    // that could: 0 for none.
+    std::uint64_t unreadableBegin = 0;
 };
 
 // Receives the decoded blocks in order. Whatever it throws ends the pass and reaches the caller.

@@ -37,7 +37,7 @@ bool SafeOnWindows(const std::wstring& name) {
     for (const wchar_t c : name) {
         units += static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
         if (c < 32 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
-        if (c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069))
+        if (c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069))
             return false;
     }
     std::wstring base = name.substr(0, name.find(L'.'));

@@ -198,7 +198,13 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
         std::uint64_t line;
     };
     const std::vector<Case> cases = {
-        {"no begin line", "hello\nbegin\nbegin 6448 x\nend\n", ProblemKind::kNoBegin, 0},
+        {"no begin line", "hello\nbegin\nbegin the meeting at 9\n>begin\nend\n", ProblemKind::kNoBegin, 0},
+        {"an unreadable begin line", "hello\nbegin 6448 x\nend\n", ProblemKind::kUnreadableBegin, 2},
+        {"base64 cut inside a group", "begin-base64 644 x.bin\nQUJDR\n====\n", ProblemKind::kBadLine, 3},
+        {"quoted block losing its quotes", "> begin 644 x.bin\n> #86)C\n#86)C\n> `\n> end\n",
+         ProblemKind::kBadLine, 3},
+        {"dot-stuffed line still too long", "begin 644 x.bin\n..86)C9&5F9VAI:FML;6YO<'%R<W1U=G=X>7I!0D-$149'2$E*\n`\nend\n",
+         ProblemKind::kBadLine, 2},
         {"cut after begin", join({lines[0]}), ProblemKind::kCut, 0},
         {"cut inside a line", join({lines[0], lines[1], lines[2].substr(0, 30)}), ProblemKind::kCut, 0},
         {"cut before end", join({lines[0], lines[1], lines[2], lines[3], lines[4]}), ProblemKind::kCut, 0},
@@ -237,6 +243,60 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
         }
     EXPECT_EQ(Restore(blocks101, &ScalarDecode).check.problem.blockCount, 101u);
     EXPECT_EQ(Restore(blocks101.substr(blocks101.find("begin 644 f1\n")), &ScalarDecode).check.blocks.size(), 100u);
+}
+
+// The forms real senders and channels leave a text in, each read as the trusted decoders read it.
+TEST(SenderTexts, EveryFormTrustedDecodersReadGivesTheSameBytes) {
+    const auto data = RandomBytes(45 * 40 + 14, 9);  // its last line starts with '.'
+    const std::string bytes(data.begin(), data.end());
+    const auto base64 = [](std::string_view in) {
+        static constexpr char k[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        std::string out;
+        for (std::size_t i = 0; i < in.size(); i += 3) {
+            const auto at = [&](std::size_t j) { return j < in.size() ? unsigned(std::uint8_t(in[j])) : 0u; };
+            const unsigned n = at(i) << 16 | at(i + 1) << 8 | at(i + 2);
+            out += {k[n >> 18], k[n >> 12 & 63], i + 1 < in.size() ? k[n >> 6 & 63] : '=', i + 2 < in.size() ? k[n & 63] : '='};
+        }
+        return out;
+    };
+    const auto wrapped = [](const std::string& text, std::size_t width) {
+        std::string out;
+        for (std::size_t at = 0; at < text.size(); at += width) out += text.substr(at, width) + "\n";
+        return out;
+    };
+    const auto quoted = [](const std::string& text, const std::string& prefix) {
+        std::string out;
+        for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+            end = std::min(text.find('\n', at), text.size());
+            out += prefix + text.substr(at, end - at) + "\n";
+        }
+        return out;
+    };
+    std::string body = Replace(Encoded(data, false).substr(Encoded(data, false).find("begin")), "\r\n", "\n");
+    body = body.substr(body.find('\n') + 1);  // the lines after the begin line
+    const std::string uu = "begin 644 x.bin\n" + body;
+    const std::string b64 = base64(bytes);
+    const struct { const char* form; std::string text; } cases[] = {
+        {"a six-digit mode", "begin 100644 x.bin\n" + body},
+        {"two files joined, the second's BOM mid-text", "a\n\xEF\xBB\xBF" + uu},
+        {"two blanks between fields", "begin  644  x.bin\n" + body},
+        {"uuencode -e", "begin-encoded 644 " + base64("x.bin") + "\n" + body},
+        {"quoted in a mail", quoted(uu, "> ") + ">\n"},
+        {"quoted twice, the quote's blank lost on an empty line", Replace(quoted("\n" + uu, ">> "), ">> \n", ">>\n")},
+        {"indented by a chat", quoted(uu, "\t")},
+        {"base64 -w0", "begin-base64 644 x.bin\n" + b64 + "\n====\n"},
+        {"base64 wrapped again at 70", "begin-base64 644 x.bin\n" + wrapped(b64, 70) + "====\n"},
+        {"uuencode -m -e", "begin-base64-encoded 600 " + base64("x.bin") + "\n" + wrapped(b64, 76) + "====\n"},
+        {"dot-stuffed by SMTP", Replace(uu, "\n.", "\n..")},
+        {"an unreadable begin line beside it", "begin 6448 y\n" + uu},
+    };
+    for (const auto& c : cases) {
+        const Restored r = Restore(c.text, &ScalarDecode);
+        ASSERT_EQ(r.check.outcome, Outcome::kOk) << c.form << " line " << r.check.problem.line;
+        EXPECT_EQ(r.files.at(0), bytes) << c.form;
+        EXPECT_EQ(r.check.blocks.at(0).headerName, L"x.bin") << c.form;
+        EXPECT_EQ(r.check.unreadableBegin, c.text.starts_with("begin 6448") ? 1u : 0u) << c.form;
+    }
 }
 
 TEST(HostileTexts, AMegabyteOfBlanksOrOfNameStaysBoundedAndReadable) {
