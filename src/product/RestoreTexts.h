@@ -48,6 +48,15 @@ inline constexpr std::wstring_view kPathTooLongAfter =
 // "文件 PATH 已被其他程序创建，没有替换。没有生成任何文件。"
 inline constexpr std::wstring_view kAppearedBefore = L"文件 ";
 inline constexpr std::wstring_view kAppearedAfter = L" 已被其他程序创建，没有替换。没有生成任何文件。";
+// "分段不全：NAME 缺少第 3、5 段。没有生成任何文件。", past ten numbers "缺少第 1、…、10 等 M 段"
+inline constexpr std::wstring_view kPartsMissingBefore = L"分段不全：";
+inline constexpr std::wstring_view kPartsMissingMiddle = L" 缺少第 ";
+inline constexpr std::wstring_view kPartsMissingMore = L" 等 ";
+inline constexpr std::wstring_view kPartsMissingAfter = L" 段。没有生成任何文件。";
+inline constexpr std::wstring_view kPartsListSeparator = L"、";
+// "分段合并后的文件与发送方的不一致：NAME 的 SHA-256 不同。没有生成任何文件。"
+inline constexpr std::wstring_view kPartsDifferBefore = L"分段合并后的文件与发送方的不一致：";
+inline constexpr std::wstring_view kPartsDifferAfter = L" 的 SHA-256 不同。没有生成任何文件。";
 // "UUE文件在还原过程中被改动了：PATH。没有生成任何文件。"
 inline constexpr std::wstring_view kChangedBefore = L"UUE文件在还原过程中被改动了：";
 inline constexpr std::wstring_view kChangedAfter = L"。没有生成任何文件。";

@@ -25,9 +25,8 @@ void CheckLength(const std::wstring& path) {
                                                                     std::wstring(kPathTooLongAfter));
 }
 
-std::optional<Destination> AskSavePath(const uue::Block& block, platform::Platform& p,
+std::optional<Destination> AskSavePath(std::wstring name, platform::Platform& p,
                                        std::uintptr_t owner, std::wstring folder) {
-    std::wstring name = block.fileName;
     if (!folder.empty() && IsAlias(p, platform::JoinPath(folder, name)))
         name = platform::NumberedName(name, 2);
     for (;;) {
@@ -51,17 +50,17 @@ std::optional<Destination> AskSavePath(const uue::Block& block, platform::Platfo
 
 }  // namespace
 
-std::optional<Destination> AskWhere(const std::vector<uue::Block>& blocks, platform::Platform& p,
+std::optional<Destination> AskWhere(const std::vector<std::wstring>& names, platform::Platform& p,
                                     std::uintptr_t owner, const std::wstring& sourcePath) {
-    if (blocks.size() == 1)
-        return AskSavePath(blocks[0], p, owner,
+    if (names.size() == 1)
+        return AskSavePath(names[0], p, owner,
                            std::wstring(platform::SplitPath(sourcePath).directory));
     const auto folder = p.dialogs.PickFolder(owner);
     if (!folder) return std::nullopt;
     Destination where{*folder, {}, platform::Placement::kNumbered};
-    for (const auto& block : blocks) {
-        CheckLength(platform::JoinPath(*folder, block.fileName));
-        where.names.push_back(block.fileName);
+    for (const auto& name : names) {
+        CheckLength(platform::JoinPath(*folder, name));
+        where.names.push_back(name);
     }
     return where;
 }

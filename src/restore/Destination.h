@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "uue/TextScanner.h"
 
 namespace qb::restore {
 
@@ -19,8 +18,9 @@ struct Destination {
     std::wstring FirstPath() const { return platform::JoinPath(folder, names.front()); }
 };
 
-// Asks where, starting in `sourcePath`'s folder when it is a file; nothing when cancelled.
-std::optional<Destination> AskWhere(const std::vector<uue::Block>& blocks, platform::Platform& p,
+// Asks where the files of these names go, starting in `sourcePath`'s folder when it is a file;
+// nothing when cancelled.
+std::optional<Destination> AskWhere(const std::vector<std::wstring>& names, platform::Platform& p,
                                     std::uintptr_t owner, const std::wstring& sourcePath);
 
 }  // namespace qb::restore

@@ -13,6 +13,7 @@
 #include "product/RestoreTexts.h"
 #include "product/Texts.h"
 #include "restore/Destination.h"
+#include "restore/Joining.h"
 #include "restore/Reports.h"
 #include "restore/RestoreSink.h"
 
@@ -49,7 +50,15 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
         return;
     }
 
-    const auto where = AskWhere(check.blocks, p, owner, input->path);
+    const Plan plan = PlanFiles(check.blocks);
+    if (plan.files.size() > uue::kMaxBlocks) {
+        uue::Problem tooMany{uue::ProblemKind::kTooManyBlocks, {}, {}, 0, plan.files.size()};
+        p.ui.Message(ProblemReport(tooMany, from, input->path), st::kError);
+        return;
+    }
+    std::vector<std::wstring> names;
+    for (const auto& file : plan.files) names.push_back(file.name);
+    const auto where = AskWhere(names, p, owner, input->path);
     if (!where) return;
     const std::wstring writing = std::wstring(kCannotWrite) + where->FirstPath();
     // Text from the clipboard came from another computer, as a download does.
@@ -58,7 +67,7 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
         return p.files.WriteFiles(where->folder, where->placement, origin);
     });
-    RestoreSink sink(p, *writer, *where);
+    RestoreSink sink(p, *writer, *where, plan, check.blocks);
     std::vector<std::wstring> paths;
     platform::JobProgress restoring(input->total);
     const auto decodeAndCommit = [&] {
@@ -77,6 +86,7 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
             throw TextChanged{};
         // A stop counts until the files begin to move into place.
         if (result.outcome == Outcome::kOk) {
+            sink.JoinSets();
             if (!restoring.BeginDelivery()) throw platform::JobStopped{};
             paths = Commit(*writer, *where);
         }

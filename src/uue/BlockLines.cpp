@@ -45,8 +45,18 @@ bool Scanner::OnLine(const Line& whole) {
     switch (state_) {
     case State::kOutside: {
         BeginLine begin = ParseBegin(line);
-        if (begin.kind == Kind::kBegin) StartBlock(std::move(begin));
-        else if (begin.kind == Kind::kUnreadable && unreadableBegin_ == 0) unreadableBegin_ = lineNo_;
+        if (begin.kind == Kind::kBegin) {
+            StartBlock(std::move(begin), markerLine_);
+            markerLine_.clear();
+            return true;
+        }
+        if (begin.kind == Kind::kUnreadable && unreadableBegin_ == 0) unreadableBegin_ = lineNo_;
+        std::string_view text = line.head;
+        while (!line.beyondHead && !text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+        if (text.empty()) return true;  // the marker is the last line with text before a block
+        if (!text.starts_with(kMarkerStart)) markerLine_.clear();
+        else if (!line.beyondHead) markerLine_ = text;
+        // A long one was kept whole as it came, up to what a marker may be.
         return true;
     }
     case State::kCounting:
@@ -60,12 +70,15 @@ bool Scanner::OnLine(const Line& whole) {
     return true;
 }
 
-void Scanner::StartBlock(BeginLine begin) {
-    if (++blockCount_ > kMaxBlocks) {
+void Scanner::StartBlock(BeginLine begin, const std::string& marker) {
+    auto part = ParseMarker(marker);
+    ++blockCount_;
+    if (part ? ++partCount_ > kMaxParts : blockCount_ - partCount_ > kMaxBlocks) {
         state_ = State::kCounting;
         return;
     }
     block_ = {};
+    block_.part = std::move(part);
     block_.headerName = NameText(begin, begin.nameFromHead);
     block_.fileName = platform::RestoredFileName(block_.headerName);
     block_.format = begin.format;

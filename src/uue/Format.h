@@ -16,6 +16,18 @@ inline constexpr std::size_t kFullLineChars = 1 + kDataChars;        // 'M' and 
 inline constexpr std::size_t kFullLineCrLf = kFullLineChars + 2;     // 63
 inline constexpr char kFullLineCount = static_cast<char>(' ' + kBytesPerLine);  // 'M'
 
+// Bytes the body would take as UTF-16, the form the program used to hold it in. The program has
+// always refused files whose body would pass 2^31 - 1 bytes that way; users and scripts know the
+// limit, so it stays though the body is now kept as single bytes.
+constexpr std::uint64_t LegacyBodyBytes(std::uint64_t size) {
+    const std::uint64_t groups = (size - 1) / 3 + 1;
+    return groups * 8 + ((groups - 1) / 15 + 1) * 6;
+}
+// The most the encoding road takes, and so the most a file sent in parts may be.
+inline constexpr std::uint64_t kMaxInputSize = 766'958'445;
+static_assert(LegacyBodyBytes(kMaxInputSize) <= 0x7FFF'FFFF);
+static_assert(LegacyBodyBytes(kMaxInputSize + 1) > 0x7FFF'FFFF);
+
 // Characters a line of `count` bytes takes, its count character included, before its line end.
 constexpr std::size_t LineChars(std::size_t count) { return 1 + 4 * ((count + 2) / 3); }
 

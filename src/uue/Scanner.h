@@ -39,7 +39,7 @@ private:
     // The line without the block's prefix; false where it lacks it (damage) and `empty` where it
     // is only the prefix's quote marks, which a mail program may leave of a quoted empty line.
     bool StripPrefix(Line& line, bool& empty) const;
-    void StartBlock(BeginLine begin);
+    void StartBlock(BeginLine begin, const std::string& marker);
     bool EndBlock();
     void Emit(const std::uint8_t* bytes, std::size_t n);
     void Flush();
@@ -69,6 +69,11 @@ private:
 
     State state_ = State::kOutside;
     std::size_t blockCount_ = 0;
+    std::size_t partCount_ = 0;
+    // The last line with text outside a block, if it may be a part's marker; a long one whole up
+    // to kMaxMarkerChars.
+    std::string markerLine_;
+    bool keepMarker_ = false;
     std::vector<Block> blocks_;
     Block block_;
     // Of the open block.

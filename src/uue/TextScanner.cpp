@@ -84,6 +84,9 @@ ScanResult Scanner::Run() {
                 } else {
                     longHead_.assign(p, kHead);
                     keepTail_ = MayBeBegin(longHead_);
+                    keepMarker_ = state_ == State::kOutside && longHead_.starts_with(kMarkerStart);
+                    if (keepMarker_) markerLine_ = longHead_;
+                    else if (state_ == State::kOutside) markerLine_.clear();
                 }
                 p = ContinueLong(p + kHead, end);
             } else {
@@ -110,6 +113,12 @@ const char* Scanner::ContinueLong(const char* p, const char* end) {
     while (e < end && *e != '\n' && *e != '\r') {
         if (!IsBlank(*e)) longBeyond_ = true;
         ++e;
+    }
+    if (keepMarker_) {
+        // One character past the longest marker is enough to refuse it.
+        markerLine_.append(p, std::min(static_cast<std::size_t>(e - p),
+                                       kMaxMarkerChars + 1 - std::min(markerLine_.size(), kMaxMarkerChars + 1)));
+        if (e != end) keepMarker_ = false;
     }
     if (keepTail_) {
         tail_.append(p, static_cast<std::size_t>(e - p));

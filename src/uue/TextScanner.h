@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "platform/JobProgress.h"
 #include "uue/Frame.h"
 #include "uue/KernelTable.h"
+#include "uue/Parts.h"
 
 namespace qb::uue {
 
@@ -37,7 +39,7 @@ public:
     virtual void Rewind() = 0;
 };
 
-inline constexpr std::size_t kMaxBlocks = 100;
+inline constexpr std::size_t kMaxBlocks = 100;  // besides kMaxParts parts
 inline constexpr std::size_t kPieceSize = 256 * 1024;
 
 struct Block {
@@ -47,6 +49,7 @@ struct Block {
     std::uint64_t size = 0;       // decoded bytes
     std::uint64_t beginLine = 0;  // 1-based, counted from the text's first line
     std::uint64_t endLine = 0;    // its end or ==== line
+    std::optional<PartMarker> part;  // the marker line right before it, if it is a part
 
     bool operator==(const Block&) const = default;
 };

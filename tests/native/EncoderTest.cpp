@@ -161,9 +161,13 @@ TEST(KernelTable, ALevelPicksTheBestRunnableKernelOfEachDirectionAtOrBelowIt) {
         };
         EXPECT_TRUE(runnable(encoders, k.encoder) && runnable(decoders, k.decoder)) << level;
         for (const auto& e : encoders)
-            if (e.name == level) EXPECT_EQ(k.encoder.run, e.run) << level;
+            if (e.name == level) {
+                EXPECT_EQ(k.encoder.run, e.run) << level;
+            }
         for (const auto& d : decoders)
-            if (d.name == level) EXPECT_EQ(k.decoder.run, d.run) << level;
+            if (d.name == level) {
+                EXPECT_EQ(k.decoder.run, d.run) << level;
+            }
     }
     EXPECT_EQ(KernelsAtOrBelow("no-such").encoder.run, encoders.front().run);
     EXPECT_EQ(KernelsAtOrBelow("avx512vbmi").decoder.run, decoders.back().run);

@@ -13,6 +13,7 @@
 #include "UuTestSupport.h"
 #include "uue/Encoder.h"
 #include "uue/Frame.h"
+#include "uue/Parts.h"
 #include "platform/Failure.h"
 #include "restore/RestoreJob.h"
 #include "restore/TextSource.h"
@@ -482,6 +483,85 @@ TEST(RestoreJob, NothingIsReplacedUnaskedNorWrittenFromAFileThatChangedMeanwhile
         L"UUE文件在还原过程中被改动了：" + uue + L"。没有生成任何文件。"});
     EXPECT_EQ(r.writers, writersBefore + 1);
     EXPECT_EQ(wrote(L"out.bin"), 0);
+}
+
+// A marker is written one way and read exactly; anything else is surrounding text.
+TEST(PartMarkers, ReadBackExactlyAndRefuseEveryOtherSpelling) {
+    uue::PartMarker m{12, 345, 1'000'000, {}, std::string("r\xC3\xA9sum\xC3\xA9 1.pdf")};
+    for (std::size_t i = 0; i < 32; ++i) m.sha256[i] = static_cast<std::uint8_t>(i * 9);
+    const std::string line = uue::FormatMarker(m);
+    EXPECT_EQ(line.substr(0, 40), "#Quillbox part 12/345 size=1000000 sha25");
+    EXPECT_TRUE(line.ends_with(" name=r%C3%A9sum%C3%A9%201.pdf")) << line;
+    EXPECT_EQ(uue::ParseMarker(line + "  "), m);
+    const std::string hex = line.substr(line.find("sha256=") + 7, 64);
+    for (const std::string& bad : {
+             "#Quillbox part 13/12 size=1 sha256=" + hex, "#Quillbox part 1/10000 size=1 sha256=" + hex,
+             "#Quillbox part 01/2 size=1 sha256=" + hex, "#Quillbox part 0/2 size=1 sha256=" + hex,
+             "#Quillbox part 1/2 size=-1 sha256=" + hex, "#Quillbox part 1/2 size=99999999999999999999 sha256=" + hex,
+             "#Quillbox part 1/2 size=1 sha256=" + hex.substr(0, 63) + "A",
+             "#Quillbox part 1/2 size=1 sha256=" + hex + " name=a%2", "#Quillbox part 1/2 size=1 sha256=" + hex + " name=a b",
+             "#Quillbox part 1/2 size=1 sha256=" + hex + "x", "#Quillbox part 1/2 size=1 sha256=" + hex + " name=" + std::string(4100, 'n')})
+        EXPECT_EQ(uue::ParseMarker(bad), std::nullopt) << bad.substr(0, 80);
+}
+
+// Parts joined in any order, among other blocks, and every way a set can be wrong.
+TEST(RestoreJob, PartsInAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNothing) {
+    testing::FakeSystem sys;
+    MemoryFiles r;
+    auto p = sys.Get({.files = &r});
+    const auto data = RandomBytes(45 * 7 + 20, 12);
+    const auto digest = [&](std::span<const std::uint8_t> bytes) {
+        auto hash = sys.hashing.NewSha256();
+        hash->Update(bytes);
+        return hash->Finish();
+    };
+    uue::PartMarker set{0, 3, data.size(), digest(data), std::nullopt};
+    const auto part = [&](std::uint32_t k, uue::PartMarker m, std::string_view between = "") {
+        const std::size_t from = (k - 1) * 45 * 3, n = std::min<std::size_t>(45 * 3, data.size() - from);
+        std::string body(uue::EncodedBodySize(n), '\0');
+        uue::EncodeLines({data.data() + from, n}, body);
+        m.part = k;
+        return uue::FormatMarker(m) + "\r\n" + std::string(between) + uue::FormatBeginLine(L"x.bin.00" + std::to_wstring(k)) +
+               body + std::string(uue::kClosingLines) + uue::FormatTrailer() + "\r\n";
+    };
+    const auto run = [&](const std::string& text, std::wstring answer) {
+        sys.clipboard.readable = {platform::ClipboardContent::kText, std::wstring(text.begin(), text.end())};
+        sys.dialogs.chosen = std::move(answer);
+        sys.ui.shown.clear();
+        r.written.clear();
+        RunRestore(From::kClipboard, p, 0);
+        return sys.ui.Texts();
+    };
+    const std::string other = Replace(Encoded(RandomBytes(10, 13), true), "x.bin", "o.bin");
+    const auto box = run(part(3, set) + other + part(1, set) + part(2, set) + part(1, set), L"F:\\many");
+    ASSERT_EQ(box.size(), 1u);
+    EXPECT_EQ(box[0].rfind(L"已还原 2 个文件到 F:\\many：\r\no.bin\r\n", 0), 0u) << box[0];
+    EXPECT_EQ(r.written[L"F:\\many\\x.bin"], data) << "the set, after the ordinary block";
+
+    const auto fails = [&](const std::string& text) {
+        const auto shown = run(text, L"F:\\out\\x.bin");
+        EXPECT_TRUE(r.written.empty());
+        return shown.size() == 1 ? shown[0] : L"";
+    };
+    EXPECT_EQ(fails(part(1, set) + part(3, set)), L"分段不全：x.bin 缺少第 2 段。没有生成任何文件。");
+    uue::PartMarker many = set;
+    many.count = 15;
+    EXPECT_EQ(fails(part(3, many)), L"分段不全：x.bin 缺少第 1、2、4、5、6、7、8、9、10、11 等 14 段。没有生成任何文件。");
+    uue::PartMarker other256 = set;
+    other256.sha256[0] ^= 1;
+    EXPECT_EQ(fails(part(1, other256) + part(2, other256) + part(3, other256)),
+              L"分段合并后的文件与发送方的不一致：x.bin 的 SHA-256 不同。没有生成任何文件。");
+    uue::PartMarker lying = set;
+    lying.size += 45;
+    EXPECT_EQ(fails(part(1, lying) + part(2, lying) + part(3, lying)).rfind(L"UUE文本有错误：x.bin 的第 ", 0), 0u);
+    std::string changed = part(2, set);
+    changed[changed.find("M") + 5] ^= 1;
+    EXPECT_EQ(fails(part(1, set) + part(2, set) + changed + part(3, set)).rfind(L"UUE文本有错误：x.bin 的第 ", 0), 0u)
+        << "a part that came twice, different the second time";
+    // A marker is the last line with text before its block; with a line between, the block is
+    // an ordinary file.
+    EXPECT_EQ(run(part(1, set, "chat\r\n"), L"F:\\out\\y.bin").size(), 1u);
+    EXPECT_EQ(r.written[L"F:\\out\\y.bin"].size(), 45u * 3);
 }
 
 }  // namespace

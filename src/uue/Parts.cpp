@@ -1,0 +1,101 @@
+#include "uue/Parts.h"
+
+#include <charconv>
+
+namespace qb::uue {
+namespace {
+
+constexpr char kHex[] = "0123456789abcdef";
+constexpr char kUpperHex[] = "0123456789ABCDEF";
+
+bool Unreserved(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// A decimal number without a sign or leading zeros, then `after` (or the end of the line).
+template <class Number>
+bool Take(std::string_view& s, Number& value, char after) {
+    if (s.empty() || s[0] == '0') return false;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (error != std::errc{}) return false;
+    s.remove_prefix(static_cast<std::size_t>(end - s.data()));
+    if (after == '\0') return true;
+    if (s.empty() || s[0] != after) return false;
+    s.remove_prefix(1);
+    return true;
+}
+
+bool Skip(std::string_view& s, std::string_view word) {
+    if (!s.starts_with(word)) return false;
+    s.remove_prefix(word.size());
+    return true;
+}
+
+}  // namespace
+
+std::string FormatMarker(const PartMarker& m) {
+    std::string line = std::string(kMarkerStart) + std::to_string(m.part) + "/" +
+                       std::to_string(m.count) + " size=" + std::to_string(m.size) + " sha256=";
+    for (const auto b : m.sha256) line += {kHex[b >> 4], kHex[b & 15]};
+    if (m.name) {
+        line += " name=";
+        for (const char c : *m.name) {
+            const auto b = static_cast<unsigned char>(c);
+            if (Unreserved(c)) line += c;
+            else line += {'%', kUpperHex[b >> 4], kUpperHex[b & 15]};
+        }
+    }
+    return line;
+}
+
+std::optional<PartMarker> ParseMarker(std::string_view s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    PartMarker m;
+    if (s.size() > kMaxMarkerChars || !Skip(s, kMarkerStart) || !Take(s, m.part, '/') ||
+        !Take(s, m.count, ' ') || !Skip(s, "size=") || !Take(s, m.size, ' ') || !Skip(s, "sha256=") ||
+        s.size() < 64)
+        return std::nullopt;
+    if (m.part > m.count || m.count > kMaxParts) return std::nullopt;
+    for (std::size_t i = 0; i < 32; ++i) {
+        // Lowercase only, as written: one spelling a file.
+        const int high = HexValue(s[2 * i]), low = HexValue(s[2 * i + 1]);
+        if (high < 0 || low < 0 || (s[2 * i] >= 'A' && s[2 * i] <= 'F') ||
+            (s[2 * i + 1] >= 'A' && s[2 * i + 1] <= 'F'))
+            return std::nullopt;
+        m.sha256[i] = static_cast<std::uint8_t>(high << 4 | low);
+    }
+    s.remove_prefix(64);
+    if (s.empty()) return m;
+    if (!Skip(s, " name=") || s.empty()) return std::nullopt;
+    std::string name;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (Unreserved(s[i])) {
+            name += s[i];
+        } else if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 && HexValue(s[i + 2]) >= 0) {
+            name += static_cast<char>(HexValue(s[i + 1]) << 4 | HexValue(s[i + 2]));
+            i += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    m.name = std::move(name);
+    return m;
+}
+
+std::string_view WithoutPartNumber(std::string_view name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || name.size() - dot - 1 < 3) return name;
+    for (std::size_t i = dot + 1; i < name.size(); ++i)
+        if (name[i] < '0' || name[i] > '9') return name;
+    return name.substr(0, dot);
+}
+
+}  // namespace qb::uue
