@@ -1,6 +1,11 @@
 #include "uue/Parts.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
+
+#include "uue/Encoder.h"
+#include "uue/Frame.h"
 
 namespace qb::uue {
 namespace {
@@ -90,12 +95,46 @@ std::optional<PartMarker> ParseMarker(std::string_view s) {
     return m;
 }
 
-std::string_view WithoutPartNumber(std::string_view name) {
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || name.size() - dot - 1 < 3) return name;
-    for (std::size_t i = dot + 1; i < name.size(); ++i)
-        if (name[i] < '0' || name[i] > '9') return name;
-    return name.substr(0, dot);
+namespace {
+
+std::size_t Digits(std::uint64_t n) { return std::to_string(n).size(); }
+
+// Everything of a part but its body, with K as wide as N's `digits`: the marker and its line
+// end, the begin line with ".KKK", the closing lines and the trailer.
+std::uint64_t Overhead(std::uint64_t size, std::size_t digits, const PartText& t) {
+    const std::size_t marker = kMarkerStart.size() + 2 * digits + 1 + 6 + Digits(size) + 8 + 64 + t.nameField;
+    const std::size_t begin = 10 + t.nameUnits + 1 + std::max<std::size_t>(3, digits) + 2;
+    return marker + 2 + begin + kClosingLines.size() + t.trailerUnits;
+}
+
+}  // namespace
+
+Cut CutIntoParts(std::uint64_t size, std::uint64_t limit, const PartText& t) {
+    const std::uint64_t body = EncodedBodySize(size);
+    if (10 + t.nameUnits + 2 + body + kClosingLines.size() + t.trailerUnits <= limit)
+        return {Cut::Kind::kWhole};
+    // The widths of K and N depend on the count, and the count on the room they leave.
+    for (std::size_t digits = 1; digits <= 4; ++digits) {
+        const std::uint64_t overhead = Overhead(size, digits, t);
+        const std::uint64_t lines = limit > overhead ? (limit - overhead) / kFullLineCrLf : 0;
+        if (lines == 0) {
+            // Enough for one line a part, with the part numbers as wide as that many parts need.
+            const std::uint64_t oneLineParts = (size + kBytesPerLine - 1) / kBytesPerLine;
+            const std::size_t width = std::min<std::size_t>(4, Digits(oneLineParts));
+            return {Cut::Kind::kTooSmall, 0, 0, Overhead(size, width, t) + kFullLineCrLf};
+        }
+        const std::uint64_t partBytes = std::min<std::uint64_t>(lines, kMaxPartBytes / kBytesPerLine) * kBytesPerLine;
+        const std::uint64_t count = (size + partBytes - 1) / partBytes;
+        if (Digits(count) <= digits) return {Cut::Kind::kParts, static_cast<std::uint32_t>(count), partBytes};
+        if (digits == 4) return {Cut::Kind::kTooMany, static_cast<std::uint32_t>(std::min<std::uint64_t>(count, UINT32_MAX))};
+    }
+    return {Cut::Kind::kTooMany};
+}
+
+std::string PartNumber(std::uint32_t part, std::uint32_t count) {
+    std::string number = std::to_string(part);
+    const std::size_t width = std::max<std::size_t>(3, Digits(count));
+    return std::string(width - std::min(width, number.size()), '0') + number;
 }
 
 }  // namespace qb::uue

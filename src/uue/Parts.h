@@ -44,7 +44,28 @@ std::string FormatMarker(const PartMarker& marker);
 // The marker a line holds exactly (trailing blanks aside), or nothing.
 std::optional<PartMarker> ParseMarker(std::string_view line);
 
-// "NAME.001" gives "NAME": a part's begin name without its number.
-std::string_view WithoutPartNumber(std::string_view name);
+// How a file is cut to fit a channel that takes at most `limit` characters a text, counted as the
+// clipboard carries them (UTF-16 units, CR LF as two) from the marker line through the trailer.
+struct PartText {
+    std::size_t nameUnits;     // the begin line's file name, without the part number
+    std::size_t nameField;     // " name=…" in the marker, or 0
+    std::size_t trailerUnits;  // the trailer line, which ends the text without a line end
+};
+struct Cut {
+    enum class Kind {
+        kWhole,    // the whole text fits: no parts
+        kParts,    // `count` parts of `partBytes`, the last of the rest
+        kTooSmall, // not one line fits: a part needs at least `minChars`
+        kTooMany,  // `count` parts would be needed, more than kMaxParts
+    };
+    Kind kind;
+    std::uint32_t count = 0;
+    std::uint64_t partBytes = 0;
+    std::uint64_t minChars = 0;
+};
+Cut CutIntoParts(std::uint64_t size, std::uint64_t limit, const PartText& text);
+
+// A part's number as its begin name carries it: as many digits as the count has, at least three.
+std::string PartNumber(std::uint32_t part, std::uint32_t count);
 
 }  // namespace qb::uue

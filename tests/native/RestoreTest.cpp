@@ -504,6 +504,46 @@ TEST(PartMarkers, ReadBackExactlyAndRefuseEveryOtherSpelling) {
         EXPECT_EQ(uue::ParseMarker(bad), std::nullopt) << bad.substr(0, 80);
 }
 
+// A part fits its channel as the clipboard carries it, with K as wide as N, and holds as many
+// whole lines as fit; a channel too small for one line, or needing too many parts, is told.
+TEST(PartMarkers, EveryPartFitsItsLimitAndOneLineMoreWouldNot) {
+    const std::wstring name = L"data.bin";
+    const std::size_t trailer = platform::FromAnsi(uue::FormatTrailer()).size();
+    const uue::PartText t{name.size(), 0, trailer};
+    const auto partChars = [&](std::uint64_t size, std::uint32_t count, std::uint64_t bytes) {
+        const uue::PartMarker m{count, count, size, {}, std::nullopt};
+        return uue::FormatMarker(m).size() + 2 +
+               platform::FromAnsi(uue::FormatBeginLine(name + L"." + platform::FromAnsi(uue::PartNumber(count, count)))).size() +
+               uue::EncodedBodySize(bytes) + uue::kClosingLines.size() + trailer;
+    };
+    for (const std::uint64_t size : {1000u, 45'007u, 2'000'000u})
+        for (const std::uint64_t limit : {400u, 401u, 4000u, 14'000u, 250'000u}) {
+            const uue::Cut cut = uue::CutIntoParts(size, limit, t);
+            if (cut.kind == uue::Cut::Kind::kWhole) {
+                EXPECT_LE(10 + name.size() + 2 + uue::EncodedBodySize(size) + 8 + trailer, limit);
+                continue;
+            }
+            if (cut.kind == uue::Cut::Kind::kTooMany) {
+                EXPECT_GT(cut.count, 9999u) << size << " in " << limit;
+                continue;
+            }
+            ASSERT_EQ(cut.kind, uue::Cut::Kind::kParts) << size << " in " << limit;
+            EXPECT_EQ(cut.partBytes % 45, 0u);
+            EXPECT_EQ(cut.count, (size + cut.partBytes - 1) / cut.partBytes);
+            EXPECT_LE(partChars(size, cut.count, cut.partBytes), limit) << size << " in " << limit;
+            EXPECT_GT(partChars(size, cut.count, cut.partBytes + 45), limit) << size << " in " << limit;
+        }
+    const uue::Cut small = uue::CutIntoParts(100'000, 200, t);
+    ASSERT_EQ(small.kind, uue::Cut::Kind::kTooSmall);
+    EXPECT_EQ(uue::CutIntoParts(100'000, small.minChars, t).partBytes, 45u);
+    EXPECT_EQ(uue::CutIntoParts(100'000, small.minChars - 1, t).kind, uue::Cut::Kind::kTooSmall);
+    const uue::Cut many = uue::CutIntoParts(10'000'000, 1000, t);
+    EXPECT_EQ(many.kind, uue::Cut::Kind::kTooMany);
+    EXPECT_GT(many.count, 9999u);
+    EXPECT_EQ(uue::PartNumber(7, 12), "007");
+    EXPECT_EQ(uue::PartNumber(7, 1234), "0007");
+}
+
 // Parts joined in any order, among other blocks, and every way a set can be wrong.
 TEST(RestoreJob, PartsInAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNothing) {
     testing::FakeSystem sys;
