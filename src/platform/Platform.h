@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/Settings.h"
 #include "platform/Ui.h"
 
 namespace qb::platform {
@@ -23,11 +24,12 @@ struct Platform {
     Hashing& hashing;
     Launcher& launcher;
     Registry& registry;
+    Settings& settings;
     Process& process;
 
     // The same system under another Ui, such as one that holds the program's windows.
     Platform WithUi(Ui& other) const {
-        return {other, files, clipboard, dialogs, hashing, launcher, registry, process};
+        return {other, files, clipboard, dialogs, hashing, launcher, registry, settings, process};
     }
 };
 

@@ -55,4 +55,11 @@ inline constexpr std::wstring_view kUsageGuide =
 inline constexpr std::wstring_view kUsageFirstStep =
     kUsageGuide.substr(0, kUsageGuide.find(L"\r\n"));
 
+// The parts setting.
+inline constexpr std::wstring_view kPartSettingsExplained =
+    L"聊天软件和远程桌面的剪切板一次只能传一定长度的文本，超出的部分常被悄悄截掉。设置以后，超过这个长度的UUE文本会分成几段，每段都是完整的UUE块，Quillbox还原时自动合并。";
+inline constexpr std::wstring_view kNoParts = L"不分段";
+inline constexpr std::wstring_view kPartCharsRange = L"请输入 1,000 到 100,000,000 之间的数字，或选择“不分段”。";
+inline constexpr std::wstring_view kCannotSaveSetting = L"无法保存设置";
+
 }  // namespace qb::product::text

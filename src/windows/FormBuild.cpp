@@ -74,6 +74,8 @@ ControlClass ClassFor(const FormDesign& design, const ControlDesign& c) {
         return {L"STATIC", child | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0};
     case ControlKind::Picture:
         return {L"STATIC", child | SS_ICON | SS_CENTERIMAGE | SS_NOTIFY, WS_EX_CLIENTEDGE};
+    case ControlKind::ComboBox:
+        return {L"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
     }
     return {L"STATIC", child, 0};
 }

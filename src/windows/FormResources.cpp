@@ -64,6 +64,9 @@ Size MeasureText(HDC dc, HFONT font, ControlKind kind, const std::wstring& text,
     if (kind == ControlKind::Button) {
         need.width += 4 * edge;
         need.height += 4 * edge;
+    } else if (kind == ControlKind::ComboBox) {
+        need.width += dpi::SystemMetric(SM_CXVSCROLL, dpi) + 4 * edge;
+        need.height = 0;  // the closed box's height is the system's, whatever the design's
     } else if (kind == ControlKind::CheckBox) {
         need.width += dpi::SystemMetric(SM_CXMENUCHECK, dpi) + 3 * edge;
     }

@@ -48,7 +48,9 @@ struct FontDesign {
     Charset charset;
 };
 
-enum class ControlKind { Button, CheckBox, Label, Picture };
+// A combo box is an editable drop-down list: its caption only sizes it (the widest entry), and
+// its height is the dropped list's; the closed box takes the system's height.
+enum class ControlKind { Button, CheckBox, Label, Picture, ComboBox };
 
 struct ControlDesign {
     RowId id;

@@ -8,6 +8,7 @@
 #include "product/AppInfo.h"
 #include "product/ExitCodes.h"
 #include "shell/ContextMenu.h"
+#include "windows/PartSettings.h"
 #include "windows/UsageGuide.h"
 
 namespace qb::windows {
@@ -22,11 +23,13 @@ void OptionsWindow::Click(Id id) {
     case Id::applyButton: case Id::menuApply: OnApply(); break;
     case Id::menuRestoreClipboard: OnRestore(restore::From::kClipboard); break;
     case Id::menuRestoreFile: OnRestore(restore::From::kFile); break;
+    case Id::menuPartSettings: OnPartSettings(); break;
     case Id::exitButton: case Id::menuExit: OnExit(); break;
     case Id::menuGuide: OnGuide(); break;
     case Id::menuHomePage: OnHomePage(); break;
     case Id::menuAbout: OnAbout(); break;
     case Id::fileMenu: case Id::fileMenuSeparator: case Id::restoreMenuSeparator:
+    case Id::partsMenuSeparator:
     case Id::helpMenu: case Id::helpMenuSeparator:
         break;
     }
@@ -145,6 +148,11 @@ bool OptionsWindow::MayClose() {
 }
 
 void OptionsWindow::OnExit() { platform_.process.ExitNow(product::kDelivered); }
+
+void OptionsWindow::OnPartSettings() {
+    PartSettings settings(host(), platform_);
+    settings.ShowModal();
+}
 
 void OptionsWindow::OnGuide() {
     UsageGuide guide(host());

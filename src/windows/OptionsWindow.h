@@ -41,6 +41,8 @@ private:
     class JobUi;
     void WaitForJob(platform::Ui& ui, std::wstring_view heading, platform::JobProgress& progress,
                     std::chrono::milliseconds after);
+    // File > 分段设置: the parts setting, modal over this window.
+    void OnPartSettings();
     void OnExit();
     void OnGuide();
     void OnHomePage();

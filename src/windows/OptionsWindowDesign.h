@@ -10,11 +10,12 @@
 namespace qb::windows::options_window {
 
 // As drawn: c1 addToMenuBox, e exitButton, a applyButton, file fileMenu, ap menuApply, line1 fileMenuSeparator, ex menuExit, help helpMenu, manual menuGuide, home menuHomePage, line2 helpMenuSeparator, about menuAbout.
-// Added since: menuRestoreClipboard, menuRestoreFile and restoreMenuSeparator, the restore road.
+// Added since: menuRestoreClipboard, menuRestoreFile and restoreMenuSeparator, the restore road;
+// partsMenuSeparator and menuPartSettings, the parts setting.
 enum class Id {
     addToMenuBox, exitButton, applyButton,
     fileMenu, menuApply, fileMenuSeparator, menuRestoreClipboard, menuRestoreFile,
-    restoreMenuSeparator, menuExit,
+    partsMenuSeparator, menuPartSettings, restoreMenuSeparator, menuExit,
     helpMenu, menuGuide, menuHomePage, helpMenuSeparator, menuAbout,
 };
 
@@ -30,6 +31,8 @@ constexpr std::array kMenu{
     MenuDesign{Id::fileMenuSeparator, 1, L"-"},
     MenuDesign{Id::menuRestoreClipboard, 1, L"从剪切板还原文件(&R)..."},
     MenuDesign{Id::menuRestoreFile, 1, L"从UUE文件还原(&O)..."},
+    MenuDesign{Id::partsMenuSeparator, 1, L"-"},
+    MenuDesign{Id::menuPartSettings, 1, L"分段设置(&P)..."},
     MenuDesign{Id::restoreMenuSeparator, 1, L"-"},
     MenuDesign{Id::menuExit, 1, L"退出(&X)"},
     MenuDesign{Id::helpMenu, 0, L"帮助(&H)"},

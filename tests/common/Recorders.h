@@ -82,6 +82,20 @@ private:
     }
 };
 
+// The stored setting as the registry keeps it: a value out of range reads as none.
+class FakeSettings : public platform::Settings {
+public:
+    std::optional<std::uint32_t> stored;
+    bool refuse = false;  // a write the system refuses, as a locked-down profile would
+    std::uint32_t PartChars() override {
+        return stored && *stored >= platform::kMinPartChars && *stored <= platform::kMaxPartChars ? *stored : 0;
+    }
+    void SetPartChars(std::uint32_t chars) override {
+        if (refuse) throw platform::Error(L"RegSetValueEx", 5, L"拒绝访问。");
+        stored = chars ? std::optional(chars) : std::nullopt;
+    }
+};
+
 // A stand-in digest that depends on every byte: the real SHA-256 is the system's, tested there.
 class FakeHashing : public platform::Hashing {
 public:

@@ -22,6 +22,7 @@ struct Instead {
     platform::Hashing* hashing = nullptr;
     platform::Launcher* launcher = nullptr;
     platform::Registry* registry = nullptr;
+    platform::Settings* settings = nullptr;
     platform::Process* process = nullptr;
 };
 
@@ -34,6 +35,7 @@ struct TestPlatform {
     HashingPart hashing;
     FakeLauncher launcher;
     RegistryPart registry;
+    FakeSettings settings;
     FakeProcess process;
 
     platform::Platform Get(const Instead& own = {}) {
@@ -44,6 +46,7 @@ struct TestPlatform {
                 own.hashing ? *own.hashing : hashing,
                 own.launcher ? *own.launcher : launcher,
                 own.registry ? *own.registry : registry,
+                own.settings ? *own.settings : settings,
                 own.process ? *own.process : process};
     }
 };

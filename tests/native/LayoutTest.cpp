@@ -7,6 +7,7 @@
 
 #include "windows/AboutBoxDesign.h"
 #include "windows/Layout.h"
+#include "windows/PartChoice.h"
 #include "windows/OptionsWindowDesign.h"
 #include "windows/UsageGuideDesign.h"
 
@@ -144,6 +145,20 @@ TEST(Layout, RulesKeepTheirRightMarginWhenAControlWidensTheWindow) {
         EXPECT_EQ(wide.client.width - wide.lines[i].x2, drawn.client.width - drawn.lines[i].x2) << i;
         EXPECT_EQ(wide.lines[i].x1, drawn.lines[i].x1) << i;
     }
+}
+
+// What the parts setting takes: an entry, or a number typed as people type numbers here.
+TEST(PartChoices, AnEntryOrATypedNumberInRangeIsTakenAndNothingElse) {
+    const struct { std::wstring_view typed; std::optional<std::uint32_t> taken; } cases[] = {
+        {L"不分段", 0u}, {L"4,000（QQ、Slack 等聊天软件）", 4000u}, {L"1000", 1000u}, {L" 12,345 ", 12345u},
+        {L"\uFF11\uFF12\uFF0C\uFF10\uFF10\uFF10", 12000u}, {L"100,000,000", 100'000'000u},
+        {L"999", std::nullopt}, {L"100,000,001", std::nullopt}, {L"4000（QQ）", std::nullopt},
+        {L"", std::nullopt}, {L",", std::nullopt}, {L"-5000", std::nullopt}, {L"99999999999999999999", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadPartChars(c.typed), c.taken) << std::string(c.typed.begin(), c.typed.end());
+    EXPECT_EQ(PartCharsText(0), L"不分段");
+    EXPECT_EQ(PartCharsText(250'000), L"250,000（Guacamole）");
+    EXPECT_EQ(PartCharsText(1'234'567), L"1,234,567") << "a stored number not in the list, as typed";
 }
 
 }  // namespace

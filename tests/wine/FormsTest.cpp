@@ -21,6 +21,7 @@
 #include "windows/AboutBox.h"
 #include "windows/Dpi.h"
 #include "windows/OptionsWindow.h"
+#include "windows/PartSettings.h"
 #include "windows/UsageGuide.h"
 
 namespace qb::windows {
@@ -395,8 +396,10 @@ void ExpectEveryTextFits(const Form& form, const FormDesign& design, const char*
         HWND control = GetDlgItem(form.Window(), form.CommandId(c.id));
         const RECT r = ClientRectOf(control);  // left, top, width, height
         const Rect& laid = form.Layout().controls[row];
+        // A closed combo box takes the system's height; its laid height is the dropped list's.
+        const LONG laidHeight = c.kind == ControlKind::ComboBox ? r.bottom : laid.height;
         EXPECT_EQ(std::vector({r.left, r.top, r.right, r.bottom}),
-                  std::vector<LONG>({laid.left, laid.top, laid.width, laid.height}))
+                  std::vector<LONG>({laid.left, laid.top, laid.width, laidHeight}))
             << window << " row " << row;
         EXPECT_LE(r.left + r.right, client.right) << window << " row " << row;
         EXPECT_LE(r.top + r.bottom, client.bottom) << window << " row " << row;
@@ -404,7 +407,8 @@ void ExpectEveryTextFits(const Form& form, const FormDesign& design, const char*
         EXPECT_GE(r.left, TwipsToPixels(c.left, dpi)) << window << " row " << row;
         EXPECT_GE(r.top, TwipsToPixels(c.top, dpi)) << window << " row " << row;
         EXPECT_GE(r.right, TwipsToPixels(c.width, dpi)) << window << " row " << row;
-        EXPECT_GE(r.bottom, TwipsToPixels(c.height, dpi)) << window << " row " << row;
+        if (c.kind != ControlKind::ComboBox)
+            EXPECT_GE(r.bottom, TwipsToPixels(c.height, dpi)) << window << " row " << row;
 
         const SIZE need = TextNeeds(control, r.right, c.kind == ControlKind::Label);
         LONG roomWidth = r.right, roomHeight = r.bottom;
@@ -414,6 +418,8 @@ void ExpectEveryTextFits(const Form& form, const FormDesign& design, const char*
             if (c.id == shielded) roomWidth -= dpi::SystemMetric(SM_CXSMICON, dpi);
         } else if (c.kind == ControlKind::CheckBox) {
             roomWidth -= dpi::SystemMetric(SM_CXMENUCHECK, dpi) + edge;
+        } else if (c.kind == ControlKind::ComboBox) {
+            roomWidth -= dpi::SystemMetric(SM_CXVSCROLL, dpi) + 2 * edge;
         }
         EXPECT_LE(need.cx, roomWidth) << window << " row " << row << " is cut at the right";
         EXPECT_LE(need.cy, roomHeight) << window << " row " << row << " is cut at the bottom";
@@ -421,6 +427,43 @@ void ExpectEveryTextFits(const Form& form, const FormDesign& design, const char*
                     window, row, dpi, need.cx, need.cy, TwipsToPixels(c.width, dpi),
                     TwipsToPixels(c.height, dpi), r.right, r.bottom);
     }
+}
+
+TEST_F(Forms, PartSettingsShowsTheStoredLimitAndStoresOnlyANumberInRange) {
+    using Id = PartSettings::Id;
+    const auto press = [](PartSettings& form, Id id) {
+        SendMessageW(form.Window(), WM_COMMAND, MAKEWPARAM(form.CommandId(id), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(form.Control(id)));
+    };
+    sys.settings.stored = 1'234'567;
+    PartSettings settings(host, p);
+    settings.Show();
+    EXPECT_EQ(WindowText(settings.Window()), L"分段设置");
+    EXPECT_EQ(settings.Text(Id::limitBox), L"1,234,567") << "a stored number not in the list";
+    EXPECT_EQ(SendMessageW(settings.Control(Id::limitBox), CB_GETCOUNT, 0, 0), 7);
+    settings.SetText(Id::limitBox, L"999");
+    press(settings, Id::okButton);
+    ASSERT_EQ(sys.ui.shown.size(), 1u);
+    EXPECT_EQ(sys.ui.shown[0].text, L"请输入 1,000 到 100,000,000 之间的数字，或选择“不分段”。");
+    EXPECT_EQ(sys.ui.shown[0].style, platform::style::kExclamation);
+    EXPECT_TRUE(IsWindow(settings.Window())) << "the window stays";
+    sys.settings.refuse = true;
+    settings.SetText(Id::limitBox, L"不分段");
+    press(settings, Id::okButton);
+    EXPECT_EQ(sys.ui.shown.back().text, L"无法保存设置：拒绝访问。（错误代码 5）");
+    EXPECT_TRUE(IsWindow(settings.Window()));
+    sys.settings.refuse = false;
+    settings.SetText(Id::limitBox, L"14,000（Microsoft Teams）");
+    press(settings, Id::okButton);
+    EXPECT_EQ(sys.settings.stored, 14'000u);
+    EXPECT_FALSE(IsWindow(settings.Window()));
+
+    PartSettings again(host, p);
+    again.Show();
+    EXPECT_EQ(again.Text(Id::limitBox), L"14,000（Microsoft Teams）");
+    again.SetText(Id::limitBox, L"4000");
+    press(again, Id::cancelButton);
+    EXPECT_EQ(sys.settings.stored, 14'000u) << "Cancel stores nothing";
 }
 
 // Run again at other DPIs and font mappings: it depends only on what the prefix gives.
@@ -437,6 +480,9 @@ TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
     AboutBox about(host, launcher);
     about.Show();
     ExpectEveryTextFits(about, about_box::kDesign, "about");
+    PartSettings parts(host, p);
+    parts.Show();
+    ExpectEveryTextFits(parts, part_settings::kDesign, "parts");
 }
 
 }  // namespace

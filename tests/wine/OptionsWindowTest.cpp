@@ -54,7 +54,9 @@ using testing::WindowText;
 std::wstring MenuText(HMENU menu, int position) {
     wchar_t text[64] = {};
     GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
-    return (GetMenuState(menu, position, MF_BYPOSITION) & MF_SEPARATOR) ? L"-" : text;
+    // A popup's state holds its item count in the high byte, which can look like MF_SEPARATOR.
+    const bool popup = GetSubMenu(menu, position) != nullptr;
+    return !popup && (GetMenuState(menu, position, MF_BYPOSITION) & MF_SEPARATOR) ? L"-" : text;
 }
 
 // The menu bar as built, one entry per row in table order, with the command its item sends.

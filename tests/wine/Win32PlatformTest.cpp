@@ -137,6 +137,32 @@ TEST(Win32Files, AScratchFileReadsBackWhatWasAppendedAnywhereAndGoesWhenDropped)
     EXPECT_EQ(qb::testing::ListDir(temp), before);
 }
 
+// The one setting, per user: a value out of range reads as none, and removing it takes the key
+// along only when nothing else is in it.
+TEST(Win32Settings, ThePartLimitIsStoredReadBackAndRemovedWithItsEmptyKey) {
+    Win32Settings settings;
+    const auto keyExists = [] {
+        HKEY key = nullptr;
+        const bool exists = RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Quillbox", 0, KEY_READ, &key) == ERROR_SUCCESS;
+        if (exists) RegCloseKey(key);
+        return exists;
+    };
+    settings.SetPartChars(0);
+    EXPECT_EQ(settings.PartChars(), 0u);
+    settings.SetPartChars(4000);
+    EXPECT_EQ(settings.PartChars(), 4000u);
+    settings.SetPartChars(0);
+    EXPECT_EQ(settings.PartChars(), 0u);
+    EXPECT_FALSE(keyExists()) << "an empty key is Quillbox's to remove";
+    const DWORD tooSmall = 999;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars", REG_DWORD, &tooSmall, 4), ERROR_SUCCESS);
+    EXPECT_EQ(settings.PartChars(), 0u) << "out of range: not cut";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"Other", REG_SZ, L"x", 4), ERROR_SUCCESS);
+    settings.SetPartChars(0);
+    EXPECT_TRUE(keyExists()) << "a key that holds something else stays";
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quillbox");
+}
+
 // A .uue being restored is kept from writers between the check and the decoding, and one that
 // another program holds open to write is refused as the encoding road refuses a locked file.
 TEST(Win32Files, AFileReadWithoutWritersIsLockedBothWays) {

@@ -68,6 +68,12 @@ public:
     RegistryStatus DeleteKey(const RegistryKey* key, const std::string& name) override;
 };
 
+class Win32Settings final : public Settings {
+public:
+    std::uint32_t PartChars() override;
+    void SetPartChars(std::uint32_t chars) override;
+};
+
 class Win32Process final : public Process {
 public:
     std::wstring File() override;
@@ -86,9 +92,10 @@ struct Win32Platform {
     Win32Hashing hashing;
     Win32Launcher launcher;
     Win32Registry registry;
+    Win32Settings settings;
     Win32Process process;
     Platform Get() {
-        return {ui, files, clipboard, dialogs, hashing, launcher, registry, process};
+        return {ui, files, clipboard, dialogs, hashing, launcher, registry, settings, process};
     }
 };
 
