@@ -102,8 +102,11 @@ FormResources MakeResources(HWND window, const FormDesign& design, HINSTANCE ins
         lf.lfHeight = fontHeight;
         made.fonts[i].reset(CreateFontIndirectW(&lf));
         if (!made.fonts[i]) platform::ThrowLastError(L"CreateFontIndirect");
-        Size need = MeasureText(dc.get(), made.fonts[i].get(), c.kind,
-                                WindowText(ControlOf(window, design, c)), width, dpi);
+        // A combo box is sized by its widest entry, which its caption names, whatever it shows.
+        const std::wstring text = c.kind == ControlKind::ComboBox
+                                      ? std::wstring(c.caption)
+                                      : WindowText(ControlOf(window, design, c));
+        Size need = MeasureText(dc.get(), made.fonts[i].get(), c.kind, text, width, dpi);
         if (i < shielded.size() && shielded[i]) {
             need.width += dpi::SystemMetric(SM_CXSMICON, dpi) + dpi::SystemMetric(SM_CXEDGE, dpi);
         }

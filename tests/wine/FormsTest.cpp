@@ -482,7 +482,10 @@ TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
     ExpectEveryTextFits(about, about_box::kDesign, "about");
     PartSettings parts(host, p);
     parts.Show();
-    ExpectEveryTextFits(parts, part_settings::kDesign, "parts");
+    for (const auto& choice : kPartChoices) {
+        parts.SetText(PartSettings::Id::limitBox, choice.label);
+        ExpectEveryTextFits(parts, part_settings::kDesign, "parts");
+    }
 }
 
 }  // namespace
