@@ -10,11 +10,12 @@
 #include "product/AppInfo.h"
 #include "windows/AboutBox.h"
 #include "windows/OptionsWindow.h"
+#include "windows/PartSettings.h"
 #include "windows/UsageGuide.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 4) {
-        std::fwprintf(stderr, L"usage: qbformshot about|guide|main RECT_FILE MILLISECONDS\n");
+        std::fwprintf(stderr, L"usage: qbformshot about|guide|main|parts RECT_FILE MILLISECONDS\n");
         return 2;
     }
     qb::platform::win32::Win32Platform system(qb::product::kTitle);
@@ -24,6 +25,8 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring_view which = argv[1];
     if (which == L"main") {
         form = std::make_unique<qb::windows::OptionsWindow>(host, platform);
+    } else if (which == L"parts") {
+        form = std::make_unique<qb::windows::PartSettings>(host, platform);
     } else if (which == L"about") {
         form = std::make_unique<qb::windows::AboutBox>(host, system.launcher);
     } else {
