@@ -14,6 +14,7 @@
 #include "product/Texts.h"
 #include "shell/ContextMenu.h"
 #include "windows/OptionsWindow.h"
+#include "windows/PartsWindow.h"
 
 namespace qb::app {
 
@@ -40,6 +41,27 @@ public:
 
 private:
     platform::Ui& inner_;
+};
+
+// The encoding road's boxes as they are, and its parts window, which windows/ draws.
+class EncodingUi final : public platform::Ui {
+public:
+    EncodingUi(platform::Ui& inner, platform::Platform& p) : inner_(inner), p_(p) {}
+    int Message(std::wstring_view text, unsigned style) override { return inner_.Message(text, style); }
+    void WaitForJob(std::wstring_view heading, platform::JobProgress& progress,
+                    std::chrono::milliseconds after) override {
+        inner_.WaitForJob(heading, progress, after);
+    }
+    void ShowProgress(std::wstring_view heading, platform::JobProgress& progress) override {
+        inner_.ShowProgress(heading, progress);
+    }
+    bool ShowParts(std::wstring_view name, std::uint64_t limit, platform::PartsToShow& parts) override {
+        return windows::RunPartsWindow(p_, name, limit, parts);
+    }
+
+private:
+    platform::Ui& inner_;
+    platform::Platform& p_;
 };
 
 }  // namespace
@@ -69,8 +91,11 @@ int Main(std::wstring_view commandLine, platform::Platform& p) {
 
     // Whatever escapes a road still becomes one report and an exit code.
     try {
-        if (const auto* file = std::get_if<FilePath>(&request))
-            return encode::RunEncodeJob(file->path, p);
+        if (const auto* file = std::get_if<FilePath>(&request)) {
+            EncodingUi ui(p.ui, p);
+            platform::Platform encoding = p.WithUi(ui);
+            return encode::RunEncodeJob(file->path, encoding);
+        }
 
         // The set-up road has no job of its own to fail; a failure of the system under it still
         // gets the one report, and the program ends.

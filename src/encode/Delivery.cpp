@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "encode/AheadEncoder.h"
+#include "encode/PartsDelivery.h"
 #include "platform/Failure.h"
 #include "product/ExitCodes.h"
 #include "product/Texts.h"
@@ -43,13 +44,14 @@ Around TextAround(std::wstring_view fileName, Destination road) {
     return around;
 }
 
+}  // namespace
+
 void StopIfAsked(const platform::JobProgress& progress) {
     if (progress.StopRequested()) throw JobStopped{};
 }
 
-// Reads the next bytes of the input in pieces, counting each, so that a slow disk shows how far it
-// has come and a stop waits for one piece at most: a quarter of a second at 1 MB/s. A failure is
-// reported as a failure to read the file.
+// In pieces, so that a slow disk shows how far it has come and a stop waits for one piece at
+// most: a quarter of a second at 1 MB/s.
 void ReadInto(platform::InputFile& input, const std::wstring& path, std::span<std::uint8_t> out,
               platform::JobProgress& progress) {
     constexpr std::size_t kPiece = std::size_t{1} << 18;
@@ -65,6 +67,17 @@ void ReadInto(platform::InputFile& input, const std::wstring& path, std::span<st
         StopIfAsked(progress);
     }
 }
+
+std::unique_ptr<platform::FileSetWriter> SideFileWriter(platform::Platform& p, const std::wstring& target) {
+    const auto [folder, name] = platform::SplitPath(target);
+    return AsStep(std::wstring(text::kCannotWrite) + target, kDeliveryFailed, [&] {
+        auto files = p.files.WriteFiles(std::wstring(folder), platform::Placement::kReplaceOne);
+        files->NextFile(std::wstring(name));
+        return files;
+    });
+}
+
+namespace {
 
 void ToClipboard(platform::Platform& p, platform::InputFile& input, const std::wstring& path,
                  const Around& around, platform::JobProgress& progress) {
@@ -98,14 +111,8 @@ void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::ws
     constexpr std::size_t kSliceBuffers = 4;
     const std::wstring target = path + L".uue";
     const std::wstring writing = std::wstring(text::kCannotWrite) + target;
-    const auto [folder, name] = platform::SplitPath(target);
-    // A set of one file, beside the input; it replaces an older side file only when complete.
-    const auto writer = AsStep(writing, kDeliveryFailed, [&] {
-        auto files = p.files.WriteFiles(std::wstring(folder), platform::Placement::kReplaceOne);
-        files->NextFile(std::wstring(name));
-        files->Append(std::span<const char>(around.header));
-        return files;
-    });
+    const auto writer = SideFileWriter(p, target);
+    AsStep(writing, kDeliveryFailed, [&] { writer->Append(std::span<const char>(around.header)); });
     {
         AheadEncoder slices(
             static_cast<std::size_t>(input.Size()),
@@ -126,14 +133,20 @@ void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::ws
 
 }  // namespace
 
-Destination Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
-                    const std::wstring& path, std::wstring_view name,
-                    platform::JobProgress& progress) {
+Delivered Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
+                  const std::wstring& path, std::wstring_view name, platform::JobProgress& progress) {
     const Destination road = DestinationFor(input->Size());
+    if (auto layout = LayOutParts(input->Size(), name, p.settings.PartChars())) {
+        const std::uint64_t limit = layout->limit;
+        auto parts = road == Destination::kClipboard
+                         ? PartsFromMemory(p, *input, path, std::move(*layout), progress)
+                         : PartsToSideFile(p, *input, path, *layout, progress);
+        return {road, std::move(parts), limit};
+    }
     const Around around = TextAround(name, road);
     if (road == Destination::kClipboard) ToClipboard(p, *input, path, around, progress);
     else ToSideFile(p, *input, path, around, progress);
-    return road;
+    return {road, nullptr, 0};
 }
 
 }  // namespace qb::encode

@@ -54,11 +54,11 @@ int RunEncodeJob(const std::wstring& argument, platform::Platform& p,
     // The job runs on a worker, so that this thread can show its progress once it runs long.
     // Every box is shown here, after the progress window has closed.
     platform::JobProgress progress(length);
-    Destination destination{};
+    Delivered delivered;
     std::exception_ptr failure;
     auto job = [&, input = std::move(input)]() mutable {
         try {
-            destination = Deliver(p, std::move(input), path, name, progress);
+            delivered = Deliver(p, std::move(input), path, name, progress);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -74,15 +74,18 @@ int RunEncodeJob(const std::wstring& argument, platform::Platform& p,
     } catch (const JobStopped&) {
         return kDeclined;
     } catch (const WordedFailure& f) {
-        p.ui.Message(f.Report(), st::kError);
+        p.ui.Message(f.Report(), f.Icon());
         return f.Code();
     } catch (const std::bad_alloc&) {
         p.ui.Message(text::kOutOfMemory, st::kError);
         return kOutOfMemory;
     }
-    p.ui.Message(destination == Destination::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
-                 st::kOk);
-    return kDelivered;
+    if (!delivered.parts || delivered.road == Destination::kSideFile)
+        p.ui.Message(delivered.road == Destination::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
+                     st::kOk);
+    if (!delivered.parts) return kDelivered;
+    // Sent in parts: done once the last part has been put on the clipboard.
+    return p.ui.ShowParts(name, delivered.limit, *delivered.parts) ? kDelivered : kDeclined;
 }
 
 }  // namespace qb::encode

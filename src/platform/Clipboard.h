@@ -38,8 +38,9 @@ public:
     // every other program waits to use the clipboard meanwhile. Throws Error when the clipboard
     // cannot be opened or read; what `use` throws goes up, the clipboard closed first.
     virtual ClipboardContent ReadText(const std::function<void(std::u16string_view)>& use) = 0;
-    // Plain text in the ANSI code page, to be opened and committed.
-    virtual std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes) = 0;
+    // Plain text in the ANSI code page, to be opened and committed. `transient` keeps it out of
+    // the clipboard history (Windows 10 and later), as for one of many parts of a file.
+    virtual std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes, bool transient = false) = 0;
 };
 
 }  // namespace qb::platform

@@ -17,17 +17,20 @@ namespace qb::platform {
 std::wstring FailureReport(std::wstring_view action, const Error& e);
 std::wstring ErrorCodeText(const Error& e);
 
-// A failure already worded for the user, with the exit code it ends with.
+// A failure already worded for the user, with the exit code it ends with and its box's icon
+// (the error icon unless it says otherwise).
 class WordedFailure : public std::runtime_error {
 public:
-    WordedFailure(product::ExitCode code, std::wstring report)
-        : std::runtime_error("worded failure"), code_(code), report_(std::move(report)) {}
+    WordedFailure(product::ExitCode code, std::wstring report, unsigned icon = 16)
+        : std::runtime_error("worded failure"), code_(code), report_(std::move(report)), icon_(icon) {}
     product::ExitCode Code() const { return code_; }
     const std::wstring& Report() const { return report_; }
+    unsigned Icon() const { return icon_; }
 
 private:
     product::ExitCode code_;
     std::wstring report_;
+    unsigned icon_;
 };
 
 // The user stopped the job before it began to deliver; nothing was delivered.

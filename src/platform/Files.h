@@ -7,6 +7,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qb::platform {
@@ -20,8 +21,8 @@ public:
     // Fills `out` with the next bytes of the file, in order. Throws Error on a read error or when
     // the file ends early (it was cut short after the open): never a partial result.
     virtual void Read(std::span<std::uint8_t> out) = 0;
-    // Reads from the start again.
-    virtual void Rewind() = 0;
+    // Reads on from byte `at`.
+    virtual void Seek(std::uint64_t at) = 0;
 };
 
 enum class Sharing {
@@ -62,6 +63,9 @@ public:
     virtual void Append(const void* bytes, std::size_t size) = 0;
     void Append(std::span<const char> bytes) { Append(bytes.data(), bytes.size()); }
     void Append(std::span<const std::uint8_t> bytes) { Append(bytes.data(), bytes.size()); }
+    // Writes over bytes of the current file already appended, from `at` on; once the file is
+    // whole, since appending goes on from where this leaves off.
+    virtual void Overwrite(std::uint64_t at, std::string_view bytes) = 0;
     // Moves every file into place and returns the full path of each, in the order begun. If one
     // move fails, the files this set had already moved in are deleted again along with every
     // temporary file, and Error is thrown naming the path that failed.

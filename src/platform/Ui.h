@@ -3,6 +3,8 @@
 // shows the job's progress once it runs long.
 
 #include <chrono>
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/JobProgress.h"
@@ -27,6 +29,16 @@ inline constexpr int kAnswerNo = 7;
 // needs feedback, and a shorter job looks as it always did.
 inline constexpr std::chrono::milliseconds kProgressAfter{2000};
 
+// The parts of a file, for the window that puts them on the clipboard one at a time.
+class PartsToShow {
+public:
+    virtual ~PartsToShow() = default;
+    virtual std::uint32_t Count() const = 0;
+    // Part `part` (from 1) as it goes on the clipboard: ANSI text, no line end after its
+    // trailer. Throws Error when it cannot be read back (a side file gone).
+    virtual std::string Text(std::uint32_t part) = 0;
+};
+
 class Ui {
 public:
     virtual ~Ui() = default;
@@ -38,6 +50,13 @@ public:
     virtual void WaitForJob(std::wstring_view heading, JobProgress& progress,
                             std::chrono::milliseconds after = kProgressAfter) {
         if (!progress.WaitFinished(after)) ShowProgress(heading, progress);
+    }
+    // The parts window: `name` cut into parts of at most `limit` characters, part 1 put on the
+    // clipboard at once and each next one at the person's word. True if it was closed after the
+    // last part was put there. Where no such window can be shown, false.
+    virtual bool ShowParts(std::wstring_view name, std::uint64_t limit, PartsToShow& parts) {
+        (void)name, (void)limit, (void)parts;
+        return false;
     }
     // A window over the job: `heading`, a bar of the bytes done of the total, the counts in MB and
     // a Cancel button. Returns once the job has ended, the window closed first; Cancel, Esc or

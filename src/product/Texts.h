@@ -62,4 +62,22 @@ inline constexpr std::wstring_view kNoParts = L"不分段";
 inline constexpr std::wstring_view kPartCharsRange = L"请输入 1,000 到 100,000,000 之间的数字，或选择“不分段”。";
 inline constexpr std::wstring_view kCannotSaveSetting = L"无法保存设置";
 
+// "分段太小：NAME 每段至少需要 M 个字符。请在“分段设置”里选择更大的分段。"
+inline constexpr std::wstring_view kPartsTooSmallBefore = L"分段太小：";
+inline constexpr std::wstring_view kPartsTooSmallMiddle = L" 每段至少需要 ";
+inline constexpr std::wstring_view kPartsTooSmallAfter = L" 个字符。请在“分段设置”里选择更大的分段。";
+// "分段太多：NAME 需要分成 K 段，最多 9,999 段。请在“分段设置”里选择更大的分段。"
+inline constexpr std::wstring_view kPartsTooManyBefore = L"分段太多：";
+inline constexpr std::wstring_view kPartsTooManyMiddle = L" 需要分成 ";
+inline constexpr std::wstring_view kPartsTooManyAfter = L" 段，最多 9,999 段。请在“分段设置”里选择更大的分段。";
+
+// The parts window. "NAME 分为 N 段，每段不超过 L 个字符。"
+inline constexpr std::wstring_view kPartsSummaryBefore = L" 分为 ";
+inline constexpr std::wstring_view kPartsSummaryMiddle = L" 段，每段不超过 ";
+inline constexpr std::wstring_view kPartsSummaryAfter = L" 个字符。";
+// "第 K 段已放入剪切板，粘贴以后按“下一段”。", "第 N 段（最后一段）已放入剪切板。"
+inline constexpr std::wstring_view kPartPutBefore = L"第 ";
+inline constexpr std::wstring_view kPartPutAfter = L" 段已放入剪切板，粘贴以后按“下一段”。";
+inline constexpr std::wstring_view kLastPartPutAfter = L" 段（最后一段）已放入剪切板。";
+
 }  // namespace qb::product::text

@@ -9,7 +9,7 @@
 #include "product/ExitCodes.h"
 #include "product/RestoreTexts.h"
 #include "product/Texts.h"
-#include "restore/BackgroundHash.h"
+#include "platform/BackgroundHash.h"
 #include "uue/Parts.h"
 
 namespace qb::restore {
@@ -127,7 +127,7 @@ platform::Sha256Digest JoinParts(const OutputFile& file, const Plan& plan,
     }
     platform::AsStep(writing, product::kDeliveryFailed, [&] { writer.NextFile(file.name); });
     // Hashed on a thread of its own beside the copying, as a block is while it is decoded.
-    BackgroundHash hash(p.hashing.NewSha256(), p.process);
+    platform::BackgroundHash hash(p.hashing.NewSha256(), p.process);
     for (const std::size_t block : file.blocks) {
         for (std::uint64_t at = 0; at < where[block].size; at += kPiece) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(kPiece, where[block].size - at));

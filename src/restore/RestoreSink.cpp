@@ -31,7 +31,7 @@ void RestoreSink::BeginBlock(std::size_t index) {
     const std::wstring& name = where_.names[fileOf_[index]];
     writing_ = std::wstring(product::text::kCannotWrite) + platform::JoinPath(where_.folder, name);
     platform::AsStep(writing_, product::kDeliveryFailed, [&] { writer_.NextFile(name); });
-    hash_ = std::make_unique<BackgroundHash>(p_.hashing.NewSha256(), p_.process);
+    hash_ = std::make_unique<platform::BackgroundHash>(p_.hashing.NewSha256(), p_.process);
 }
 
 void RestoreSink::Write(std::span<const std::uint8_t> bytes) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "restore/BackgroundHash.h"
+#include "platform/BackgroundHash.h"
 #include "restore/Destination.h"
 #include "restore/Joining.h"
 #include "uue/TextScanner.h"
@@ -46,7 +46,7 @@ private:
     std::size_t block_ = 0;
     std::wstring writing_;  // the report of a failed write, worded once a file
     std::uint64_t size_ = 0;
-    std::unique_ptr<BackgroundHash> hash_;
+    std::unique_ptr<platform::BackgroundHash> hash_;
     std::unique_ptr<platform::ScratchFile> scratch_;  // the parts, as they came
     std::vector<PartBytes> parts_;
     std::vector<std::uint64_t> sizes_;

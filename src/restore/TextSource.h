@@ -43,7 +43,7 @@ public:
         : file_(std::move(file)), left_(file_->Size()) {}
     std::size_t Read(std::span<std::uint8_t> out) override;
     void Rewind() override {
-        file_->Rewind();
+        file_->Seek(0);
         left_ = file_->Size();
     }
 

@@ -65,6 +65,9 @@ struct Cut {
 };
 Cut CutIntoParts(std::uint64_t size, std::uint64_t limit, const PartText& text);
 
+// A file name in UTF-8, as a marker's name= carries it.
+std::string NameUtf8(std::wstring_view name);
+
 // A part's number as its begin name carries it: as many digits as the count has, at least three.
 std::string PartNumber(std::uint32_t part, std::uint32_t count);
 

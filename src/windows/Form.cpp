@@ -105,6 +105,11 @@ void Form::Show() {
     FocusFirstControl();
 }
 
+void Form::ShowWithoutFocus() {
+    if (!hwnd_) Open();
+    ShowWindow(hwnd_.get(), SW_SHOWNOACTIVATE);
+}
+
 void Form::ShowModal() {
     if (!hwnd_) Open();
     HWND self = hwnd_.get();

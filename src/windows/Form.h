@@ -29,6 +29,8 @@ public:
     void Show();
     // Disables the program's other windows and returns once this form has been unloaded.
     void ShowModal();
+    // Shown without taking the focus from the window the person works in.
+    void ShowWithoutFocus();
     // Destroys the window; the next Show starts from the design texts again.
     void Unload();
 

@@ -1,9 +1,12 @@
 #include "windows/FormBuild.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <vector>
 
 #include "platform/Error.h"
+#include "platform/win32/SystemLibrary.h"
 #include "platform/win32/UniqueHandle.h"
 #include "windows/MessageLoop.h"
 
@@ -55,6 +58,20 @@ platform::win32::UniqueHmenu BuildMenu(const FormDesign& design) {
     return bar;
 }
 
+// The bar is a common control, its class registered on demand. comctl32 is loaded by name, as the
+// progress window loads it: the manifest's dependency makes that version 6, from the system's
+// side-by-side store, and the DLL search never reaches the program's folder.
+void RegisterCommonControls() {
+    static const bool registered = [] {
+        using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+        const auto init = platform::win32::FindFunction<InitFn>(LoadLibraryW(L"comctl32.dll"),
+                                                                "InitCommonControlsEx");
+        const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
+        return init && init(&classes);
+    }();
+    (void)registered;
+}
+
 struct ControlClass {
     const wchar_t* name;
     DWORD style, exStyle;
@@ -76,6 +93,9 @@ ControlClass ClassFor(const FormDesign& design, const ControlDesign& c) {
         return {L"STATIC", child | SS_ICON | SS_CENTERIMAGE | SS_NOTIFY, WS_EX_CLIENTEDGE};
     case ControlKind::ComboBox:
         return {L"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, 0};
+    case ControlKind::ProgressBar:
+        RegisterCommonControls();
+        return {PROGRESS_CLASSW, child, 0};
     }
     return {L"STATIC", child, 0};
 }

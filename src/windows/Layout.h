@@ -50,7 +50,7 @@ struct FontDesign {
 
 // A combo box is an editable drop-down list: its caption only sizes it (the widest entry), and
 // its height is the dropped list's; the closed box takes the system's height.
-enum class ControlKind { Button, CheckBox, Label, Picture, ComboBox };
+enum class ControlKind { Button, CheckBox, Label, Picture, ComboBox, ProgressBar };
 
 struct ControlDesign {
     RowId id;

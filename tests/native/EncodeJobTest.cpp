@@ -10,6 +10,7 @@
 #include "encode/Delivery.h"
 #include "product/ExitCodes.h"
 #include "encode/EncodeJob.h"
+#include "restore/RestoreJob.h"
 #include "platform/Failure.h"
 #include "product/Texts.h"
 #include "TempDir.h"
@@ -39,7 +40,7 @@ protected:
     // Delivers `file` the way the job's worker does, the test holding the progress a window would.
     Destination DeliverFrom(const std::filesystem::path& file, platform::JobProgress& progress) {
         auto p = sys.Get();
-        return Deliver(p, sys.files.OpenInput(Wide(file)), Wide(file), file.filename().wstring(), progress);
+        return Deliver(p, sys.files.OpenInput(Wide(file)), Wide(file), file.filename().wstring(), progress).road;
     }
 
     TempDir dir;
@@ -294,6 +295,50 @@ TEST_F(EncodeJob, AStopBeforeDeliveryLeavesEverythingAsItWasAndOneDuringDelivery
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3)
             << stage << ": no temporary file may stay";
     }
+}
+
+// A text too long for the channel goes in parts that each fit it, and they come back together in
+// any order; on the side-file road too; a channel that would need too many parts is told.
+TEST_F(EncodeJob, AFileTooLongForTheChannelGoesInPartsThatEachFitAndJoinAgain) {
+    sys.settings.stored = 4000;
+    const auto data = RandomBytes(20'000, 31);
+    const auto file = dir.Write("报告.bin", data);
+    EXPECT_EQ(RunOn(file), kDelivered);
+    ASSERT_TRUE(sys.ui.parts);
+    EXPECT_TRUE(sys.ui.shown.empty()) << "the parts window instead of the box";
+    EXPECT_EQ(sys.ui.parts->limit, 4000u);
+    EXPECT_EQ(sys.ui.parts->texts.size(), 8u);
+    std::string shuffled;
+    for (const auto& text : sys.ui.parts->texts) {
+        EXPECT_LE(platform::FromAnsi(text).size(), 4000u);
+        EXPECT_TRUE(text.starts_with("#Quillbox part ")) << text.substr(0, 60);
+        shuffled = text + "\r\n" + shuffled;
+    }
+    auto p = sys.Get();
+    sys.clipboard.readable = {platform::ClipboardContent::kText, platform::FromAnsi(shuffled)};
+    sys.dialogs.chosen = Wide(dir.path() / "back.bin");
+    restore::RunRestore(restore::From::kClipboard, p, 0);
+    EXPECT_EQ(ReadAll(dir.path() / "back.bin"), std::string(data.begin(), data.end()));
+    sys.ui.partsDone = false;
+    EXPECT_EQ(RunOn(file), kDeclined) << "closed before the last part was put";
+
+    sys.ui.shown.clear();
+    sys.ui.partsDone = true;
+    sys.settings.stored = 1'000'000;
+    const auto big = dir.Write("big.bin", RandomBytes(10'485'760 + 100, 32));
+    EXPECT_EQ(RunOn(big), kDelivered);
+    EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{std::wstring(text::kSideFileWritten)});
+    std::string joined;
+    for (const auto& text : sys.ui.parts->texts) joined += text + "\r\n";
+    EXPECT_EQ(ReadAll(dir.path() / "big.bin.uue"), joined) << "every part, read back from the side file";
+    EXPECT_EQ(sys.ui.parts->texts.size(), 15u);
+
+    sys.ui.shown.clear();
+    sys.settings.stored = 1000;
+    EXPECT_EQ(RunOn(big), kTooLarge);
+    ASSERT_EQ(sys.ui.shown.size(), 1u);
+    EXPECT_EQ(sys.ui.shown[0].text.rfind(L"分段太多：big.bin 需要分成 ", 0), 0u) << sys.ui.shown[0].text;
+    EXPECT_EQ(sys.ui.shown[0].style, platform::style::kExclamation);
 }
 
 }  // namespace

@@ -60,7 +60,9 @@ public:
     bool refuse = false;
     std::function<void()> onCommit;
     std::function<void()> whileBusy;  // runs while another program seems to hold the clipboard
-    std::unique_ptr<platform::ClipboardBuffer> Text(std::size_t bytes) override {
+    bool transient = false;  // the last text set was to stay out of the clipboard history
+    std::unique_ptr<platform::ClipboardBuffer> Text(std::size_t bytes, bool keepOut) override {
+        transient = keepOut;
         return std::make_unique<BufferTarget>(bytes, [this](std::string t) {
             if (onCommit) onCommit();
             text = std::move(t);
@@ -102,9 +104,9 @@ public:
                 done_ += out.size();
                 real_->Read(out);
             }
-            void Rewind() override {
-                done_ = 0;
-                real_->Rewind();
+            void Seek(std::uint64_t at) override {
+                done_ = at;
+                real_->Seek(at);
             }
 
         private:
@@ -134,6 +136,7 @@ public:
                 room_ -= size;
                 real_->Append(bytes, size);
             }
+            void Overwrite(std::uint64_t at, std::string_view bytes) override { real_->Overwrite(at, bytes); }
             std::vector<std::wstring> Commit() override {
                 if (files_.onCommit) files_.onCommit();
                 return real_->Commit();

@@ -142,6 +142,11 @@ public:
         }
     }
 
+    void Overwrite(std::uint64_t at, std::string_view bytes) override {
+        if (::pwrite(fd_->get(), bytes.data(), bytes.size(), static_cast<off_t>(at)) != static_cast<ssize_t>(bytes.size()))
+            ThrowLastError(L"pwrite");
+    }
+
     std::vector<std::wstring> Commit() override {
         if (fd_ && ::close(fd_->release()) != 0) ThrowLastError(L"close");
         std::vector<std::wstring> placed;
@@ -210,8 +215,8 @@ public:
         }
     }
 
-    void Rewind() override {
-        if (::lseek(fd_.get(), 0, SEEK_SET) != 0) ThrowLastError(L"lseek");
+    void Seek(std::uint64_t at) override {
+        if (::lseek(fd_.get(), static_cast<off_t>(at), SEEK_SET) < 0) ThrowLastError(L"lseek");
     }
 
 private:

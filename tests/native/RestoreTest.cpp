@@ -361,6 +361,9 @@ struct MemoryFiles final : testing::TestFiles {
             const auto* bytes = static_cast<const std::uint8_t*>(b);
             pending.back().second.insert(pending.back().second.end(), bytes, bytes + n);
         }
+        void Overwrite(std::uint64_t at, std::string_view bytes) override {
+            std::copy(bytes.begin(), bytes.end(), pending.back().second.begin() + static_cast<long>(at));
+        }
         std::vector<std::wstring> Commit() override {
             std::vector<std::wstring> paths;
             for (auto& [name, bytes] : pending) {

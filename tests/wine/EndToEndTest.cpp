@@ -7,6 +7,7 @@
 #include "Driver.h"
 #include "WinFiles.h"
 #include "windows/OptionsWindowDesign.h"
+#include "windows/PartsWindowDesign.h"
 
 namespace qb::testing {
 namespace {
@@ -453,6 +454,44 @@ TEST_F(EndToEnd, ASlowJobShowsItsProgressAndCancelStopsItLeavingNothingBehind) {
 
 // A restore from a slow disk shows each pass's progress; Cancel in the first, and a close of the
 // options window in the second, stop it with nothing written and nothing more shown.
+// A file too long for a 4,000-character channel: the parts window puts part 1 on the clipboard
+// as it opens and each next one at 下一段, every one within the limit as a Unicode program pastes
+// it, and closing it after the last part ends the run well.
+TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
+    const DWORD limit = 4000;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars", REG_DWORD, &limit, 4),
+              ERROR_SUCCESS);
+    WriteFileBytes(dir / L"chat.bin", RandomBytes(20'000, 41));
+    RunningQuillbox run(Quoted(dir / L"chat.bin"));
+    const HWND window = OptionsWindowOf(run);  // a window of the program's, titled Quillbox
+    ASSERT_NE(window, nullptr);
+    namespace parts = windows::parts_window;
+    const auto control = [&](parts::Id id) { return GetDlgItem(window, windows::CommandOf(parts::kDesign, id)); };
+    std::vector<std::wstring> seen;
+    for (int k = 1; k <= 8; ++k) {
+        std::wstring text;
+        for (int i = 0; i < 100; ++i, Sleep(50)) {
+            if (!OpenClipboard(nullptr)) continue;
+            if (const HANDLE memory = GetClipboardData(CF_UNICODETEXT))
+                text = static_cast<const wchar_t*>(GlobalLock(memory)), GlobalUnlock(memory);
+            CloseClipboard();
+            if (text.starts_with(L"#Quillbox part " + std::to_wstring(k) + L"/8 ")) break;
+        }
+        ASSERT_TRUE(text.starts_with(L"#Quillbox part " + std::to_wstring(k) + L"/8 ")) << k;
+        EXPECT_LE(text.size(), limit) << "part " << k << " as a Unicode program pastes it";
+        seen.push_back(text);
+        EXPECT_EQ(IsWindowEnabled(control(parts::Id::nextButton)) != FALSE, k < 8) << k;
+        if (k < 8) SendMessageW(control(parts::Id::nextButton), BM_CLICK, 0, 0);
+    }
+    wchar_t state[128] = {};
+    GetWindowTextW(control(parts::Id::state), state, 128);
+    EXPECT_EQ(std::wstring(state), L"第 8 段（最后一段）已放入剪切板。");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.WaitForExit(5000), 0u) << "closed after the last part";
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quillbox");
+}
+
 // Every way a restore can stop early leaves nothing: Cancel in the check; in the decoding the end
 // of the Windows session (Wine's wineboot would end the whole prefix, so its two messages are
 // sent), a killed process, and closing the options window.

@@ -40,7 +40,7 @@ public:
 // SetClipboardData takes it.
 class ClipboardTarget final : public ClipboardBuffer {
 public:
-    explicit ClipboardTarget(std::size_t bytes) : size_(bytes) {
+    ClipboardTarget(std::size_t bytes, bool transient) : size_(bytes), transient_(transient) {
         memory_.reset(GlobalAlloc(GMEM_MOVEABLE, bytes + 1));
         if (!memory_) ThrowLastError(L"GlobalAlloc");
         view_ = static_cast<char*>(GlobalLock(memory_.get()));
@@ -73,6 +73,7 @@ public:
         if (placed) {
             memory_.release();  // the clipboard owns it now
             AddLocale();
+            if (transient_) KeepOutOfHistory();
         }
         Close();
         if (!emptied) ThrowError(L"EmptyClipboard", emptyError);
@@ -92,6 +93,14 @@ private:
         if (SetClipboardData(CF_LOCALE, locale.get())) locale.release();
     }
 
+    // Windows 10's clipboard history and cloud clipboard pass over a text that carries this
+    // format with a zero; older systems know nothing of it. Best effort, as the locale.
+    static void KeepOutOfHistory() {
+        const UINT format = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+        UniqueHglobal zero(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)));
+        if (format && zero && SetClipboardData(format, zero.get())) zero.release();
+    }
+
     void Close() {
         if (std::exchange(open_, false)) CloseClipboard();
     }
@@ -101,6 +110,7 @@ private:
     std::size_t size_;
     UniqueHwnd owner_;
     bool open_ = false;
+    bool transient_;
 };
 
 class LockedMemory {
@@ -146,8 +156,8 @@ ClipboardContent Win32Clipboard::ReadText(const std::function<void(std::u16strin
     return ClipboardContent::kNone;
 }
 
-std::unique_ptr<ClipboardBuffer> Win32Clipboard::Text(std::size_t bytes) {
-    return std::make_unique<ClipboardTarget>(bytes);
+std::unique_ptr<ClipboardBuffer> Win32Clipboard::Text(std::size_t bytes, bool transient) {
+    return std::make_unique<ClipboardTarget>(bytes, transient);
 }
 
 }  // namespace qb::platform::win32

@@ -97,6 +97,22 @@ public:
         }
     }
 
+    void Overwrite(std::uint64_t at, std::string_view bytes) override {
+        Usable();
+        if (files_.empty()) throw std::logic_error("Overwrite before NextFile");
+        OVERLAPPED where{};
+        where.Offset = static_cast<DWORD>(at);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        DWORD written = 0;
+        if (!WriteFile(files_.back().handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
+                       &written, &where) ||
+            written != bytes.size()) {
+            const DWORD code = GetLastError();
+            Abandon();
+            ThrowError(L"WriteFile", code ? code : ERROR_WRITE_FAULT);
+        }
+    }
+
     std::vector<std::wstring> Commit() override {
         Usable();
         std::vector<std::wstring> placed;

@@ -34,8 +34,10 @@ public:
         }
     }
 
-    void Rewind() override {
-        if (!SetFilePointerEx(file_.get(), LARGE_INTEGER{}, nullptr, FILE_BEGIN))
+    void Seek(std::uint64_t at) override {
+        LARGE_INTEGER to{};
+        to.QuadPart = static_cast<LONGLONG>(at);
+        if (!SetFilePointerEx(file_.get(), to, nullptr, FILE_BEGIN))
             ThrowLastError(L"SetFilePointerEx");
     }
 

@@ -35,7 +35,7 @@ public:
 class Win32Clipboard final : public Clipboard {
 public:
     ClipboardContent ReadText(const std::function<void(std::u16string_view)>& use) override;
-    std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes) override;
+    std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes, bool transient = false) override;
 };
 
 class Win32Dialogs final : public Dialogs {

@@ -16,11 +16,11 @@
 #include "platform/Hash.h"
 #include "platform/Process.h"
 
-namespace qb::restore {
+namespace qb::platform {
 
 class BackgroundHash {
 public:
-    BackgroundHash(std::unique_ptr<platform::Sha256> hash, platform::Process& process);
+    BackgroundHash(std::unique_ptr<Sha256> hash, Process& process);
     ~BackgroundHash();
     BackgroundHash(const BackgroundHash&) = delete;
     BackgroundHash& operator=(const BackgroundHash&) = delete;
@@ -28,13 +28,13 @@ public:
     // Takes a copy of `bytes`; waits while a few pieces are still to be hashed.
     void Update(std::span<const std::uint8_t> bytes);
     // The digest of everything given; throws what the hash threw.
-    platform::Sha256Digest Finish();
+    Sha256Digest Finish();
 
 private:
     void Run();
 
     static constexpr std::size_t kPieces = 4;
-    std::unique_ptr<platform::Sha256> hash_;
+    std::unique_ptr<Sha256> hash_;
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::vector<std::uint8_t>> queued_;  // in order, oldest first
@@ -45,4 +45,4 @@ private:
     std::jthread worker_;  // last: it starts once everything above exists
 };
 
-}  // namespace qb::restore
+}  // namespace qb::platform

@@ -1,8 +1,8 @@
-#include "restore/BackgroundHash.h"
+#include "platform/BackgroundHash.h"
 
 #include <utility>
 
-namespace qb::restore {
+namespace qb::platform {
 
 BackgroundHash::BackgroundHash(std::unique_ptr<platform::Sha256> hash, platform::Process& process)
     : hash_(std::move(hash)), worker_(process.StartWorker([this] { Run(); })) {}
@@ -70,4 +70,4 @@ void BackgroundHash::Run() {
     }
 }
 
-}  // namespace qb::restore
+}  // namespace qb::platform

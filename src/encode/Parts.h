@@ -1,0 +1,65 @@
+#pragma once
+// A file sent in parts that each fit the channel's limit: every part an ordinary UUE block of a
+// slice of the file with its marker line, so that any decoder reads each one.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "uue/Parts.h"
+
+namespace qb::encode {
+
+struct PartLayout {
+    std::wstring name;         // the file's own name
+    std::string headerName;    // as its begin lines carry it, in the ANSI code page
+    std::uint64_t limit = 0;   // characters a part may take
+    std::uint32_t count = 0;
+    std::uint64_t partBytes = 0;  // every part's but the last
+    uue::PartMarker marker;    // count, size and name; each part its number, the digest later
+};
+
+// The parts of a file of `size` bytes for a limit of `limit` characters (0: never cut), or
+// nothing when the whole text fits. A limit too small for one line, or one that needs more than
+// 9,999 parts, is a WordedFailure (kTooLarge, exclamation icon).
+std::optional<PartLayout> LayOutParts(std::uint64_t size, std::wstring_view name, std::uint64_t limit);
+
+// Part `part`'s text (from 1), its body encoded from `bytes`, the slice of the file it carries.
+std::string PartText(const PartLayout& layout, std::uint32_t part, std::span<const std::uint8_t> bytes);
+
+// The parts of a file read whole, for the clipboard road.
+class PartsInMemory final : public platform::PartsToShow {
+public:
+    PartsInMemory(PartLayout layout, std::vector<std::uint8_t> bytes)
+        : layout_(std::move(layout)), bytes_(std::move(bytes)) {}
+    std::uint32_t Count() const override { return layout_.count; }
+    std::string Text(std::uint32_t part) override;
+
+private:
+    PartLayout layout_;
+    std::vector<std::uint8_t> bytes_;
+};
+
+// The parts of a side file, read back from it one at a time: where each starts, and its length
+// without the line end that follows it there.
+class PartsInSideFile final : public platform::PartsToShow {
+public:
+    PartsInSideFile(platform::Files& files, std::wstring path) : files_(files), path_(std::move(path)) {}
+    std::uint32_t Count() const override { return static_cast<std::uint32_t>(spans_.size()); }
+    std::string Text(std::uint32_t part) override;
+    void Add(std::uint64_t at, std::uint64_t length) { spans_.push_back({at, length}); }
+
+private:
+    struct Span {
+        std::uint64_t at, length;
+    };
+    platform::Files& files_;
+    std::wstring path_;
+    std::vector<Span> spans_;
+};
+
+}  // namespace qb::encode

@@ -1,0 +1,30 @@
+#pragma once
+// The parts window's design table, in twips.
+
+#include <array>
+
+#include "product/AppInfo.h"
+#include "product/Resources.h"
+#include "windows/Layout.h"
+
+namespace qb::windows::parts_window {
+
+enum class Id { summary, state, bar, previousButton, nextButton, closeButton };
+
+// The two lines are filled in when it opens.
+constexpr std::array kControls{
+    ControlDesign{Id::summary, ControlKind::Label, L"", 210, 210, 5370, 255, 3},
+    ControlDesign{Id::state, ControlKind::Label, L"", 210, 585, 5370, 255, 4},
+    ControlDesign{Id::bar, ControlKind::ProgressBar, L"", 210, 975, 5370, 255, 5},
+    ControlDesign{Id::previousButton, ControlKind::Button, L"上一段(&P)", 1710, 1440, 1215, 375, 1},
+    ControlDesign{Id::nextButton, ControlKind::Button, L"下一段(&N)", 3030, 1440, 1215, 375, 0},
+    ControlDesign{Id::closeButton, ControlKind::Button, L"关闭", 4365, 1440, 1215, 375, 2},
+};
+
+constexpr FormDesign kDesign{
+    product::kTitle, Border::FixedSingle, 5790, 2025, kControls, {}, Id::nextButton,
+    Id::closeButton, {}, IDI_QUILLBOX,
+};
+static_assert(RowsInIdOrder(kDesign));
+
+}  // namespace qb::windows::parts_window
