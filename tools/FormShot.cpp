@@ -5,26 +5,34 @@
 #include <cstdio>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "platform/win32/Win32Platform.h"
 #include "product/AppInfo.h"
 #include "windows/AboutBox.h"
 #include "windows/OptionsWindow.h"
 #include "windows/PartSettings.h"
+#include "windows/PartsWindow.h"
+#include "encode/Parts.h"
 #include "windows/UsageGuide.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 4) {
-        std::fwprintf(stderr, L"usage: qbformshot about|guide|main|parts RECT_FILE MILLISECONDS\n");
+        std::fwprintf(stderr, L"usage: qbformshot about|guide|main|parts|sending RECT_FILE MILLISECONDS\n");
         return 2;
     }
     qb::platform::win32::Win32Platform system(qb::product::kTitle);
     auto platform = system.Get();
     qb::windows::FormHost host(GetModuleHandleW(nullptr));
     std::unique_ptr<qb::windows::Form> form;
+    // The parts window over a made-up file of 60,000 bytes in 4,000-character parts.
+    auto layout = qb::encode::LayOutParts(60'000, L"照片备份.zip", 4'000);
+    qb::encode::PartsInMemory parts(*layout, std::vector<std::uint8_t>(60'000, 7));
     const std::wstring_view which = argv[1];
     if (which == L"main") {
         form = std::make_unique<qb::windows::OptionsWindow>(host, platform);
+    } else if (which == L"sending") {
+        form = std::make_unique<qb::windows::PartsWindow>(host, platform, L"照片备份.zip", 4'000, parts);
     } else if (which == L"parts") {
         form = std::make_unique<qb::windows::PartSettings>(host, platform);
     } else if (which == L"about") {

@@ -5,6 +5,7 @@
 
 #include "Fakes.h"
 #include "encode/EncodeJob.h"
+#include "encode/Parts.h"
 #include "TempDir.h"
 #include "UuTestSupport.h"
 
@@ -61,6 +62,27 @@ open(sys.argv[2], 'wb').write(b''.join(binascii.a2b_uu(l) for l in lines[1:end -
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
         ASSERT_EQ(ReadAll(out), std::string(bytes.begin(), bytes.end())) << "size " << n;
     }
+}
+
+// Each part is an ordinary block: GNU uudecode rebuilds each one, and cat joins them, with no
+// Quillbox on that end.
+TEST(PeerDecoders, GnuUudecodeRebuildsEachPartAndCatJoinsThem) {
+    TempDir dir;
+    const auto bytes = qb::testing::RandomBytes(100'000, 77);
+    const auto layout = LayOutParts(bytes.size(), L"joined.bin", 14'000);
+    ASSERT_TRUE(layout);
+    std::string parts;
+    for (std::uint32_t k = 1; k <= layout->count; ++k) {
+        const std::uint64_t from = (k - 1) * layout->partBytes;
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(layout->partBytes, bytes.size() - from));
+        std::ofstream(dir.path() / ("part" + std::to_string(k) + ".txt"), std::ios::binary)
+            << PartText(*layout, k, {bytes.data() + from, n});
+        const std::string cmd = "cd '" + dir.path().string() + "' && uudecode part" + std::to_string(k) + ".txt";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    }
+    const std::string cmd = "cd '" + dir.path().string() + "' && cat joined.bin.[0-9]* > joined.bin";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(ReadAll(dir.path() / "joined.bin"), std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace

@@ -21,7 +21,9 @@
 #include "windows/AboutBox.h"
 #include "windows/Dpi.h"
 #include "windows/OptionsWindow.h"
+#include "encode/Parts.h"
 #include "windows/PartSettings.h"
+#include "windows/PartsWindow.h"
 #include "windows/UsageGuide.h"
 
 namespace qb::windows {
@@ -480,6 +482,11 @@ TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
     AboutBox about(host, launcher);
     about.Show();
     ExpectEveryTextFits(about, about_box::kDesign, "about");
+    auto layout = encode::LayOutParts(9'000'000, L"照片备份 2026.zip", 250'000);
+    encode::PartsInMemory sending(*layout, std::vector<std::uint8_t>(9'000'000, 1));
+    PartsWindow partsWindow(host, p, L"照片备份 2026.zip", 250'000, sending);
+    partsWindow.Show();
+    ExpectEveryTextFits(partsWindow, parts_window::kDesign, "sending");
     PartSettings parts(host, p);
     parts.Show();
     for (const auto& choice : kPartChoices) {
