@@ -490,6 +490,28 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     EXPECT_EQ(run.WaitForExit(5000), 0u) << "closed after the last part";
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars");
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quillbox");
+
+    // On the other end, the parts pasted in any order come back as the file, checked.
+    std::wstring pasted;
+    for (auto part = seen.rbegin(); part != seen.rend(); ++part) pasted += *part + L"\r\n";
+    const int units = static_cast<int>(pasted.size());
+    std::string ansi(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, pasted.c_str(), units, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, pasted.c_str(), units, ansi.data(), static_cast<int>(ansi.size()), nullptr, nullptr);
+    RunningQuillbox other(L"");
+    const HWND main = OptionsWindowOf(other);
+    ASSERT_NE(main, nullptr);
+    SetClipboardText(ansi);
+    namespace options = windows::options_window;
+    PostMessageW(main, WM_COMMAND, windows::CommandOf(options::kDesign, options::Id::menuRestoreClipboard), 0);
+    const auto save = other.WaitForBox();
+    ASSERT_TRUE(save && save->caption == L"保存还原的文件");
+    ASSERT_TRUE(ChooseInFileDialog(save->hwnd, dir / L"back.bin"));
+    const auto box = other.WaitForBox();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text.rfind(L"已还原文件：" + dir / L"back.bin", 0), 0u) << box->text;
+    other.Press(*box, IDOK);
+    EXPECT_EQ(ReadFileBytes(dir / L"back.bin"), ReadFileBytes(dir / L"chat.bin"));
+    PostMessageW(main, WM_CLOSE, 0, 0);
 }
 
 // Every way a restore can stop early leaves nothing: Cancel in the check; in the decoding the end
