@@ -91,12 +91,14 @@ void PrintMenu(HWND window) {
 }
 
 // The options window of the process, once it shows; null if it has not within a minute.
-HWND WaitForOptionsWindow(DWORD pid) {
+// A window of the program's forms (the options window, the parts window), waited for up to
+// `timeoutMs`.
+HWND WaitForFormWindow(DWORD pid, int timeoutMs) {
     struct Search {
         DWORD pid;
         HWND found;
     } s{pid, nullptr};
-    for (int i = 0; i < 12000 && !s.found; ++i, Sleep(5)) {
+    for (int i = 0; i < timeoutMs / 5 && !s.found; ++i, Sleep(5)) {
         EnumWindows([](HWND w, LPARAM lp) {
             auto* s = reinterpret_cast<Search*>(lp);
             DWORD owner = 0;
@@ -113,7 +115,7 @@ HWND WaitForOptionsWindow(DWORD pid) {
 // The options window of the process: waits up to a minute for it, describes it, saves its
 // picture and closes it. Returns false if it never appeared.
 bool DescribeOptionsWindow(qb::testing::RunningQuillbox& run) {
-    const HWND window = WaitForOptionsWindow(run.ProcessId());
+    const HWND window = WaitForFormWindow(run.ProcessId(), 60000);
     if (!window) return false;
     Sleep(1500);  // let it finish painting
     RECT client;
@@ -180,7 +182,7 @@ int RestoreThroughMenu(const std::wstring& uue, const std::wstring& to, bool fro
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&start);
     RunningQuillbox run(L"");
-    HWND main = WaitForOptionsWindow(run.ProcessId());
+    HWND main = WaitForFormWindow(run.ProcessId(), 60000);
     if (!main) {
         Print(L"the options window did not appear within a minute\n");
         return 3;
@@ -268,6 +270,11 @@ int wmain(int, wchar_t**) {
         const bool question = box->buttons.size() == 2;
         run.Press(*box, question ? (answer && std::string(answer) == "no" ? IDNO : IDYES) : IDOK);
         if (question) Print(answer && std::string(answer) == "no" ? L"  -> 否\n" : L"  -> 是\n");
+        // A file sent in parts: after the side file's box, the parts window, which is closed.
+        if (const HWND parts = question ? nullptr : WaitForFormWindow(run.ProcessId(), 1000)) {
+            Print(L"(parts window)\n");
+            PostMessageW(parts, WM_CLOSE, 0, 0);
+        }
     }
     const DWORD code = run.WaitForExit();
     const std::string clip = ClipboardText();

@@ -491,6 +491,32 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars");
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quillbox");
 
+    // From 10 MiB the parts go into the side file, one after another; its box comes first, then
+    // the same window, which reads part 1 back from the side file; closed there, the run stopped
+    // before the end.
+    const DWORD wide = 1'000'000;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars", REG_DWORD, &wide, 4),
+              ERROR_SUCCESS);
+    WriteFileBytes(dir / L"big.bin", RandomBytes(10'485'760, 42));
+    {
+        RunningQuillbox big(Quoted(dir / L"big.bin"));
+        const auto box = big.WaitForBox();
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->text, kSideFile);
+        big.Press(*box, IDOK);
+        const HWND sending = OptionsWindowOf(big);
+        ASSERT_NE(sending, nullptr);
+        const std::string side = ReadFileBytes(dir / L"big.bin.uue");
+        std::string first = side.substr(0, side.find("\r\n#Quillbox part 2/"));
+        for (int i = 0; i < 100 && ClipboardText() != first; ++i) Sleep(50);
+        EXPECT_EQ(ClipboardText(), first) << "part 1, read back from the side file without its line end";
+        EXPECT_TRUE(side.starts_with("#Quillbox part 1/15 size=10485760 sha256="));
+        PostMessageW(sending, WM_CLOSE, 0, 0);
+        EXPECT_EQ(big.WaitForExit(5000), 2u) << "closed before the last part";
+    }
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quillbox");
+
     // On the other end, the parts pasted in any order come back as the file, checked.
     std::wstring pasted;
     for (auto part = seen.rbegin(); part != seen.rend(); ++part) pasted += *part + L"\r\n";
