@@ -60,30 +60,52 @@ std::unique_ptr<platform::PartsToShow> PartsToSideFile(platform::Platform& p, pl
                        [&] { return std::make_unique<platform::BackgroundHash>(p.hashing.NewSha256(), p.process); });
     std::vector<std::uint64_t> digestAt;
     const std::uint64_t size = input.Size();
-    for (std::uint32_t k = 1; k <= layout.count; ++k) {
-        const std::uint64_t from = (k - 1) * layout.partBytes;
-        const auto n = static_cast<std::size_t>(std::min(layout.partBytes, size - from));
+    // One encoder over the whole file, as for a side file without parts: its slices are whole
+    // lines, so a part ends after every partBytes / 45 of them, wherever that falls in a slice.
+    const std::uint64_t linesPerPart = layout.partBytes / uue::kBytesPerLine;
+    const std::uint64_t lines = (size + uue::kBytesPerLine - 1) / uue::kBytesPerLine;
+    std::uint32_t part = 0;
+    std::uint64_t start = 0, line = 0;
+    const auto begin = [&] {
         uue::PartMarker marker = layout.marker;
-        marker.part = k;
-        const std::string line = uue::FormatMarker(marker);
-        const std::uint64_t start = written;
-        digestAt.push_back(start + line.find("sha256=") + 7);
-        put(line + "\r\nbegin 644 " + layout.headerName + "." + uue::PartNumber(k, layout.count) + "\r\n");
+        marker.part = ++part;
+        const std::string text = uue::FormatMarker(marker);
+        start = written;
+        digestAt.push_back(start + text.find("sha256=") + 7);
+        put(text + "\r\nbegin 644 " + layout.headerName + "." + uue::PartNumber(part, layout.count) + "\r\n");
+    };
+    const auto end = [&] {
+        put(std::string(uue::kClosingLines) + uue::FormatTrailer());
+        parts->Add(start, written - start);
+        put("\r\n");
+    };
+    begin();
+    {
         AheadEncoder slices(
-            n,
+            static_cast<std::size_t>(size),
             [&](std::span<std::uint8_t> out) {
                 ReadInto(input, path, out, progress);
                 hash->Update(out);
             },
             kLinesPerSlice, kSliceBuffers, p.process);
         for (auto slice = slices.Next(); !slice.empty(); slice = slices.Next()) {
-            put({slice.data(), slice.size()});
+            std::string_view text(slice.data(), slice.size());
+            while (!text.empty()) {
+                const std::uint64_t take = linesPerPart - line % linesPerPart;
+                // Every line is whole but the file's last, which ends the last slice.
+                const auto chars = static_cast<std::size_t>(std::min<std::uint64_t>(take * uue::kFullLineCrLf, text.size()));
+                put(text.substr(0, chars));
+                text.remove_prefix(chars);
+                line += std::min<std::uint64_t>(take, (chars + uue::kFullLineCrLf - 1) / uue::kFullLineCrLf);
+                if (line % linesPerPart == 0 && line < lines) {
+                    end();
+                    begin();
+                }
+            }
             StopIfAsked(progress);
         }
-        put(std::string(uue::kClosingLines) + uue::FormatTrailer());
-        parts->Add(start, written - start);
-        put("\r\n");
     }
+    end();
     const std::string digest = Hex(AsStep(writing, kDeliveryFailed, [&] { return hash->Finish(); }));
     AsStep(writing, kDeliveryFailed, [&] {
         for (const std::uint64_t at : digestAt) writer->Overwrite(at, digest);

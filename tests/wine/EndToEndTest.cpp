@@ -6,6 +6,7 @@
 
 #include "Driver.h"
 #include "WinFiles.h"
+#include "windows/MessageLoop.h"
 #include "windows/OptionsWindowDesign.h"
 #include "windows/PartsWindowDesign.h"
 
@@ -201,6 +202,28 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* caption) {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// A form of the process (not a message box, which has the same caption), waited for.
+HWND FormWindowOf(const RunningQuillbox& run) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } s{run.ProcessId(), nullptr};
+    for (int i = 0; i < 200 && !s.found; ++i, Sleep(50)) {
+        EnumWindows(
+            [](HWND w, LPARAM lp) {
+                auto* s = reinterpret_cast<Search*>(lp);
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                wchar_t cls[64] = {};
+                GetClassNameW(w, cls, 64);
+                if (owner == s->pid && IsWindowVisible(w) && std::wstring(cls) == windows::kFormClass) s->found = w;
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+    }
     return s.found;
 }
 
@@ -504,7 +527,7 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
         ASSERT_TRUE(box);
         EXPECT_EQ(box->text, kSideFile);
         big.Press(*box, IDOK);
-        const HWND sending = OptionsWindowOf(big);
+        const HWND sending = FormWindowOf(big);
         ASSERT_NE(sending, nullptr);
         const std::string side = ReadFileBytes(dir / L"big.bin.uue");
         std::string first = side.substr(0, side.find("\r\n#Quillbox part 2/"));
