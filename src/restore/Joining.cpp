@@ -138,11 +138,23 @@ platform::Sha256Digest JoinParts(const OutputFile& file, const Plan& plan,
         }
     }
     const platform::Sha256Digest digest = hash.Finish();
+    CheckJoined(file, digest);
+    return digest;
+}
+
+bool OneSetInOrder(const Plan& plan, const std::vector<uue::Block>& blocks) {
+    if (plan.files.size() != 1 || !plan.files[0].set || blocks.size() != plan.files[0].set->count)
+        return false;
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        if (blocks[i].part->part != i + 1) return false;
+    return true;
+}
+
+void CheckJoined(const OutputFile& file, const platform::Sha256Digest& digest) {
     if (digest != file.set->sha256)
         throw WordedFailure(product::kReadFailed, std::wstring(kPartsDifferBefore) +
                                                       platform::ShownName(file.name) +
                                                       std::wstring(kPartsDifferAfter));
-    return digest;
 }
 
 }  // namespace qb::restore

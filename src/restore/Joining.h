@@ -28,6 +28,13 @@ struct Plan {
 // whose length cannot be right (its begin line is named as damaged).
 Plan PlanFiles(const std::vector<uue::Block>& blocks);
 
+// A text that is one set, every part once and in order, as Quillbox writes a side file: its
+// parts go straight into the file, with no scratch copy between.
+bool OneSetInOrder(const Plan& plan, const std::vector<uue::Block>& blocks);
+
+// A WordedFailure unless the joined file's digest is its set's.
+void CheckJoined(const OutputFile& file, const platform::Sha256Digest& digest);
+
 // Where each part's bytes lie in the scratch file, by block.
 struct PartBytes {
     std::uint64_t at = 0;

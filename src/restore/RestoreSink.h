@@ -1,7 +1,8 @@
 #pragma once
 // Where the decoding pass puts each block: an ordinary one into the file set and a SHA-256 of it,
 // in the same pass; a part into a scratch file, joined with the rest of its set once the pass is
-// through. Each file's size and digest are kept for the outcome.
+// through, unless the text is one set in order, whose parts go straight into their file. Each
+// file's size and digest are kept for the outcome.
 
 #include <cstdint>
 #include <exception>
@@ -43,6 +44,7 @@ private:
     const Plan& plan_;
     const std::vector<uue::Block>& blocks_;
     std::vector<std::size_t> fileOf_;  // of an ordinary block, its file
+    bool direct_;  // one set in order: its parts straight into the file
     std::size_t block_ = 0;
     std::wstring writing_;  // the report of a failed write, worded once a file
     std::uint64_t size_ = 0;

@@ -581,6 +581,8 @@ TEST(RestoreJob, PartsInAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesN
     EXPECT_EQ(box[0].rfind(L"已还原 2 个文件到 F:\\many：\r\no.bin\r\n", 0), 0u) << box[0];
     EXPECT_EQ(r.written[L"F:\\many\\x.bin"], data) << "the set, after the ordinary block";
 
+    EXPECT_EQ(run(part(1, set) + part(2, set) + part(3, set), L"F:\\out\\x.bin").size(), 1u);
+    EXPECT_EQ(r.written[L"F:\\out\\x.bin"], data) << "in order, straight into the file";
     const auto fails = [&](const std::string& text) {
         const auto shown = run(text, L"F:\\out\\x.bin");
         EXPECT_TRUE(r.written.empty());
