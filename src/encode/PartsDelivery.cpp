@@ -18,13 +18,6 @@ using platform::AsStep;
 using platform::JobStopped;
 using product::kDeliveryFailed;
 
-std::string Hex(const platform::Sha256Digest& digest) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (const auto b : digest) hex += {kDigits[b >> 4], kDigits[b & 15]};
-    return hex;
-}
-
 }  // namespace
 
 std::unique_ptr<platform::PartsToShow> PartsFromMemory(platform::Platform& p, platform::InputFile& input,
@@ -106,7 +99,7 @@ std::unique_ptr<platform::PartsToShow> PartsToSideFile(platform::Platform& p, pl
         }
     }
     end();
-    const std::string digest = Hex(AsStep(writing, kDeliveryFailed, [&] { return hash->Finish(); }));
+    const std::string digest = platform::DigestHex(AsStep(writing, kDeliveryFailed, [&] { return hash->Finish(); }));
     AsStep(writing, kDeliveryFailed, [&] {
         for (const std::uint64_t at : digestAt) writer->Overwrite(at, digest);
         if (!progress.BeginDelivery()) throw JobStopped{};

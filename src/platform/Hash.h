@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 namespace qb::platform {
 
@@ -19,6 +20,14 @@ public:
     // The digest of everything given to Update. Call it once; the object is spent afterwards.
     virtual Sha256Digest Finish() = 0;
 };
+
+// A digest as people compare it: 64 lowercase hex digits.
+inline std::string DigestHex(const Sha256Digest& digest) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (const auto b : digest) hex += {kDigits[b >> 4], kDigits[b & 15]};
+    return hex;
+}
 
 class Hashing {
 public:

@@ -1,6 +1,7 @@
 #include "restore/Reports.h"
 
 #include "platform/FileNames.h"
+#include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "product/RestoreTexts.h"
 
@@ -10,20 +11,12 @@ namespace {
 using namespace product::text;
 using uue::ProblemKind;
 
-std::wstring Grouped(std::uint64_t n) {
-    std::wstring digits = std::to_wstring(n);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, L",");
-    return digits;
-}
+using platform::GroupedDigits;
 
+// The digest's digits, all ASCII.
 std::wstring Hex(const platform::Sha256Digest& digest) {
-    static constexpr wchar_t kDigits[] = L"0123456789abcdef";
-    std::wstring hex;
-    for (const auto b : digest) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
-    }
-    return hex;
+    const std::string hex = platform::DigestHex(digest);
+    return {hex.begin(), hex.end()};
 }
 
 std::wstring UnreadableBegin(std::uint64_t line) {
@@ -58,14 +51,14 @@ std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring&
     if (files.size() == 1) {
         const auto [in, name] = platform::SplitPath(files[0].path);
         return std::wstring(kRestoredFile) + platform::JoinPath(in, platform::ShownName(name)) +
-               L"\r\n" + std::wstring(kSize) + Grouped(files[0].size) + std::wstring(kBytes) +
+               L"\r\n" + std::wstring(kSize) + GroupedDigits(files[0].size) + std::wstring(kBytes) +
                L"\r\n" + std::wstring(kSha256) + Hex(files[0].sha256) + last;
     }
     std::wstring text = std::wstring(kRestoredManyBefore) + std::to_wstring(files.size()) +
                         std::wstring(kRestoredManyMiddle) + folder + std::wstring(kRestoredManyAfter);
     for (std::size_t i = 0; i < files.size() && i < kListedFiles; ++i) {
         text += L"\r\n" + platform::ShownName(platform::SplitPath(files[i].path).name) + L"\r\n    " +
-                std::wstring(kSize) + Grouped(files[i].size) + std::wstring(kBytes) + L"    " +
+                std::wstring(kSize) + GroupedDigits(files[i].size) + std::wstring(kBytes) + L"    " +
                 std::wstring(kSha256) + Hex(files[i].sha256);
     }
     if (files.size() > kListedFiles)

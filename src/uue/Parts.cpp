@@ -4,13 +4,13 @@
 #include <charconv>
 #include <cstdint>
 
+#include "platform/Hash.h"
 #include "uue/Encoder.h"
 #include "uue/Frame.h"
 
 namespace qb::uue {
 namespace {
 
-constexpr char kHex[] = "0123456789abcdef";
 constexpr char kUpperHex[] = "0123456789ABCDEF";
 
 bool Unreserved(char c) {
@@ -49,7 +49,7 @@ bool Skip(std::string_view& s, std::string_view word) {
 std::string FormatMarker(const PartMarker& m) {
     std::string line = std::string(kMarkerStart) + std::to_string(m.part) + "/" +
                        std::to_string(m.count) + " size=" + std::to_string(m.size) + " sha256=";
-    for (const auto b : m.sha256) line += {kHex[b >> 4], kHex[b & 15]};
+    line += platform::DigestHex(m.sha256);
     if (m.name) {
         line += " name=";
         for (const char c : *m.name) {

@@ -1,5 +1,6 @@
 #include "windows/PartChoice.h"
 
+#include "platform/Numbers.h"
 #include "platform/Settings.h"
 
 namespace qb::windows {
@@ -7,9 +8,7 @@ namespace qb::windows {
 std::wstring PartCharsText(std::uint32_t chars) {
     for (const auto& choice : kPartChoices)
         if (choice.chars == chars) return std::wstring(choice.label);
-    std::wstring digits = std::to_wstring(chars);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(at, L",");
-    return digits;
+    return platform::GroupedDigits(chars);
 }
 
 std::optional<std::uint32_t> ReadPartChars(std::wstring_view text) {

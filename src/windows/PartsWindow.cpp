@@ -6,6 +6,7 @@
 
 #include "platform/Failure.h"
 #include "platform/FileNames.h"
+#include "platform/Numbers.h"
 #include "product/Texts.h"
 #include "windows/MessageLoop.h"
 
@@ -19,8 +20,7 @@ PartsWindow::PartsWindow(FormHost& host, platform::Platform& platform, std::wstr
       limit_(limit), parts_(parts) {}
 
 void PartsWindow::Load() {
-    std::wstring limit = std::to_wstring(limit_);
-    for (int at = static_cast<int>(limit.size()) - 3; at > 0; at -= 3) limit.insert(at, L",");
+    const std::wstring limit = platform::GroupedDigits(limit_);
     SetText(Id::summary, platform::ShownName(name_) + std::wstring(kPartsSummaryBefore) +
                              std::to_wstring(parts_.Count()) + std::wstring(kPartsSummaryMiddle) + limit +
                              std::wstring(kPartsSummaryAfter));

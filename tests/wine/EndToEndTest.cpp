@@ -185,20 +185,24 @@ TEST_F(EndToEnd, AHiddenFileKeepsItsNameInTheHeader) {
     EXPECT_EQ(ClipboardText().substr(0, 22), "begin 644 secret.dat\r\n");
 }
 
-HWND FindProcessWindow(DWORD pid, const wchar_t* caption) {
+// A visible top-level window of the process with this caption, or of this class.
+HWND FindProcessWindow(DWORD pid, const wchar_t* caption, const wchar_t* className = nullptr) {
     struct Search {
         DWORD pid;
         const wchar_t* caption;
+        const wchar_t* className;
         HWND found;
-    } s{pid, caption, nullptr};
+    } s{pid, caption, className, nullptr};
     EnumWindows(
         [](HWND w, LPARAM lp) {
             auto* s = reinterpret_cast<Search*>(lp);
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
             wchar_t text[64] = {};
-            GetWindowTextW(w, text, 64);
-            if (owner == s->pid && IsWindowVisible(w) && std::wstring(text) == s->caption) s->found = w;
+            if (s->className) GetClassNameW(w, text, 64);
+            else GetWindowTextW(w, text, 64);
+            if (owner == s->pid && IsWindowVisible(w) && std::wstring(text) == (s->className ? s->className : s->caption))
+                s->found = w;
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&s));
@@ -207,24 +211,9 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* caption) {
 
 // A form of the process (not a message box, which has the same caption), waited for.
 HWND FormWindowOf(const RunningQuillbox& run) {
-    struct Search {
-        DWORD pid;
-        HWND found;
-    } s{run.ProcessId(), nullptr};
-    for (int i = 0; i < 200 && !s.found; ++i, Sleep(50)) {
-        EnumWindows(
-            [](HWND w, LPARAM lp) {
-                auto* s = reinterpret_cast<Search*>(lp);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(w, &owner);
-                wchar_t cls[64] = {};
-                GetClassNameW(w, cls, 64);
-                if (owner == s->pid && IsWindowVisible(w) && std::wstring(cls) == windows::kFormClass) s->found = w;
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&s));
-    }
-    return s.found;
+    HWND form = nullptr;
+    for (int i = 0; i < 200 && !(form = FindProcessWindow(run.ProcessId(), nullptr, windows::kFormClass)); ++i) Sleep(50);
+    return form;
 }
 
 HWND OptionsWindowOf(const RunningQuillbox& run) {

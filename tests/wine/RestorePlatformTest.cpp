@@ -183,7 +183,8 @@ TEST(Win32FileSets, AProcessThatDiesMidwayLeavesNoTemporaryFile) {
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command = L"\"" + std::wstring(self) +
         L"\" --gtest_also_run_disabled_tests --gtest_filter=Win32FileSets.DISABLED_WritesAndDies";
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     WaitForSingleObject(pi.hProcess, 20000);
