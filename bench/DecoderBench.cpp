@@ -53,7 +53,7 @@ void BM_MemcpyOfText(benchmark::State& state) {
 }
 
 struct Discard final : DecodeSink {
-    void BeginBlock(std::size_t) override {}
+    void BeginBlock(std::size_t, const qb::uue::Block&) override {}
     void Write(std::span<const std::uint8_t> bytes) override { benchmark::DoNotOptimize(bytes.data()); }
     void EndBlock() override {}
 };

@@ -35,7 +35,7 @@ for dpi in 96 144; do
   if [ "$dpi" != 96 ]; then out=docs/${dpi}dpi; fi
   mkdir -p "$out"
   qb_set_look uming "$dpi"
-  for form in guide about main parts sending; do
+  for form in guide about main parts sending receiving; do
     rect_file=build/shots/$form.rect
     rm -f "$rect_file"
     wine64 build/windows/tools/qbformshot.exe "$form" "Z:${root//\//\\}\\build\\shots\\$form.rect" 4000 &

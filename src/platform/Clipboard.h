@@ -2,6 +2,7 @@
 // The clipboard: its text read, and a text put on it.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
@@ -41,6 +42,12 @@ public:
     // Plain text in the ANSI code page, to be opened and committed. `transient` keeps it out of
     // the clipboard history (Windows 10 and later), as for one of many parts of a file.
     virtual std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes, bool transient = false) = 0;
+    // One short line for another program to read, as Unicode text and in the ANSI code page, kept
+    // out of the clipboard history. Returns the clipboard's sequence number just after, by which
+    // this change is told from other programs'. Throws Error when the clipboard stays busy.
+    virtual std::uint32_t PutLine(std::u16string_view line) = 0;
+    // Changes with every change of the clipboard's content, by any program.
+    virtual std::uint32_t Sequence() = 0;
 };
 
 }  // namespace qb::platform

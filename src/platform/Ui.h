@@ -39,6 +39,24 @@ public:
     virtual std::string Text(std::uint32_t part) = 0;
 };
 
+// A file's parts gathered from the clipboard as the person copies them over, for the window that
+// shows how far it has come.
+class PartsToReceive {
+public:
+    virtual ~PartsToReceive() = default;
+    virtual std::uint32_t Count() const = 0;
+    virtual std::uint32_t Kept() const = 0;
+    // The window's lines: which file, how many parts are in and which are missing, and what the
+    // last text brought.
+    virtual std::wstring Heading() const = 0;
+    virtual std::wstring Progress() const = 0;
+    virtual std::wstring State() const = 0;
+    // The clipboard changed: its text is read, this file's parts in it kept and acknowledged
+    // there. True once nothing more is to come: every part in and the file checked, or a failure
+    // that ends the restore.
+    virtual bool ClipboardChanged() = 0;
+};
+
 class Ui {
 public:
     virtual ~Ui() = default;
@@ -56,6 +74,13 @@ public:
     // last part was put there. Where no such window can be shown, false.
     virtual bool ShowParts(std::wstring_view name, std::uint64_t limit, PartsToShow& parts) {
         (void)name, (void)limit, (void)parts;
+        return false;
+    }
+    // The receiving window, over the program's other windows: it calls parts.ClipboardChanged()
+    // on every change of the clipboard until that says the parts are all in, and returns true
+    // then; false when the person cancelled or closed it. Where no such window can be shown, false.
+    virtual bool ReceiveParts(PartsToReceive& parts) {
+        (void)parts;
         return false;
     }
     // A window over the job: `heading`, a bar of the bytes done of the total, the counts in MB and

@@ -61,6 +61,28 @@ inline constexpr std::wstring_view kPartsDifferAfter = L" 的 SHA-256 不同。�
 inline constexpr std::wstring_view kChangedBefore = L"UUE文件在还原过程中被改动了：";
 inline constexpr std::wstring_view kChangedAfter = L"。没有生成任何文件。";
 
+// The receiving window: "正在接收 NAME（共 N 段）", "已收到 K 段，还缺第 a、b 段" and the state line.
+inline constexpr std::wstring_view kReceivingBefore = L"正在接收 ";
+inline constexpr std::wstring_view kReceivingMiddle = L"（共 ";
+inline constexpr std::wstring_view kReceivingAfter = L" 段）";
+inline constexpr std::wstring_view kReceivedBefore = L"已收到 ";
+inline constexpr std::wstring_view kReceivedMissing = L" 段，还缺第 ";
+inline constexpr std::wstring_view kReceivedAfter = L" 段";
+// "已收到第 K 段，请复制下一段。"
+inline constexpr std::wstring_view kPartKeptBefore = L"已收到第 ";
+inline constexpr std::wstring_view kPartKeptAfter = L" 段，请复制下一段。";
+// "第 K 段已经收到过了。"
+inline constexpr std::wstring_view kPartRepeatedBefore = L"第 ";
+inline constexpr std::wstring_view kPartRepeatedAfter = L" 段已经收到过了。";
+// "第 K 段已损坏（第 L 行），请重新复制这一段。"
+inline constexpr std::wstring_view kPartDamagedBefore = L"第 ";
+inline constexpr std::wstring_view kPartDamagedMiddle = L" 段已损坏（第 ";
+inline constexpr std::wstring_view kPartDamagedAfter = L" 行），请重新复制这一段。";
+// "剪切板中是另一个文件（NAME）的分段，已忽略。"
+inline constexpr std::wstring_view kOtherSetBefore = L"剪切板中是另一个文件（";
+inline constexpr std::wstring_view kOtherSetAfter = L"）的分段，已忽略。";
+inline constexpr std::wstring_view kAllPartsIn = L"全部分段已收到，文件已核对。";
+
 // The outcome: one file on three lines, or several with a line each for at most ten.
 inline constexpr std::wstring_view kRestoredFile = L"已还原文件：";
 inline constexpr std::wstring_view kSize = L"大小：";

@@ -24,18 +24,6 @@ using platform::WordedFailure;
                                                   std::wstring(kBadLineAfter));
 }
 
-// The name the sender gave, where it is one; else the begin line's without its part number.
-std::wstring SetName(const uue::Block& first) {
-    if (first.part->name && !first.part->name->empty())
-        return platform::RestoredFileName(platform::NameFromBytes(*first.part->name));
-    std::wstring name = first.headerName;
-    const std::size_t dot = name.rfind(L'.');
-    if (dot != std::wstring::npos && name.size() - dot > 3 &&
-        std::all_of(name.begin() + static_cast<long>(dot) + 1, name.end(),
-                    [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
-        name.resize(dot);
-    return platform::RestoredFileName(name);
-}
 
 void CheckSet(const OutputFile& file, const std::vector<uue::Block>& blocks,
               const std::vector<std::size_t>& byPart) {
@@ -43,15 +31,11 @@ void CheckSet(const OutputFile& file, const std::vector<uue::Block>& blocks,
     std::vector<std::uint32_t> missing;
     for (std::uint32_t k = 1; k <= set.count; ++k)
         if (byPart[k] == SIZE_MAX) missing.push_back(k);
-    if (!missing.empty()) {
-        std::wstring list;
-        for (std::size_t i = 0; i < missing.size() && i < 10; ++i)
-            list += (i ? std::wstring(kPartsListSeparator) : L"") + std::to_wstring(missing[i]);
-        if (missing.size() > 10) list += std::wstring(kPartsMissingMore) + std::to_wstring(missing.size());
+    if (!missing.empty())
         throw WordedFailure(product::kReadFailed,
                             std::wstring(kPartsMissingBefore) + platform::ShownName(file.name) +
-                                std::wstring(kPartsMissingMiddle) + list + std::wstring(kPartsMissingAfter));
-    }
+                                std::wstring(kPartsMissingMiddle) + MissingParts(missing) +
+                                std::wstring(kPartsMissingAfter));
     // Every part but the last alike and of whole lines, the last no longer, adding up to the
     // size the markers claim, which the encoding road could have sent.
     const std::uint64_t first = blocks[byPart[1]].size;
@@ -69,6 +53,26 @@ void CheckSet(const OutputFile& file, const std::vector<uue::Block>& blocks,
 }
 
 }  // namespace
+
+std::wstring SetName(const uue::Block& first) {
+    if (first.part->name && !first.part->name->empty())
+        return platform::RestoredFileName(platform::NameFromBytes(*first.part->name));
+    std::wstring name = first.headerName;
+    const std::size_t dot = name.rfind(L'.');
+    if (dot != std::wstring::npos && name.size() - dot > 3 &&
+        std::all_of(name.begin() + static_cast<long>(dot) + 1, name.end(),
+                    [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+        name.resize(dot);
+    return platform::RestoredFileName(name);
+}
+
+std::wstring MissingParts(const std::vector<std::uint32_t>& missing) {
+    std::wstring list;
+    for (std::size_t i = 0; i < missing.size() && i < 10; ++i)
+        list += (i ? std::wstring(kPartsListSeparator) : L"") + std::to_wstring(missing[i]);
+    if (missing.size() > 10) list += std::wstring(kPartsMissingMore) + std::to_wstring(missing.size());
+    return list;
+}
 
 Plan PlanFiles(const std::vector<uue::Block>& blocks) {
     Plan plan;

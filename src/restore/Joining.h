@@ -24,6 +24,13 @@ struct Plan {
     std::vector<std::size_t> copyOf;   // a part that came twice: the block it repeats, else itself
 };
 
+// The name a set is restored under: the sender's, where it gave one; else the begin line's
+// without its part number.
+std::wstring SetName(const uue::Block& first);
+
+// The missing parts' numbers as a report lists them: the first ten, then how many in all.
+std::wstring MissingParts(const std::vector<std::uint32_t>& missing);
+
 // Every set whole and consistent, or a WordedFailure with the report: missing parts, or a part
 // whose length cannot be right (its begin line is named as damaged).
 Plan PlanFiles(const std::vector<uue::Block>& blocks);

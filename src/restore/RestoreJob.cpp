@@ -14,6 +14,7 @@
 #include "product/Texts.h"
 #include "restore/Destination.h"
 #include "restore/Joining.h"
+#include "restore/Receiving.h"
 #include "restore/Reports.h"
 #include "restore/RestoreSink.h"
 
@@ -41,6 +42,36 @@ std::vector<std::wstring> Commit(platform::FileSetWriter& writer, const Destinat
     }
 }
 
+// A text from the clipboard that is some of one file's parts: the rest are gathered as the person
+// copies them, in the receiving window, and the file is written once they are all in.
+void ReceiveRest(Input& input, const uue::PartMarker& set, platform::Platform& p, std::uintptr_t owner) {
+    Receiving receiving(p, set, SetName(input.check.blocks[0]));
+    platform::JobProgress first(input.total);
+    RunPass(p, kCheckingText, {}, first, [&] {
+        receiving.Take(*input.text, first);
+        return ScanResult{};
+    });
+    receiving.Acknowledge();
+    if (!p.ui.ReceiveParts(receiving)) return;
+    receiving.ThrowFailure();
+    const auto where = AskWhere({receiving.Name()}, p, owner, {});
+    if (!where) return;
+    const std::wstring writing = std::wstring(kCannotWrite) + where->FirstPath();
+    auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
+        return p.files.WriteFiles(where->folder, where->placement, {{}, true});
+    });
+    platform::Sha256Digest digest{};
+    std::vector<std::wstring> paths;
+    platform::JobProgress joining(set.size);
+    RunPass(p, std::wstring(kRestoring) + platform::ShownName(where->names[0]), {}, joining, [&] {
+        digest = receiving.WriteJoined(*writer, where->names[0], writing, joining);
+        if (!joining.BeginDelivery()) throw platform::JobStopped{};
+        paths = Commit(*writer, *where);
+        return ScanResult{};
+    });
+    p.ui.Message(OutcomeText({{paths[0], set.size, digest}}, where->folder, 0), st::kOk);
+}
+
 void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     auto input = ReadAndCheck(from, p, owner);
     if (!input) return;
@@ -49,6 +80,9 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
         p.ui.Message(ProblemReport(check.problem, from, input->path), st::kError);
         return;
     }
+
+    if (from == From::kClipboard)
+        if (const auto set = OneIncompleteSet(check.blocks)) return ReceiveRest(*input, *set, p, owner);
 
     const Plan plan = PlanFiles(check.blocks);
     if (plan.files.size() > uue::kMaxBlocks) {

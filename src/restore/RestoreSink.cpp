@@ -19,7 +19,7 @@ RestoreSink::RestoreSink(platform::Platform& p, platform::FileSetWriter& writer,
     if (direct_) fileOf_[0] = 0;
 }
 
-void RestoreSink::BeginBlock(std::size_t index) {
+void RestoreSink::BeginBlock(std::size_t index, const uue::Block&) {
     if (index >= blocks_.size()) throw TextChanged{};
     block_ = index;
     if (direct_ && index > 0) return;  // the file goes on

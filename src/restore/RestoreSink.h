@@ -27,7 +27,7 @@ public:
     RestoreSink(platform::Platform& p, platform::FileSetWriter& writer, const Destination& where,
                 const Plan& plan, const std::vector<uue::Block>& blocks);
 
-    void BeginBlock(std::size_t index) override;
+    void BeginBlock(std::size_t index, const uue::Block& block) override;
     void Write(std::span<const std::uint8_t> bytes) override;
     void EndBlock() override;
     // Once the pass is through: each set joined, after the ordinary files.

@@ -91,7 +91,7 @@ void Scanner::StartBlock(BeginLine begin, const std::string& marker) {
     for (const char c : prefix_)
         if (c == '>') quoteMarks_ += c;
     groupSize_ = padding_ = 0;
-    if (sink_) sink_->BeginBlock(blocks_.size());
+    if (sink_) sink_->BeginBlock(blocks_.size(), block_);
 }
 
 bool Scanner::EndBlock() {
@@ -209,9 +209,10 @@ void Scanner::Flush() {
 
 bool Scanner::Fail(ProblemKind kind, std::uint64_t line) {
     result_.outcome = Outcome::kProblem;
-    result_.problem = {kind, kind == ProblemKind::kCut || kind == ProblemKind::kBadLine
-                                 ? block_.fileName : std::wstring(),
-                       block_.format, line, blockCount_};
+    const bool inBlock = kind == ProblemKind::kCut || kind == ProblemKind::kBadLine;
+    result_.problem = {kind, inBlock ? block_.fileName : std::wstring(), block_.format,
+                       kind == ProblemKind::kCut ? lineNo_ : line, blockCount_,
+                       inBlock ? block_.part : std::nullopt};
     return false;
 }
 

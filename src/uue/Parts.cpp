@@ -61,6 +61,11 @@ std::string FormatMarker(const PartMarker& m) {
     return line;
 }
 
+std::string FormatAcknowledgement(const Acknowledgement& ack) {
+    return "#Quillbox got part " + std::to_string(ack.part) + "/" + std::to_string(ack.count) +
+           " sha256=" + platform::DigestHex(ack.sha256) + " next=" + std::to_string(ack.next);
+}
+
 std::optional<PartMarker> ParseMarker(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     PartMarker m;

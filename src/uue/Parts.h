@@ -44,6 +44,18 @@ std::string FormatMarker(const PartMarker& marker);
 // The marker a line holds exactly (trailing blanks aside), or nothing.
 std::optional<PartMarker> ParseMarker(std::string_view line);
 
+// The receiving end's answer, put on the clipboard after every text that brought a part of the
+// file: the part it last kept and the lowest still missing (0 once none is).
+//
+//   #Quillbox got part K/N sha256=HEX next=J
+struct Acknowledgement {
+    std::uint32_t part = 0;
+    std::uint32_t count = 0;
+    std::array<std::uint8_t, 32> sha256{};
+    std::uint32_t next = 0;
+};
+std::string FormatAcknowledgement(const Acknowledgement& ack);
+
 // How a file is cut to fit a channel that takes at most `limit` characters a text, counted as the
 // clipboard carries them (UTF-16 units, CR LF as two) from the marker line through the trailer.
 struct PartText {

@@ -66,8 +66,9 @@ struct Problem {
     ProblemKind kind = ProblemKind::kNoBegin;
     std::wstring blockName;  // the name the block concerned would be restored under
     Format format = Format::kUu;
-    std::uint64_t line = 0;
+    std::uint64_t line = 0;  // of a cut, the line it was cut at
     std::size_t blockCount = 0;
+    std::optional<PartMarker> part;  // of the block concerned, if it is a part
 };
 
 enum class Outcome { kOk, kProblem };
@@ -85,7 +86,8 @@ struct ScanResult {
 class DecodeSink {
 public:
     virtual ~DecodeSink() = default;
-    virtual void BeginBlock(std::size_t index) = 0;
+    // `block` as far as its begin line and marker tell: no size or end yet.
+    virtual void BeginBlock(std::size_t index, const Block& block) = 0;
     virtual void Write(std::span<const std::uint8_t> bytes) = 0;
     virtual void EndBlock() = 0;
 };

@@ -173,6 +173,9 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT:
         OnPaint();
         return 0;
+    case WM_CLIPBOARDUPDATE:
+        ClipboardChanged();
+        return 0;
     case WM_CLOSE:
         OnClose();
         return 0;

@@ -60,6 +60,8 @@ protected:
     virtual bool MayClose() { return true; }
     // The Windows session is ending: the process will be ended once this returns.
     virtual void SessionEnding() {}
+    // The clipboard's content changed, for a window a ClipboardListener listens with.
+    virtual void ClipboardChanged() {}
 
 private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -9,6 +9,7 @@
 #include "product/ExitCodes.h"
 #include "shell/ContextMenu.h"
 #include "windows/PartSettings.h"
+#include "windows/ReceivingWindow.h"
 #include "windows/UsageGuide.h"
 
 namespace qb::windows {
@@ -63,6 +64,17 @@ public:
     }
     void ShowProgress(std::wstring_view heading, platform::JobProgress& progress) override {
         inner_.ShowProgress(heading, progress);
+    }
+    bool ReceiveParts(platform::PartsToReceive& parts) override {
+        if (window_.sessionEnding_) return false;
+        ReceivingWindow receiving(window_.host(), parts);
+        window_.receiving_ = &receiving;
+        struct Forget {
+            Form*& receiving;
+            ~Forget() { receiving = nullptr; }
+        } forget{window_.receiving_};
+        receiving.ShowModal();
+        return receiving.Finished();
     }
 
 private:
@@ -134,6 +146,7 @@ void OptionsWindow::WaitForJob(platform::Ui& ui, std::wstring_view heading,
 // temporary files with it before it lets go.
 void OptionsWindow::SessionEnding() {
     sessionEnding_ = true;
+    if (receiving_) receiving_->Unload();
     if (pass_) {
         pass_->RequestStop();
         pass_->WaitFinished();
@@ -143,6 +156,7 @@ void OptionsWindow::SessionEnding() {
 bool OptionsWindow::MayClose() {
     // A close during a restore stops it; the window closes once the restore has ended.
     if (pass_) pass_->RequestStop();
+    if (receiving_) receiving_->Unload();  // nothing received is kept
     closeHeld_ = busy_;
     return !busy_;
 }

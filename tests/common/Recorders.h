@@ -57,6 +57,9 @@ public:
         for (std::uint32_t k = 1; k <= shown.Count(); ++k) parts->texts.push_back(shown.Text(k));
         return partsDone;
     }
+    // The receiving window: the test plays the person copying parts; none given is a Cancel.
+    std::function<bool(platform::PartsToReceive&)> receive;
+    bool ReceiveParts(platform::PartsToReceive& parts) override { return receive && receive(parts); }
     std::vector<std::wstring> Texts() const {
         std::vector<std::wstring> t;
         for (const auto& b : shown) t.push_back(b.text);

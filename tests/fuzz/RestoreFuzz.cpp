@@ -24,7 +24,7 @@ using namespace qb::uue;
 
 struct Collect final : DecodeSink {
     std::string bytes;
-    void BeginBlock(std::size_t index) override { bytes += "<" + std::to_string(index) + ">"; }
+    void BeginBlock(std::size_t index, const qb::uue::Block&) override { bytes += "<" + std::to_string(index) + ">"; }
     void Write(std::span<const std::uint8_t> b) override { bytes.append(b.begin(), b.end()); }
     void EndBlock() override { bytes += "</>"; }
 };

@@ -68,6 +68,20 @@ public:
             text = std::move(t);
         }, refuse, whileBusy);
     }
+    // Another program copies `copied`.
+    void Copy(std::wstring copied) {
+        readable = {platform::ClipboardContent::kText, std::move(copied)};
+        ++sequence;
+    }
+    std::vector<std::string> lines;  // put by PutLine, in order; each is readable afterwards
+    std::uint32_t sequence = 1;
+    std::uint32_t PutLine(std::u16string_view line) override {
+        if (refuse) throw platform::Error(L"OpenClipboard", 5, L"拒绝访问。");
+        lines.emplace_back(line.begin(), line.end());
+        Copy({line.begin(), line.end()});
+        return sequence;
+    }
+    std::uint32_t Sequence() override { return sequence; }
 };
 
 // Real files, with ways to make the file system lie about a length or fail a read part-way.

@@ -33,7 +33,7 @@ struct Restored final : DecodeSink {
     ScanResult check, decode;
     std::vector<std::string> files;
     std::uint64_t consumed = 0;
-    void BeginBlock(std::size_t index) override { files.resize(index + 1); }
+    void BeginBlock(std::size_t index, const uue::Block&) override { files.resize(index + 1); }
     void Write(std::span<const std::uint8_t> b) override { files.back().append(b.begin(), b.end()); }
     void EndBlock() override {}
 };
@@ -206,10 +206,10 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
          ProblemKind::kBadLine, 3},
         {"dot-stuffed line still too long", "begin 644 x.bin\n..86)C9&5F9VAI:FML;6YO<'%R<W1U=G=X>7I!0D-$149'2$E*\n`\nend\n",
          ProblemKind::kBadLine, 2},
-        {"cut after begin", join({lines[0]}), ProblemKind::kCut, 0},
-        {"cut inside a line", join({lines[0], lines[1], lines[2].substr(0, 30)}), ProblemKind::kCut, 0},
-        {"cut before end", join({lines[0], lines[1], lines[2], lines[3], lines[4]}), ProblemKind::kCut, 0},
-        {"cut in end", join({lines[0], lines[1], lines[2], lines[3], lines[4], "en"}), ProblemKind::kCut, 0},
+        {"cut after begin", join({lines[0]}), ProblemKind::kCut, 1},
+        {"cut inside a line", join({lines[0], lines[1], lines[2].substr(0, 30)}), ProblemKind::kCut, 3},
+        {"cut before end", join({lines[0], lines[1], lines[2], lines[3], lines[4]}), ProblemKind::kCut, 5},
+        {"cut in end", join({lines[0], lines[1], lines[2], lines[3], lines[4], "en"}), ProblemKind::kCut, 6},
         {"two lines joined", join({lines[0], lines[1] + lines[2], lines[3], lines[4], lines[5]}),
          ProblemKind::kBadLine, 2},
         {"short line then data", join({lines[0], lines[1], lines[3], lines[2], lines[4], lines[5]}),
@@ -222,12 +222,12 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
          ProblemKind::kBadLine, 2},
         {"short line in a backtick block", join({lines[0], lines[1].substr(0, 50), lines[2], lines[3], lines[4], lines[5]}),
          ProblemKind::kBadLine, 2},
-        {"begin inside a block", join({lines[0], lines[1], "begin 644 second", "`", "end"}), ProblemKind::kCut, 0},
+        {"begin inside a block", join({lines[0], lines[1], "begin 644 second", "`", "end"}), ProblemKind::kCut, 3},
         {"a second block damaged", join({lines[0], lines[1], lines[2], lines[3], lines[4], lines[5], lines[0],
                                          "M" + std::string(70, 'x'), "end"}), ProblemKind::kBadLine, 8},
         {"a gigabyte-long line of junk", join({lines[0], lines[1] + std::string(3 << 20, 'x'), lines[4], lines[5]}),
          ProblemKind::kBadLine, 2},
-        {"base64 without ====", "begin-base64 644 x.bin\nQUJD\n", ProblemKind::kCut, 0},
+        {"base64 without ====", "begin-base64 644 x.bin\nQUJD\n", ProblemKind::kCut, 2},
         {"base64 data after padding", "begin-base64 644 x.bin\nQQ==\nQUJD\n====\n", ProblemKind::kBadLine, 3},
         {"101 blocks", blocks101, ProblemKind::kTooManyBlocks, 0},
     };
@@ -547,34 +547,39 @@ TEST(PartMarkers, EveryPartFitsItsLimitAndOneLineMoreWouldNot) {
     EXPECT_EQ(uue::PartNumber(7, 1234), "0007");
 }
 
-// Parts joined in any order, among other blocks, and every way a set can be wrong.
-TEST(RestoreJob, PartsInAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNothing) {
+// A file of 45 * 7 + 20 bytes sent in three parts, and the restore from the clipboard.
+struct SentInParts : ::testing::Test {
     testing::FakeSystem sys;
     MemoryFiles r;
-    auto p = sys.Get({.files = &r});
-    const auto data = RandomBytes(45 * 7 + 20, 12);
-    const auto digest = [&](std::span<const std::uint8_t> bytes) {
+    platform::Platform p = sys.Get({.files = &r});
+    std::vector<std::uint8_t> data = RandomBytes(45 * 7 + 20, 12);
+    uue::PartMarker set{0, 3, data.size(), Digest(data), std::nullopt};
+
+    platform::Sha256Digest Digest(std::span<const std::uint8_t> bytes) {
         auto hash = sys.hashing.NewSha256();
         hash->Update(bytes);
         return hash->Finish();
-    };
-    uue::PartMarker set{0, 3, data.size(), digest(data), std::nullopt};
-    const auto part = [&](std::uint32_t k, uue::PartMarker m, std::string_view between = "") {
+    }
+    std::string part(std::uint32_t k, uue::PartMarker m, std::string_view between = "") {
         const std::size_t from = (k - 1) * 45 * 3, n = std::min<std::size_t>(45 * 3, data.size() - from);
         std::string body(uue::EncodedBodySize(n), '\0');
         uue::EncodeLines({data.data() + from, n}, body);
         m.part = k;
         return uue::FormatMarker(m) + "\r\n" + std::string(between) + uue::FormatBeginLine(L"x.bin.00" + std::to_wstring(k)) +
                body + std::string(uue::kClosingLines) + uue::FormatTrailer() + "\r\n";
-    };
-    const auto run = [&](const std::string& text, std::wstring answer) {
+    }
+    std::vector<std::wstring> run(const std::string& text, std::wstring answer) {
         sys.clipboard.readable = {platform::ClipboardContent::kText, std::wstring(text.begin(), text.end())};
         sys.dialogs.chosen = std::move(answer);
         sys.ui.shown.clear();
         r.written.clear();
         RunRestore(From::kClipboard, p, 0);
         return sys.ui.Texts();
-    };
+    }
+};
+
+// Parts joined in any order, among other blocks, and every way a set can be wrong.
+TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNothing) {
     const std::string other = Replace(Encoded(RandomBytes(10, 13), true), "x.bin", "o.bin");
     const auto box = run(part(3, set) + other + part(1, set) + part(2, set) + part(1, set), L"F:\\many");
     ASSERT_EQ(box.size(), 1u);
@@ -588,10 +593,11 @@ TEST(RestoreJob, PartsInAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesN
         EXPECT_TRUE(r.written.empty());
         return shown.size() == 1 ? shown[0] : L"";
     };
-    EXPECT_EQ(fails(part(1, set) + part(3, set)), L"分段不全：x.bin 缺少第 2 段。没有生成任何文件。");
+    // Beside another block, a set that is not whole is reported, not waited for.
+    EXPECT_EQ(fails(part(1, set) + part(3, set) + other), L"分段不全：x.bin 缺少第 2 段。没有生成任何文件。");
     uue::PartMarker many = set;
     many.count = 15;
-    EXPECT_EQ(fails(part(3, many)), L"分段不全：x.bin 缺少第 1、2、4、5、6、7、8、9、10、11 等 14 段。没有生成任何文件。");
+    EXPECT_EQ(fails(part(3, many) + part(3, set)), L"分段不全：x.bin 缺少第 1、2、4、5、6、7、8、9、10、11 等 14 段。没有生成任何文件。");
     uue::PartMarker other256 = set;
     other256.sha256[0] ^= 1;
     EXPECT_EQ(fails(part(1, other256) + part(2, other256) + part(3, other256)),
@@ -607,6 +613,65 @@ TEST(RestoreJob, PartsInAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesN
     // an ordinary file.
     EXPECT_EQ(run(part(1, set, "chat\r\n"), L"F:\\out\\y.bin").size(), 1u);
     EXPECT_EQ(r.written[L"F:\\out\\y.bin"].size(), 45u * 3);
+}
+
+// Parts copied over one text at a time: each kept once, a damaged or foreign one said and left,
+// every text that held a part of the file answered with the lowest part still missing.
+TEST_F(SentInParts, CopiedOneByOneAreGatheredAndEveryTextWithOneIsAnswered) {
+    const std::string hex = platform::DigestHex(set.sha256);
+    const auto ack = [&](int k, int next) {
+        return "#Quillbox got part " + std::to_string(k) + "/3 sha256=" + hex + " next=" + std::to_string(next);
+    };
+    std::string damaged = part(1, set);
+    damaged[damaged.find("\nM") + 9] = '~';
+    uue::PartMarker another = set;
+    another.sha256[5] ^= 1;
+    another.name = "其他.txt";
+    struct Seen {
+        std::wstring state, progress;
+        std::size_t lines;
+    };
+    std::vector<Seen> seen;
+    std::vector<std::string> copies;
+    sys.ui.receive = [&](platform::PartsToReceive& parts) {
+        seen.push_back({parts.Heading(), parts.Progress(), sys.clipboard.lines.size()});
+        EXPECT_FALSE(parts.ClipboardChanged()) << "its own answer is not read again";
+        for (const std::string& text : copies) {
+            sys.clipboard.Copy(std::wstring(text.begin(), text.end()));
+            const bool done = parts.ClipboardChanged();
+            seen.push_back({parts.State(), parts.Progress(), sys.clipboard.lines.size()});
+            if (done) return true;
+        }
+        return false;
+    };
+    copies = {"hello", part(2, set), damaged, part(1, another), part(3, set) + part(1, set)};
+    const auto box = run(part(2, set), L"F:\\out\\x.bin");
+    ASSERT_EQ(seen.size(), 6u);
+    EXPECT_EQ(seen[0].state, L"正在接收 x.bin（共 3 段）");
+    EXPECT_EQ(seen[0].progress, L"已收到 1 段，还缺第 1、3 段");
+    EXPECT_EQ(seen[1].lines, 1u) << "a text without parts changes nothing";
+    EXPECT_EQ(seen[2].state, L"第 2 段已经收到过了。");
+    EXPECT_EQ(seen[3].state, L"第 1 段已损坏（第 3 行），请重新复制这一段。");
+    EXPECT_EQ(seen[4].state, L"剪切板中是另一个文件（其他.txt）的分段，已忽略。");
+    EXPECT_EQ(seen[4].lines, 2u) << "neither is answered";
+    EXPECT_EQ(seen[5].progress, L"已收到 3 段");
+    EXPECT_EQ(sys.clipboard.lines, (std::vector<std::string>{ack(2, 1), ack(2, 1), ack(1, 0)}));
+    ASSERT_EQ(box.size(), 1u);
+    EXPECT_EQ(box[0].rfind(L"已还原文件：F:\\out\\x.bin\r\n", 0), 0u) << box[0];
+    EXPECT_EQ(r.written[L"F:\\out\\x.bin"], data);
+
+    // Cancelled, or every part in but the file not the sender's: nothing written, no last answer.
+    copies = {part(1, set)};
+    EXPECT_TRUE(run(part(2, set), L"F:\\out\\x.bin").empty());
+    EXPECT_TRUE(r.written.empty());
+    uue::PartMarker wrong = set;
+    wrong.sha256[0] ^= 1;
+    copies = {part(1, wrong) + part(3, wrong)};
+    sys.clipboard.lines.clear();
+    EXPECT_EQ(run(part(2, wrong), L"F:\\out\\x.bin"),
+              std::vector<std::wstring>{L"分段合并后的文件与发送方的不一致：x.bin 的 SHA-256 不同。没有生成任何文件。"});
+    EXPECT_EQ(sys.clipboard.lines.size(), 1u);
+    EXPECT_TRUE(r.written.empty());
 }
 
 }  // namespace

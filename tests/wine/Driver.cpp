@@ -233,6 +233,18 @@ std::string ClipboardText() {
     return text;
 }
 
+std::wstring UnicodeClipboardText() {
+    for (int i = 0; i < 50 && !OpenClipboard(nullptr); ++i) Sleep(20);
+    std::wstring text;
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        const auto* p = static_cast<const wchar_t*>(GlobalLock(h));
+        text.assign(p, wcsnlen(p, GlobalSize(h) / sizeof(wchar_t)));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return text;
+}
+
 void SetClipboardText(const std::string& text) {
     HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     for (int i = 0; i < 50 && !OpenClipboard(owner); ++i) Sleep(20);

@@ -89,6 +89,7 @@ Outcome RunAndConfirm(const std::wstring& arguments);
 bool ChooseInFileDialog(HWND dialog, const std::wstring& path);
 
 std::string ClipboardText();               // CF_TEXT bytes, without the terminating NUL
+std::wstring UnicodeClipboardText();       // CF_UNICODETEXT
 void SetClipboardText(const std::string& text);
 
 }  // namespace qb::testing

@@ -9,6 +9,7 @@
 #include "windows/MessageLoop.h"
 #include "windows/OptionsWindowDesign.h"
 #include "windows/PartsWindowDesign.h"
+#include "windows/ReceivingWindowDesign.h"
 
 namespace qb::testing {
 namespace {
@@ -185,14 +186,15 @@ TEST_F(EndToEnd, AHiddenFileKeepsItsNameInTheHeader) {
     EXPECT_EQ(ClipboardText().substr(0, 22), "begin 644 secret.dat\r\n");
 }
 
-// A visible top-level window of the process with this caption, or of this class.
-HWND FindProcessWindow(DWORD pid, const wchar_t* caption, const wchar_t* className = nullptr) {
+// A visible top-level window of the process with this caption, or of this class, but `except`.
+HWND FindProcessWindow(DWORD pid, const wchar_t* caption, const wchar_t* className = nullptr, HWND except = nullptr) {
     struct Search {
         DWORD pid;
         const wchar_t* caption;
         const wchar_t* className;
+        HWND except;
         HWND found;
-    } s{pid, caption, className, nullptr};
+    } s{pid, caption, className, except, nullptr};
     EnumWindows(
         [](HWND w, LPARAM lp) {
             auto* s = reinterpret_cast<Search*>(lp);
@@ -201,7 +203,8 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* caption, const wchar_t* classNa
             wchar_t text[64] = {};
             if (s->className) GetClassNameW(w, text, 64);
             else GetWindowTextW(w, text, 64);
-            if (owner == s->pid && IsWindowVisible(w) && std::wstring(text) == (s->className ? s->className : s->caption))
+            if (owner == s->pid && w != s->except && IsWindowVisible(w) &&
+                std::wstring(text) == (s->className ? s->className : s->caption))
                 s->found = w;
             return TRUE;
         },
@@ -482,13 +485,8 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     std::vector<std::wstring> seen;
     for (int k = 1; k <= 8; ++k) {
         std::wstring text;
-        for (int i = 0; i < 100; ++i, Sleep(50)) {
-            if (!OpenClipboard(nullptr)) continue;
-            if (const HANDLE memory = GetClipboardData(CF_UNICODETEXT))
-                text = static_cast<const wchar_t*>(GlobalLock(memory)), GlobalUnlock(memory);
-            CloseClipboard();
-            if (text.starts_with(L"#Quillbox part " + std::to_wstring(k) + L"/8 ")) break;
-        }
+        for (int i = 0; i < 100 && !(text = UnicodeClipboardText()).starts_with(L"#Quillbox part " + std::to_wstring(k) + L"/8 "); ++i)
+            Sleep(50);
         ASSERT_TRUE(text.starts_with(L"#Quillbox part " + std::to_wstring(k) + L"/8 ")) << k;
         EXPECT_LE(text.size(), limit) << "part " << k << " as a Unicode program pastes it";
         seen.push_back(text);
@@ -550,6 +548,68 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     other.Press(*box, IDOK);
     EXPECT_EQ(ReadFileBytes(dir / L"back.bin"), ReadFileBytes(dir / L"chat.bin"));
     PostMessageW(main, WM_CLOSE, 0, 0);
+
+    // Copied over one at a time, part 1 first and then from the last back, the parts are gathered
+    // by the receiving window, each answered on the clipboard in both text formats.
+    const std::wstring hex = seen[0].substr(seen[0].find(L"sha256=") + 7, 64);
+    const auto answered = [&](int k, int next) {
+        const std::wstring ack = L"#Quillbox got part " + std::to_wstring(k) + L"/8 sha256=" + hex +
+                                 L" next=" + std::to_wstring(next);
+        for (int i = 0; i < 200; ++i, Sleep(25))
+            if (ClipboardText() == std::string(ack.begin(), ack.end()) && UnicodeClipboardText() == ack) return true;
+        return false;
+    };
+    const auto copy = [&](const std::wstring& part) { SetClipboardText(std::string(part.begin(), part.end())); };
+    // Its temporary files where the test can see them.
+    const std::wstring temp = dir / L"temp";
+    CreateDirectoryW(temp.c_str(), nullptr);
+    SetEnvironmentVariableW(L"TMP", temp.c_str());
+    RunningQuillbox receiver(L"");
+    SetEnvironmentVariableW(L"TMP", nullptr);
+    const HWND start = OptionsWindowOf(receiver);
+    ASSERT_NE(start, nullptr);
+    const auto receive = [&] {
+        copy(seen[0]);
+        PostMessageW(start, WM_COMMAND, windows::CommandOf(options::kDesign, options::Id::menuRestoreClipboard), 0);
+        EXPECT_TRUE(answered(1, 2));
+        HWND receiving = nullptr;
+        for (int i = 0; i < 200 && !(receiving = FindProcessWindow(receiver.ProcessId(), L"Quillbox", nullptr, start)); ++i)
+            Sleep(25);
+        return receiving;
+    };
+    namespace receiving = windows::receiving_window;
+    HWND gathering = receive();
+    ASSERT_NE(gathering, nullptr);
+    wchar_t heading[64] = {};
+    GetWindowTextW(GetDlgItem(gathering, windows::CommandOf(receiving::kDesign, receiving::Id::heading)), heading, 64);
+    EXPECT_EQ(std::wstring(heading), L"正在接收 chat.bin（共 8 段）");
+    for (int k = 8; k >= 2; --k) {
+        copy(seen[k - 1]);
+        ASSERT_TRUE(answered(k, k == 2 ? 0 : 2)) << k;
+    }
+    const auto saveAs = receiver.WaitForBox();
+    ASSERT_TRUE(saveAs && saveAs->caption == L"保存还原的文件");
+    ASSERT_TRUE(ChooseInFileDialog(saveAs->hwnd, dir / L"received.bin"));
+    const auto outcome = receiver.WaitForBox();
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->text.rfind(L"已还原文件：" + dir / L"received.bin", 0), 0u) << outcome->text;
+    receiver.Press(*outcome, IDOK);
+    EXPECT_EQ(ReadFileBytes(dir / L"received.bin"), ReadFileBytes(dir / L"chat.bin"));
+
+    // Cancelled part-way: nothing written, nothing left in the temporary folder, the options
+    // window itself again.
+    gathering = receive();
+    ASSERT_NE(gathering, nullptr);
+    copy(seen[1]);
+    ASSERT_TRUE(answered(2, 3));
+    SendMessageW(GetDlgItem(gathering, windows::CommandOf(receiving::kDesign, receiving::Id::cancelButton)), BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && !IsWindowEnabled(start); ++i) Sleep(25);
+    EXPECT_TRUE(IsWindowEnabled(start));
+    EXPECT_FALSE(IsWindow(gathering));
+    for (int i = 0; i < 100 && !ListDir(temp).empty(); ++i) Sleep(25);  // the job unwinds after the window
+    EXPECT_EQ(ListDir(temp), std::vector<std::wstring>{});
+    PostMessageW(start, WM_CLOSE, 0, 0);
+    EXPECT_EQ(receiver.WaitForExit(5000), 0u);
 }
 
 // Every way a restore can stop early leaves nothing: Cancel in the check; in the decoding the end

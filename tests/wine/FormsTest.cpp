@@ -24,6 +24,7 @@
 #include "encode/Parts.h"
 #include "windows/PartSettings.h"
 #include "windows/PartsWindow.h"
+#include "windows/ReceivingWindow.h"
 #include "windows/UsageGuide.h"
 
 namespace qb::windows {
@@ -487,6 +488,20 @@ TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
     PartsWindow partsWindow(host, p, L"照片备份 2026.zip", 250'000, sending);
     partsWindow.Show();
     ExpectEveryTextFits(partsWindow, parts_window::kDesign, "sending");
+    // The longest lines the receiving window can be given: ten five-digit numbers and the rest.
+    struct Longest : platform::PartsToReceive {
+        std::uint32_t Count() const override { return 9999; }
+        std::uint32_t Kept() const override { return 9; }
+        std::wstring Heading() const override { return L"正在接收 照片备份 2026 年全年.zip（共 9999 段）"; }
+        std::wstring Progress() const override {
+            return L"已收到 9 段，还缺第 1000、1001、1002、1003、1004、1005、1006、1007、1008、1009 等 9990 段";
+        }
+        std::wstring State() const override { return L"无法读取剪切板：当前线程没有打开剪贴板。（错误代码 1418）"; }
+        bool ClipboardChanged() override { return false; }
+    } longest;
+    ReceivingWindow receiving(host, longest);
+    receiving.Show();
+    ExpectEveryTextFits(receiving, receiving_window::kDesign, "receiving");
     PartSettings parts(host, p);
     parts.Show();
     for (const auto& choice : kPartChoices) {

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -25,6 +27,25 @@ bool OpenWhenFree(HWND owner, const std::function<bool()>& stopped) {
         if (attempt == 79) ThrowError(L"OpenClipboard", error);
         Sleep(25);
     }
+}
+
+// Windows 10's clipboard history and cloud clipboard pass over a text that carries this format
+// with a zero; older systems know nothing of it. Best effort: the text is there already.
+void KeepOutOfHistory() {
+    const UINT format = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
+    UniqueHglobal zero(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)));
+    if (format && zero && SetClipboardData(format, zero.get())) zero.release();
+}
+
+// Memory for the clipboard holding `bytes` and a zero after them.
+UniqueHglobal GlobalCopy(const void* bytes, std::size_t size, std::size_t zeros) {
+    UniqueHglobal memory(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size + zeros));
+    if (!memory) ThrowLastError(L"GlobalAlloc");
+    void* view = GlobalLock(memory.get());
+    if (!view) ThrowLastError(L"GlobalLock");
+    std::memcpy(view, bytes, size);
+    GlobalUnlock(memory.get());
+    return memory;
 }
 
 // Opened without an owner: reading needs none.
@@ -93,14 +114,6 @@ private:
         if (SetClipboardData(CF_LOCALE, locale.get())) locale.release();
     }
 
-    // Windows 10's clipboard history and cloud clipboard pass over a text that carries this
-    // format with a zero; older systems know nothing of it. Best effort, as the locale.
-    static void KeepOutOfHistory() {
-        const UINT format = RegisterClipboardFormatW(L"CanIncludeInClipboardHistory");
-        UniqueHglobal zero(GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DWORD)));
-        if (format && zero && SetClipboardData(format, zero.get())) zero.release();
-    }
-
     void Close() {
         if (std::exchange(open_, false)) CloseClipboard();
     }
@@ -131,6 +144,20 @@ private:
 }  // namespace
 
 ClipboardContent Win32Clipboard::ReadText(const std::function<void(std::u16string_view)>& use) {
+    // A text just put there can be out of reach for a moment while the system makes its other
+    // forms (Wine's clipboard manager, syncing with X, says the clipboard is not open): read
+    // again then, as for a busy clipboard.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            return ReadTextOnce(use);
+        } catch (const Error& e) {
+            if (e.Code() != ERROR_CLIPBOARD_NOT_OPEN || attempt == 79) throw;
+        }
+        Sleep(25);
+    }
+}
+
+ClipboardContent Win32Clipboard::ReadTextOnce(const std::function<void(std::u16string_view)>& use) {
     OpenedClipboard open;
     // The system makes CF_UNICODETEXT from CF_TEXT and CF_LOCALE when only those were set.
     if (IsClipboardFormatAvailable(CF_UNICODETEXT)) {
@@ -159,5 +186,41 @@ ClipboardContent Win32Clipboard::ReadText(const std::function<void(std::u16strin
 std::unique_ptr<ClipboardBuffer> Win32Clipboard::Text(std::size_t bytes, bool transient) {
     return std::make_unique<ClipboardTarget>(bytes, transient);
 }
+
+std::uint32_t Win32Clipboard::PutLine(std::u16string_view line) {
+    const std::wstring wide(line.begin(), line.end());
+    const int ansiBytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                              nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(ansiBytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), ansiBytes,
+                        nullptr, nullptr);
+    UniqueHglobal unicode = GlobalCopy(wide.data(), wide.size() * sizeof(wchar_t), sizeof(wchar_t));
+    UniqueHglobal plain = GlobalCopy(ansi.data(), ansi.size(), 1);
+    const UniqueHwnd owner(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                           GetModuleHandleW(nullptr), nullptr));
+    if (!owner) ThrowLastError(L"CreateWindowEx");
+    OpenWhenFree(owner.get(), {});
+    if (!EmptyClipboard()) {
+        const DWORD error = GetLastError();
+        CloseClipboard();
+        ThrowError(L"EmptyClipboard", error);
+    }
+    // Both forms, so that a program reading either finds this line and not one the system made
+    // from the other with some other code page.
+    const bool placed = SetClipboardData(CF_UNICODETEXT, unicode.get()) != nullptr;
+    const DWORD error = GetLastError();
+    if (placed) {
+        unicode.release();
+        if (SetClipboardData(CF_TEXT, plain.get())) plain.release();
+        KeepOutOfHistory();
+    }
+    CloseClipboard();
+    // Taken at once: the next change may be another program's.
+    const std::uint32_t sequence = GetClipboardSequenceNumber();
+    if (!placed) ThrowError(L"SetClipboardData", error);
+    return sequence;
+}
+
+std::uint32_t Win32Clipboard::Sequence() { return GetClipboardSequenceNumber(); }
 
 }  // namespace qb::platform::win32

@@ -36,6 +36,11 @@ class Win32Clipboard final : public Clipboard {
 public:
     ClipboardContent ReadText(const std::function<void(std::u16string_view)>& use) override;
     std::unique_ptr<ClipboardBuffer> Text(std::size_t bytes, bool transient = false) override;
+    std::uint32_t PutLine(std::u16string_view line) override;
+    std::uint32_t Sequence() override;
+
+private:
+    ClipboardContent ReadTextOnce(const std::function<void(std::u16string_view)>& use);
 };
 
 class Win32Dialogs final : public Dialogs {

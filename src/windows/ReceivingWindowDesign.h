@@ -1,0 +1,30 @@
+#pragma once
+// The receiving window's design table, in twips.
+
+#include <array>
+
+#include "product/AppInfo.h"
+#include "product/Resources.h"
+#include "windows/Layout.h"
+
+namespace qb::windows::receiving_window {
+
+enum class Id { heading, progress, bar, state, cancelButton };
+
+// The lines are filled in as it opens and as parts come; the list of missing parts and the state
+// may take two lines.
+constexpr std::array kControls{
+    ControlDesign{Id::heading, ControlKind::Label, L"", 210, 210, 6780, 255, 1},
+    ControlDesign{Id::progress, ControlKind::Label, L"", 210, 585, 6780, 465, 2},
+    ControlDesign{Id::bar, ControlKind::ProgressBar, L"", 210, 1170, 6780, 255, 3},
+    ControlDesign{Id::state, ControlKind::Label, L"", 210, 1545, 6780, 465, 4},
+    ControlDesign{Id::cancelButton, ControlKind::Button, L"取消", 5775, 2130, 1215, 375, 0},
+};
+
+constexpr FormDesign kDesign{
+    product::kTitle, Border::FixedSingle, 7200, 2715, kControls, {}, std::nullopt,
+    Id::cancelButton, {}, IDI_QUILLBOX,
+};
+static_assert(RowsInIdOrder(kDesign));
+
+}  // namespace qb::windows::receiving_window
