@@ -61,6 +61,11 @@ inline constexpr std::wstring_view kPartsDifferAfter = L" 的 SHA-256 不同。�
 inline constexpr std::wstring_view kChangedBefore = L"UUE文件在还原过程中被改动了：";
 inline constexpr std::wstring_view kChangedAfter = L"。没有生成任何文件。";
 
+// Of several files picked at once, a report names the file: "…（文件 PATH）。没有生成任何文件。"
+inline constexpr std::wstring_view kInFileBefore = L"（文件 ";
+inline constexpr std::wstring_view kInFileAfter = L"）";
+inline constexpr std::wstring_view kNothingWritten = L"。没有生成任何文件。";
+
 // The receiving window: "正在接收 NAME（共 N 段）", "已收到 K 段，还缺第 a、b 段" and the state line.
 inline constexpr std::wstring_view kReceivingBefore = L"正在接收 ";
 inline constexpr std::wstring_view kReceivingMiddle = L"（共 ";

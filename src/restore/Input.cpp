@@ -33,23 +33,25 @@ private:
 
 std::optional<Input> FromClipboard(platform::Platform& p) {
     Input input{From::kClipboard, {}, 0, {}, {}, {}};
+    input.sources.emplace_back();
+    Source& source = input.sources.back();
     const auto content = platform::AsStep(kCannotReadClipboard, product::kReadFailed, [&] {
         return p.clipboard.ReadText([&](std::u16string_view text) {
-            Utf16Text source({text.data(), text.size()});
+            Utf16Text utf16({text.data(), text.size()});
             platform::JobProgress checking(text.size() * 2);
             input.check = RunPass(p, kCheckingText, {}, checking, [&] {
-                auto result = uue::CheckText(source, checking);
+                auto result = uue::CheckText(utf16, checking);
                 if (result.outcome != uue::Outcome::kOk) return result;
                 // Copied as the scanner reads it, UTF-8, so that the clipboard is free again
                 // for Save As and the text is never held whole in memory.
                 platform::AsStep(kCannotRestore, product::kDeliveryFailed, [&] {
                     auto scratch = p.files.Scratch();
-                    source.Rewind();
+                    utf16.Rewind();
                     std::string piece(uue::kPieceSize, '\0');
-                    for (uue::Piece got; (got = source.Read(piece)).size > 0;)
+                    for (uue::Piece got; (got = utf16.Read(piece)).size > 0;)
                         scratch->Append(piece.data(), got.size);
                     input.total = scratch->Size();
-                    input.bytes = std::make_unique<ScratchBytes>(std::move(scratch));
+                    source.bytes = std::make_unique<ScratchBytes>(std::move(scratch));
                 });
                 return result;
             });
@@ -59,33 +61,58 @@ std::optional<Input> FromClipboard(platform::Platform& p) {
         throw WordedFailure(product::kReadFailed,
                             std::wstring(content == platform::ClipboardContent::kFiles
                                              ? kFilesOnClipboard : kNoTextOnClipboard));
-    if (input.bytes) input.text = std::make_unique<EncodedText>(*input.bytes);
+    if (source.bytes) source.text = std::make_unique<EncodedText>(*source.bytes);
+    source.blocks = input.check.blocks.size();
     return input;
 }
 
-std::optional<Input> FromFile(platform::Platform& p, std::uintptr_t owner) {
+std::optional<Input> FromFiles(platform::Platform& p, std::uintptr_t owner) {
     const auto picked = p.dialogs.PickTextFiles(owner);
     if (picked.empty()) return std::nullopt;
-    Input input{From::kFile, picked.front(), 0, {}, {}, {}};
-    // Open from the check to the end, and no other program may write it meanwhile: what is
+    Input input{From::kFile, {}, 0, {}, {}, {}};
+    // Open from the check to the end, and no other program may write them meanwhile: what is
     // decoded is what was checked. One that another program holds open to write is refused.
-    auto file = platform::AsStep(std::wstring(kCannotOpen) + input.path, product::kOpenFailed, [&] {
-        return p.files.OpenInput(input.path, platform::Sharing::kKeepWritersOut);
-    });
-    if (!file) throw WordedFailure(product::kOpenFailed, std::wstring(kFileOpenFailed));
-    input.total = file->Size();
-    input.bytes = std::make_unique<FileBytes>(std::move(file));
-    input.text = std::make_unique<EncodedText>(*input.bytes);
+    for (const std::wstring& path : picked) {
+        auto file = platform::AsStep(std::wstring(kCannotOpen) + path, product::kOpenFailed, [&] {
+            return p.files.OpenInput(path, platform::Sharing::kKeepWritersOut);
+        });
+        if (!file) throw WordedFailure(product::kOpenFailed, std::wstring(kFileOpenFailed));
+        input.total += file->Size();
+        auto bytes = std::make_unique<FileBytes>(std::move(file));
+        auto text = std::make_unique<EncodedText>(*bytes);
+        input.sources.push_back({path, std::move(bytes), std::move(text), 0});
+    }
     platform::JobProgress checking(input.total);
-    input.check = RunPass(p, kCheckingText, input.path, checking,
-                          [&] { return uue::CheckText(*input.text, checking); });
+    input.check = RunPass(p, kCheckingText, input.Path(), checking, [&] {
+        uue::ScanResult all;
+        for (Source& source : input.sources) {
+            // Each file a text of its own: its own encoding, its last line ended by its end.
+            auto one = ReadingFrom(source.path, [&] { return uue::CheckText(*source.text, checking); });
+            if (one.outcome != uue::Outcome::kOk) {
+                input.problemPath = source.path;
+                return one;
+            }
+            if (one.unreadableBegin && !all.unreadableBegin)
+                all.unreadableBegin = one.unreadableBegin, input.unreadablePath = source.path;
+            source.blocks = one.blocks.size();
+            all.blocks.insert(all.blocks.end(), one.blocks.begin(), one.blocks.end());
+        }
+        return all;
+    });
     return input;
 }
 
 }  // namespace
 
 std::optional<Input> ReadAndCheck(From from, platform::Platform& p, std::uintptr_t owner) {
-    return from == From::kClipboard ? FromClipboard(p) : FromFile(p, owner);
+    return from == From::kClipboard ? FromClipboard(p) : FromFiles(p, owner);
+}
+
+std::vector<std::wstring> Input::BlockPaths() const {
+    std::vector<std::wstring> paths;
+    if (Several())
+        for (const Source& source : sources) paths.insert(paths.end(), source.blocks, source.path);
+    return paths;
 }
 
 uue::ScanResult RunPass(platform::Platform& p, std::wstring_view heading, const std::wstring& path,

@@ -10,6 +10,7 @@
 #include "product/RestoreTexts.h"
 #include "product/Texts.h"
 #include "platform/BackgroundHash.h"
+#include "restore/Reports.h"
 #include "uue/Parts.h"
 
 namespace qb::restore {
@@ -18,15 +19,17 @@ namespace {
 using namespace product::text;
 using platform::WordedFailure;
 
-[[noreturn]] void Damaged(const std::wstring& name, std::uint64_t line) {
-    throw WordedFailure(product::kReadFailed, std::wstring(kBadLineBefore) + platform::ShownName(name) +
-                                                  std::wstring(kBadLineMiddle) + std::to_wstring(line) +
-                                                  std::wstring(kBadLineAfter));
+// Block `block`'s line `line` is damaged; of several files, the report names its own.
+[[noreturn]] void Damaged(const std::wstring& name, std::uint64_t line, const Plan& plan, std::size_t block) {
+    std::wstring report = std::wstring(kBadLineBefore) + platform::ShownName(name) + std::wstring(kBadLineMiddle) +
+                          std::to_wstring(line) + std::wstring(kBadLineAfter);
+    if (!plan.pathOf.empty()) report = NamingFile(std::move(report), plan.pathOf[block]);
+    throw WordedFailure(product::kReadFailed, report);
 }
 
 
 void CheckSet(const OutputFile& file, const std::vector<uue::Block>& blocks,
-              const std::vector<std::size_t>& byPart) {
+              const std::vector<std::size_t>& byPart, const Plan& plan) {
     const uue::PartMarker& set = *file.set;
     std::vector<std::uint32_t> missing;
     for (std::uint32_t k = 1; k <= set.count; ++k)
@@ -47,9 +50,9 @@ void CheckSet(const OutputFile& file, const std::vector<uue::Block>& blocks,
         if (part.size == 0 || part.size > uue::kMaxPartBytes || (!last && part.size != first) ||
             (!last && part.size % uue::kBytesPerLine != 0) || (last && part.size > first) ||
             total > set.size || set.size > uue::kMaxInputSize)
-            Damaged(file.name, part.beginLine);
+            Damaged(file.name, part.beginLine, plan, byPart[k]);
     }
-    if (total != set.size) Damaged(file.name, blocks[byPart[set.count]].beginLine);
+    if (total != set.size) Damaged(file.name, blocks[byPart[set.count]].beginLine, plan, byPart[set.count]);
 }
 
 }  // namespace
@@ -74,8 +77,9 @@ std::wstring MissingParts(const std::vector<std::uint32_t>& missing) {
     return list;
 }
 
-Plan PlanFiles(const std::vector<uue::Block>& blocks) {
+Plan PlanFiles(const std::vector<uue::Block>& blocks, std::vector<std::wstring> pathOf) {
     Plan plan;
+    plan.pathOf = std::move(pathOf);
     plan.copyOf.resize(blocks.size());
     std::vector<OutputFile> sets;
     std::vector<std::vector<std::size_t>> byPart;  // of each set: the block of part K, or SIZE_MAX
@@ -95,10 +99,10 @@ Plan PlanFiles(const std::vector<uue::Block>& blocks) {
         auto& slot = byPart[static_cast<std::size_t>(set - sets.begin())][part->part];
         if (slot == SIZE_MAX) slot = i;
         else if (blocks[slot].size == blocks[i].size) plan.copyOf[i] = slot;  // its bytes compared when joined
-        else Damaged(set->name, blocks[i].beginLine);
+        else Damaged(set->name, blocks[i].beginLine, plan, i);
     }
     for (std::size_t s = 0; s < sets.size(); ++s) {
-        CheckSet(sets[s], blocks, byPart[s]);
+        CheckSet(sets[s], blocks, byPart[s], plan);
         sets[s].blocks.assign(byPart[s].begin() + 1, byPart[s].end());
         plan.files.push_back(std::move(sets[s]));
     }
@@ -126,7 +130,7 @@ platform::Sha256Digest JoinParts(const OutputFile& file, const Plan& plan,
             read(where[i].at + at, {piece.data(), n});
             read(where[first].at + at, {other.data(), n});
             if (!std::equal(piece.begin(), piece.begin() + static_cast<long>(n), other.begin()))
-                Damaged(file.name, blocks[i].beginLine);
+                Damaged(file.name, blocks[i].beginLine, plan, i);
         }
     }
     platform::AsStep(writing, product::kDeliveryFailed, [&] { writer.NextFile(file.name); });

@@ -22,6 +22,7 @@ struct OutputFile {
 struct Plan {
     std::vector<OutputFile> files;     // the ordinary blocks in order, then the sets
     std::vector<std::size_t> copyOf;   // a part that came twice: the block it repeats, else itself
+    std::vector<std::wstring> pathOf;  // of several files, the one each block is in; else empty
 };
 
 // The name a set is restored under: the sender's, where it gave one; else the begin line's
@@ -33,7 +34,7 @@ std::wstring MissingParts(const std::vector<std::uint32_t>& missing);
 
 // Every set whole and consistent, or a WordedFailure with the report: missing parts, or a part
 // whose length cannot be right (its begin line is named as damaged).
-Plan PlanFiles(const std::vector<uue::Block>& blocks);
+Plan PlanFiles(const std::vector<uue::Block>& blocks, std::vector<std::wstring> pathOf = {});
 
 // A text that is one set, every part once and in order, as Quillbox writes a side file: its
 // parts go straight into the file, with no scratch copy between.

@@ -26,7 +26,18 @@ std::wstring UnreadableBegin(std::uint64_t line) {
 
 }  // namespace
 
-std::wstring ProblemReport(const uue::Problem& problem, From from, const std::wstring& path) {
+std::wstring NamingFile(std::wstring report, const std::wstring& path) {
+    const std::wstring named = std::wstring(kInFileBefore) + path + std::wstring(kInFileAfter);
+    const std::size_t end = report.ends_with(kNothingWritten) ? report.size() - kNothingWritten.size()
+                            : report.ends_with(L'。')          ? report.size() - 1
+                                                                : report.size();
+    return report.insert(end, named);
+}
+
+std::wstring ProblemReport(const uue::Problem& problem, From from, const std::wstring& path,
+                           bool several) {
+    if (several && problem.kind != ProblemKind::kNoBegin)
+        return NamingFile(ProblemReport(problem, from, path), path);
     switch (problem.kind) {
     case ProblemKind::kCut:
         return std::wstring(kCutBefore) + platform::ShownName(problem.blockName) +
@@ -46,8 +57,9 @@ std::wstring ProblemReport(const uue::Problem& problem, From from, const std::ws
 }
 
 std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring& folder,
-                         std::uint64_t unreadableBegin) {
-    const std::wstring last = unreadableBegin ? L"\r\n" + UnreadableBegin(unreadableBegin) : L"";
+                         std::uint64_t unreadableBegin, const std::wstring& unreadablePath) {
+    std::wstring last = unreadableBegin ? L"\r\n" + UnreadableBegin(unreadableBegin) : L"";
+    if (unreadableBegin && !unreadablePath.empty()) last = NamingFile(last, unreadablePath);
     if (files.size() == 1) {
         const auto [in, name] = platform::SplitPath(files[0].path);
         return std::wstring(kRestoredFile) + platform::JoinPath(in, platform::ShownName(name)) +

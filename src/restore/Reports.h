@@ -11,7 +11,13 @@
 
 namespace qb::restore {
 
-std::wstring ProblemReport(const uue::Problem& problem, From from, const std::wstring& path);
+// `path` is the file's the problem is in; `several`, that it is one of several picked at once, so
+// the report names it.
+std::wstring ProblemReport(const uue::Problem& problem, From from, const std::wstring& path,
+                           bool several = false);
+
+// The report with "（文件 PATH）" before its last sentence's end.
+std::wstring NamingFile(std::wstring report, const std::wstring& path);
 
 // A restored file as the outcome lists it.
 struct Restored {
@@ -23,6 +29,6 @@ struct Restored {
 // One file on three lines, or several with a line each for the first ten; last, the first line
 // that looked like a begin line but could not be read, where there was one.
 std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring& folder,
-                         std::uint64_t unreadableBegin);
+                         std::uint64_t unreadableBegin, const std::wstring& unreadablePath = {});
 
 }  // namespace qb::restore

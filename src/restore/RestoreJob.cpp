@@ -48,7 +48,7 @@ void ReceiveRest(Input& input, const uue::PartMarker& set, platform::Platform& p
     Receiving receiving(p, set, SetName(input.check.blocks[0]));
     platform::JobProgress first(input.total);
     RunPass(p, kCheckingText, {}, first, [&] {
-        receiving.Take(*input.text, first);
+        receiving.Take(*input.sources[0].text, first);
         return ScanResult{};
     });
     receiving.Acknowledge();
@@ -72,32 +72,60 @@ void ReceiveRest(Input& input, const uue::PartMarker& set, platform::Platform& p
     p.ui.Message(OutcomeText({{paths[0], set.size, digest}}, where->folder, 0), st::kOk);
 }
 
+// Each source decoded in turn into `sink`, its blocks numbered after those before it; a file
+// must give the blocks its check found.
+ScanResult DecodeSources(Input& input, uue::DecodeSink& sink, platform::JobProgress& progress) {
+    struct Numbered final : uue::DecodeSink {
+        uue::DecodeSink& sink;
+        std::size_t before = 0;
+        explicit Numbered(uue::DecodeSink& s) : sink(s) {}
+        void BeginBlock(std::size_t index, const uue::Block& block) override { sink.BeginBlock(before + index, block); }
+        void Write(std::span<const std::uint8_t> bytes) override { sink.Write(bytes); }
+        void EndBlock() override { sink.EndBlock(); }
+    } numbered(sink);
+    for (Source& source : input.sources) {
+        const auto own = input.check.blocks.begin() + static_cast<long>(numbered.before);
+        const std::vector<uue::Block> checked(own, own + static_cast<long>(source.blocks));
+        try {
+            ScanResult result = ReadingFrom(source.path, [&] { return uue::DecodeText(*source.text, numbered, progress); });
+            // Only a file can change; it is kept from writers, and checked all the same.
+            if (input.from == From::kFile && (result.outcome != Outcome::kOk || result.blocks != checked))
+                throw TextChanged{};
+            if (result.outcome != Outcome::kOk) return result;
+        } catch (const TextChanged&) {
+            throw WordedFailure(product::kReadFailed, std::wstring(kChangedBefore) + source.path +
+                                                          std::wstring(kChangedAfter));
+        }
+        numbered.before += source.blocks;
+    }
+    return input.check;
+}
+
 void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     auto input = ReadAndCheck(from, p, owner);
     if (!input) return;
     const ScanResult& check = input->check;
     if (check.outcome == Outcome::kProblem) {
-        p.ui.Message(ProblemReport(check.problem, from, input->path), st::kError);
+        const std::wstring& path = input->Several() ? input->problemPath : input->Path();
+        p.ui.Message(ProblemReport(check.problem, from, path, input->Several()), st::kError);
         return;
     }
-
     if (from == From::kClipboard)
         if (const auto set = OneIncompleteSet(check.blocks)) return ReceiveRest(*input, *set, p, owner);
 
-    const Plan plan = PlanFiles(check.blocks);
+    const Plan plan = PlanFiles(check.blocks, input->BlockPaths());
     if (plan.files.size() > uue::kMaxBlocks) {
-        uue::Problem tooMany{uue::ProblemKind::kTooManyBlocks, {}, {}, 0, plan.files.size()};
-        p.ui.Message(ProblemReport(tooMany, from, input->path), st::kError);
+        uue::Problem tooMany{uue::ProblemKind::kTooManyBlocks, {}, {}, 0, plan.files.size(), {}};
+        p.ui.Message(ProblemReport(tooMany, from, input->Path()), st::kError);
         return;
     }
     std::vector<std::wstring> names;
     for (const auto& file : plan.files) names.push_back(file.name);
-    const auto where = AskWhere(names, p, owner, input->path);
+    const auto where = AskWhere(names, p, owner, input->Path());
     if (!where) return;
     const std::wstring writing = std::wstring(kCannotWrite) + where->FirstPath();
     // Text from the clipboard came from another computer, as a download does.
-    const platform::Origin origin{from == From::kFile ? input->path : std::wstring(),
-                                  from == From::kClipboard};
+    const platform::Origin origin{input->Path(), from == From::kClipboard};
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
         return p.files.WriteFiles(where->folder, where->placement, origin);
     });
@@ -114,10 +142,7 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
                 if (std::uncaught_exceptions() > exceptions) writer.reset();
             }
         } drop{writer};
-        ScanResult result = uue::DecodeText(*input->text, sink, restoring);
-        // Only a file can change; it is kept from writers, and checked all the same.
-        if (from == From::kFile && (result.outcome != Outcome::kOk || result.blocks != check.blocks))
-            throw TextChanged{};
+        ScanResult result = DecodeSources(*input, sink, restoring);
         // A stop counts until the files begin to move into place.
         if (result.outcome == Outcome::kOk) {
             sink.JoinSets();
@@ -126,23 +151,17 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
         }
         return result;
     };
-    ScanResult decoded;
-    try {
-        decoded = RunPass(p, std::wstring(kRestoring) + platform::ShownName(where->names[0]), input->path, restoring,
-                          decodeAndCommit);
-    } catch (const TextChanged&) {
-        throw WordedFailure(product::kReadFailed, std::wstring(kChangedBefore) + input->path +
-                                                      std::wstring(kChangedAfter));
-    }
+    const ScanResult decoded = RunPass(p, std::wstring(kRestoring) + platform::ShownName(where->names[0]),
+                                      input->Path(), restoring, decodeAndCommit);
     if (decoded.outcome == Outcome::kProblem) {
         // The check found none; a text that changed between the passes still writes nothing.
-        p.ui.Message(ProblemReport(decoded.problem, from, input->path), st::kError);
+        p.ui.Message(ProblemReport(decoded.problem, from, input->Path()), st::kError);
         return;
     }
     std::vector<Restored> restored;
     for (std::size_t i = 0; i < paths.size(); ++i)
         restored.push_back({paths[i], sink.Sizes()[i], sink.Digests()[i]});
-    p.ui.Message(OutcomeText(restored, where->folder, check.unreadableBegin), st::kOk);
+    p.ui.Message(OutcomeText(restored, where->folder, check.unreadableBegin, input->unreadablePath), st::kOk);
 }
 
 }  // namespace

@@ -74,9 +74,16 @@ public:
     std::vector<std::wstring> proposed;  // names the Save As dialog proposed
     bool broken = false;                 // the folder picker fails, as with no shell to show it
     std::function<void()> whileOpen;     // what other programs do while Save As is open
+    // Several files picked at once are one answer, a line each.
     std::vector<std::wstring> PickTextFiles(std::uintptr_t) override {
-        const auto answer = Next();
-        return answer ? std::vector<std::wstring>{*answer} : std::vector<std::wstring>{};
+        std::vector<std::wstring> paths;
+        if (const auto answer = Next())
+            for (std::size_t at = 0; at <= answer->size();) {
+                const std::size_t end = std::min(answer->find(L'\n', at), answer->size());
+                paths.push_back(answer->substr(at, end - at));
+                at = end + 1;
+            }
+        return paths;
     }
     std::optional<std::wstring> PickSavePath(std::uintptr_t, const std::wstring& name,
                                              const std::wstring&) override {

@@ -613,6 +613,38 @@ TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNot
     // an ordinary file.
     EXPECT_EQ(run(part(1, set, "chat\r\n"), L"F:\\out\\y.bin").size(), 1u);
     EXPECT_EQ(r.written[L"F:\\out\\y.bin"].size(), 45u * 3);
+
+    // Several files picked at once: each a text of its own, joined as one restore, and a report
+    // names the file and the line in it.
+    testing::TempDir dir;
+    const auto files = [&](std::vector<std::string> texts) {
+        std::wstring picked;
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            const std::string name = "m" + std::to_string(i) + ".uue";
+            picked += (i ? L"\n" : L"") + testing::Wide(dir.Write(name, {texts[i].begin(), texts[i].end()}));
+        }
+        sys.dialogs.first = {picked};
+        sys.dialogs.chosen = L"F:\\files";
+        sys.ui.shown.clear();
+        r.written.clear();
+        RunRestore(From::kFile, p, 0);
+        return sys.ui.Texts();
+    };
+    const std::string unended = part(1, set).substr(0, part(1, set).size() - 2);  // its file's end ends it
+    const auto joined = files({part(3, set), other + unended, "\xEF\xBB\xBF" + part(2, set)});
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_EQ(joined[0].rfind(L"已还原 2 个文件到 F:\\files：\r\no.bin\r\n", 0), 0u) << joined[0];
+    EXPECT_EQ(r.written[L"F:\\files\\x.bin"], data);
+    const auto named = [&](std::wstring name, int line, const char* file) {
+        return std::vector<std::wstring>{L"UUE文本有错误：" + name + L" 的第 " + std::to_wstring(line) + L" 行已损坏（文件 " +
+                                         testing::Wide(dir.path() / file) + L"）。没有生成任何文件。"};
+    };
+    std::string damaged = part(1, set);
+    damaged[damaged.find("\nM") + 9] = '~';
+    EXPECT_EQ(files({part(3, set), other + damaged, part(2, set)}), named(L"x.bin.001", 3 + 7, "m1.uue"));
+    EXPECT_EQ(files({part(3, set), part(1, set) + changed, part(2, set)}), named(L"files", 2, "m2.uue"))
+        << "a part that came twice, different the second time";
+    EXPECT_TRUE(r.written.empty());
 }
 
 // Parts copied over one text at a time: each kept once, a damaged or foreign one said and left,

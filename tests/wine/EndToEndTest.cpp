@@ -596,6 +596,25 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     receiver.Press(*outcome, IDOK);
     EXPECT_EQ(ReadFileBytes(dir / L"received.bin"), ReadFileBytes(dir / L"chat.bin"));
 
+    // Sent as three files, picked at once in the Open dialog: one restore, one file.
+    for (int f = 0; f < 3; ++f) {
+        std::wstring text;
+        for (int k = f * 3; k < std::min(f * 3 + 3, 8); ++k) text += seen[k] + L"\r\n";
+        WriteFileBytes(dir / (L"m" + std::to_wstring(f) + L".uue"), {text.begin(), text.end()});
+    }
+    PostMessageW(start, WM_COMMAND, windows::CommandOf(options::kDesign, options::Id::menuRestoreFile), 0);
+    const auto open = receiver.WaitForBox();
+    ASSERT_TRUE(open && open->caption == L"选择UUE文件");
+    ASSERT_TRUE(ChooseInFileDialog(open->hwnd, L"\"" + dir / L"m0.uue\" \"" + dir / L"m1.uue\" \"" + dir / L"m2.uue\""));
+    const auto saveJoined = receiver.WaitForBox();
+    ASSERT_TRUE(saveJoined && saveJoined->caption == L"保存还原的文件");
+    ASSERT_TRUE(ChooseInFileDialog(saveJoined->hwnd, dir / L"joined.bin"));
+    const auto joined = receiver.WaitForBox();
+    ASSERT_TRUE(joined);
+    EXPECT_EQ(joined->text.rfind(L"已还原文件：" + dir / L"joined.bin", 0), 0u) << joined->text;
+    receiver.Press(*joined, IDOK);
+    EXPECT_EQ(ReadFileBytes(dir / L"joined.bin"), ReadFileBytes(dir / L"chat.bin"));
+
     // Cancelled part-way: nothing written, nothing left in the temporary folder, the options
     // window itself again.
     gathering = receive();

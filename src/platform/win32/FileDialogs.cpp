@@ -1,4 +1,5 @@
-// The dialogs of a restore: the common Open and Save As boxes, and the Vista folder picker.
+// The dialogs of a restore: the Vista item dialog to open files and pick a folder, and the common
+// Save As box.
 #include <windows.h>
 #include <cderr.h>
 #include <commdlg.h>
@@ -96,21 +97,51 @@ void Check(HRESULT result, const wchar_t* operation) {
         ThrowError(operation, static_cast<std::uint32_t>(result), ErrorKind::kHResult);
 }
 
+std::wstring FileSystemPath(const ComRef<IShellItem>& item) {
+    wchar_t* path = nullptr;
+    Check(item->GetDisplayName(SIGDN_FILESYSPATH, &path), L"IShellItem::GetDisplayName");
+    const std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(path, CoTaskMemFree);
+    return std::wstring(path);
+}
+
 }  // namespace
 
 std::vector<std::wstring> Win32Dialogs::PickTextFiles(std::uintptr_t owner) {
-    const std::wstring filter = Filter({text::kUueFilter, text::kUuePatterns, text::kTextFilter,
-                                        text::kTextPatterns, text::kAllFilter, text::kAllPatterns});
-    const std::wstring title(text::kPickUueTitle);
-    OPENFILENAMEW dialog = NewFileDialog(owner);
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrTitle = title.c_str();
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_HIDEREADONLY;
-    // One file for now; the list leaves room for several.
-    auto picked = RunFileDialog(dialog, GetOpenFileNameW, L"GetOpenFileName", L"");
-    if (!picked) return {};
-    return {std::move(*picked)};
+    // The item dialog, not GetOpenFileName: that one reports the room several long names need in
+    // two bytes, too little for many of them.
+    ApartmentForCall apartment;
+    ComRef<IFileOpenDialog> dialog;
+    Check(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                           IID_IFileOpenDialog, reinterpret_cast<void**>(dialog.Put())),
+          L"CoCreateInstance");
+    FILEOPENDIALOGOPTIONS options = 0;
+    Check(dialog->GetOptions(&options), L"IFileOpenDialog::GetOptions");
+    Check(dialog->SetOptions(options | FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST |
+                             FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM),
+          L"IFileOpenDialog::SetOptions");
+    const std::wstring labels[] = {std::wstring(text::kUueFilter), std::wstring(text::kTextFilter),
+                                   std::wstring(text::kAllFilter)};
+    const std::wstring patterns[] = {std::wstring(text::kUuePatterns), std::wstring(text::kTextPatterns),
+                                     std::wstring(text::kAllPatterns)};
+    const COMDLG_FILTERSPEC types[] = {{labels[0].c_str(), patterns[0].c_str()},
+                                       {labels[1].c_str(), patterns[1].c_str()},
+                                       {labels[2].c_str(), patterns[2].c_str()}};
+    Check(dialog->SetFileTypes(3, types), L"IFileOpenDialog::SetFileTypes");
+    Check(dialog->SetTitle(std::wstring(text::kPickUueTitle).c_str()), L"IFileOpenDialog::SetTitle");
+    const HRESULT shown = dialog->Show(reinterpret_cast<HWND>(owner));
+    if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return {};
+    Check(shown, L"IFileOpenDialog::Show");
+    ComRef<IShellItemArray> items;
+    Check(dialog->GetResults(items.Put()), L"IFileOpenDialog::GetResults");
+    DWORD count = 0;
+    Check(items->GetCount(&count), L"IShellItemArray::GetCount");
+    std::vector<std::wstring> paths;
+    for (DWORD i = 0; i < count; ++i) {
+        ComRef<IShellItem> item;
+        Check(items->GetItemAt(i, item.Put()), L"IShellItemArray::GetItemAt");
+        paths.push_back(FileSystemPath(item));
+    }
+    return paths;
 }
 
 std::optional<std::wstring> Win32Dialogs::PickSavePath(std::uintptr_t owner,
@@ -147,10 +178,7 @@ std::optional<std::wstring> Win32Dialogs::PickFolder(std::uintptr_t owner) {
     Check(shown, L"IFileOpenDialog::Show");
     ComRef<IShellItem> item;
     Check(dialog->GetResult(item.Put()), L"IFileOpenDialog::GetResult");
-    wchar_t* path = nullptr;
-    Check(item->GetDisplayName(SIGDN_FILESYSPATH, &path), L"IShellItem::GetDisplayName");
-    const std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(path, CoTaskMemFree);
-    return std::wstring(path);
+    return FileSystemPath(item);
 }
 
 }  // namespace qb::platform::win32
