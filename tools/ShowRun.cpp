@@ -8,6 +8,8 @@
 // QB_RESTORE names a .uue file to restore through the options window's File menu (from the
 // clipboard, its text put there first, with QB_RESTORE_CLIPBOARD=1), saved where
 // QB_RESTORE_TO says, with the time to the outcome box less the dialogs' time (the benchmark);
+// QB_RELAY names a file to send from one Quillbox to another over this clipboard, saved where
+// QB_RESTORE_TO says, with the time from the sender's start to the receiver's Save As.
 // QB_IDLE=1 only shows the options window and gives its working set. QB_SHOT saves a picture of
 // the options window, or of a restore's outcome box, as a BMP file.
 #include <windows.h>
@@ -18,6 +20,7 @@
 
 #include "Driver.h"
 #include "windows/OptionsWindowDesign.h"
+#include "windows/PartsWindowDesign.h"
 
 namespace {
 
@@ -230,6 +233,51 @@ int RestoreThroughMenu(const std::wstring& uue, const std::wstring& to, bool fro
     return static_cast<int>(code);
 }
 
+// The file sent from one Quillbox to another over this clipboard, as between the two ends of a
+// remote desktop: the sender started on it, and the receiver's 从剪切板还原文件 chosen once the
+// first text is there (part 1; or the whole text, once the sender's box is answered). Prints the
+// time from the sender's start to the receiver's Save As, and the parts the sender's window
+// says arrived; the file is saved where `to` says.
+int RelayThroughClipboard(const std::wstring& file, const std::wstring& to) {
+    using namespace qb::testing;
+    RunningQuillbox receiver(L"");
+    const HWND main = WaitForFormWindow(receiver.ProcessId(), 60000);
+    if (!main) return 3;
+    SetClipboardText("\x01qbshow\x01");
+    LARGE_INTEGER freq, start, saved;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&start);
+    RunningQuillbox sender(L"\"" + file + L"\"");
+    for (int i = 0; !ClipboardText().starts_with("#Quillbox part 1/"); ++i) {
+        if (auto box = sender.WaitForBox(1)) {
+            sender.Press(*box, IDOK);
+            break;
+        }
+        if (i == 600000) return 3;
+    }
+    namespace options = qb::windows::options_window;
+    PostMessageW(main, WM_COMMAND, qb::windows::CommandOf(options::kDesign, options::Id::menuRestoreClipboard), 0);
+    const auto save = receiver.WaitForBox(600000);
+    QueryPerformanceCounter(&saved);
+    if (!save || !receiver.Choose(*save, to)) return 3;
+    Print(L"sender's start to Save As: " + std::to_wstring(1000 * (saved.QuadPart - start.QuadPart) / freq.QuadPart) +
+          L" ms\n");
+    if (const HWND sending = WaitForFormWindow(sender.ProcessId(), 1000)) {
+        wchar_t state[64] = {};
+        GetDlgItemTextW(sending, qb::windows::CommandOf(qb::windows::parts_window::kDesign,
+                                                        qb::windows::parts_window::Id::state), state, 64);
+        Print(L"sender: " + std::wstring(state) + L"\n");
+        PostMessageW(sending, WM_CLOSE, 0, 0);
+    }
+    if (const auto outcome = receiver.WaitForBox(600000)) {
+        Print(L"[" + outcome->caption + L"] " + outcome->text + L"\n");
+        receiver.Press(*outcome, IDOK);
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    receiver.WaitForExit();
+    return static_cast<int>(sender.WaitForExit());
+}
+
 }  // namespace
 
 int wmain(int, wchar_t**) {
@@ -243,6 +291,8 @@ int wmain(int, wchar_t**) {
     const wchar_t* idle = _wgetenv(L"QB_IDLE");
     const wchar_t* fromClipboard = _wgetenv(L"QB_RESTORE_CLIPBOARD");
     if (idle && *idle) return RestoreThroughMenu(L"", L"", false);
+    if (const wchar_t* relay = _wgetenv(L"QB_RELAY"); relay && *relay)
+        return RelayThroughClipboard(relay, restoreTo ? restoreTo : L"");
     if (restore && *restore)
         return RestoreThroughMenu(restore, restoreTo ? restoreTo : L"", fromClipboard && *fromClipboard);
 

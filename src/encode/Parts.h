@@ -37,6 +37,7 @@ public:
     PartsInMemory(PartLayout layout, std::vector<std::uint8_t> bytes)
         : layout_(std::move(layout)), bytes_(std::move(bytes)) {}
     std::uint32_t Count() const override { return layout_.count; }
+    platform::Sha256Digest Sha256() const override { return layout_.marker.sha256; }
     std::string Text(std::uint32_t part) override;
 
 private:
@@ -50,8 +51,10 @@ class PartsInSideFile final : public platform::PartsToShow {
 public:
     PartsInSideFile(platform::Files& files, std::wstring path) : files_(files), path_(std::move(path)) {}
     std::uint32_t Count() const override { return static_cast<std::uint32_t>(spans_.size()); }
+    platform::Sha256Digest Sha256() const override { return sha256_; }
     std::string Text(std::uint32_t part) override;
     void Add(std::uint64_t at, std::uint64_t length) { spans_.push_back({at, length}); }
+    void SetSha256(const platform::Sha256Digest& digest) { sha256_ = digest; }
 
 private:
     struct Span {
@@ -60,6 +63,7 @@ private:
     platform::Files& files_;
     std::wstring path_;
     std::vector<Span> spans_;
+    platform::Sha256Digest sha256_{};
 };
 
 }  // namespace qb::encode

@@ -99,7 +99,8 @@ std::unique_ptr<platform::PartsToShow> PartsToSideFile(platform::Platform& p, pl
         }
     }
     end();
-    const std::string digest = platform::DigestHex(AsStep(writing, kDeliveryFailed, [&] { return hash->Finish(); }));
+    parts->SetSha256(AsStep(writing, kDeliveryFailed, [&] { return hash->Finish(); }));
+    const std::string digest = platform::DigestHex(parts->Sha256());
     AsStep(writing, kDeliveryFailed, [&] {
         for (const std::uint64_t at : digestAt) writer->Overwrite(at, digest);
         if (!progress.BeginDelivery()) throw JobStopped{};

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Hash.h"
 #include "platform/JobProgress.h"
 
 namespace qb::platform {
@@ -34,6 +35,8 @@ class PartsToShow {
 public:
     virtual ~PartsToShow() = default;
     virtual std::uint32_t Count() const = 0;
+    // The whole file's, which the other end's answers name.
+    virtual Sha256Digest Sha256() const = 0;
     // Part `part` (from 1) as it goes on the clipboard: ANSI text, no line end after its
     // trailer. Throws Error when it cannot be read back (a side file gone).
     virtual std::string Text(std::uint32_t part) = 0;

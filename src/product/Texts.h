@@ -79,5 +79,14 @@ inline constexpr std::wstring_view kPartsSummaryAfter = L" 个字符。";
 inline constexpr std::wstring_view kPartPutBefore = L"第 ";
 inline constexpr std::wstring_view kPartPutAfter = L" 段已放入剪切板，粘贴以后按“下一段”。";
 inline constexpr std::wstring_view kLastPartPutAfter = L" 段（最后一段）已放入剪切板。";
+// The relay: "对方已收到第 K 段，第 J 段已放入剪切板。", "对方已收到全部 N 段。" and
+// "对方没有收到第 J 段，请按“再放一次”。"
+inline constexpr std::wstring_view kRelayedBefore = L"对方已收到第 ";
+inline constexpr std::wstring_view kRelayedMiddle = L" 段，第 ";
+inline constexpr std::wstring_view kRelayedAfter = L" 段已放入剪切板。";
+inline constexpr std::wstring_view kAllReceivedBefore = L"对方已收到全部 ";
+inline constexpr std::wstring_view kAllReceivedAfter = L" 段。";
+inline constexpr std::wstring_view kNotReceivedBefore = L"对方没有收到第 ";
+inline constexpr std::wstring_view kNotReceivedAfter = L" 段，请按“再放一次”。";
 
 }  // namespace qb::product::text

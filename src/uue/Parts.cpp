@@ -38,6 +38,20 @@ bool Take(std::string_view& s, Number& value, char after) {
     return true;
 }
 
+// 64 hex digits, lowercase only, as written: one spelling a file.
+bool TakeDigest(std::string_view& s, std::array<std::uint8_t, 32>& digest) {
+    if (s.size() < 64) return false;
+    for (std::size_t i = 0; i < 32; ++i) {
+        const int high = HexValue(s[2 * i]), low = HexValue(s[2 * i + 1]);
+        if (high < 0 || low < 0 || (s[2 * i] >= 'A' && s[2 * i] <= 'F') ||
+            (s[2 * i + 1] >= 'A' && s[2 * i + 1] <= 'F'))
+            return false;
+        digest[i] = static_cast<std::uint8_t>(high << 4 | low);
+    }
+    s.remove_prefix(64);
+    return true;
+}
+
 bool Skip(std::string_view& s, std::string_view word) {
     if (!s.starts_with(word)) return false;
     s.remove_prefix(word.size());
@@ -62,8 +76,21 @@ std::string FormatMarker(const PartMarker& m) {
 }
 
 std::string FormatAcknowledgement(const Acknowledgement& ack) {
-    return "#Quillbox got part " + std::to_string(ack.part) + "/" + std::to_string(ack.count) +
+    return std::string(kAcknowledgementStart) + std::to_string(ack.part) + "/" + std::to_string(ack.count) +
            " sha256=" + platform::DigestHex(ack.sha256) + " next=" + std::to_string(ack.next);
+}
+
+std::optional<Acknowledgement> ParseAcknowledgement(std::string_view s) {
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
+        s.remove_suffix(1);
+    Acknowledgement a;
+    if (!Skip(s, kAcknowledgementStart) || !Take(s, a.part, '/') || !Take(s, a.count, ' ') ||
+        !Skip(s, "sha256=") || !TakeDigest(s, a.sha256) || !Skip(s, " next="))
+        return std::nullopt;
+    if (s != "0" && !Take(s, a.next, '\0')) return std::nullopt;
+    if (!s.empty() && s != "0") return std::nullopt;
+    if (a.part > a.count || a.count > kMaxParts || a.next > a.count) return std::nullopt;
+    return a;
 }
 
 std::optional<PartMarker> ParseMarker(std::string_view s) {
@@ -73,16 +100,7 @@ std::optional<PartMarker> ParseMarker(std::string_view s) {
         !Take(s, m.count, ' ') || !Skip(s, "size=") || !Take(s, m.size, ' ') || !Skip(s, "sha256=") ||
         s.size() < 64)
         return std::nullopt;
-    if (m.part > m.count || m.count > kMaxParts) return std::nullopt;
-    for (std::size_t i = 0; i < 32; ++i) {
-        // Lowercase only, as written: one spelling a file.
-        const int high = HexValue(s[2 * i]), low = HexValue(s[2 * i + 1]);
-        if (high < 0 || low < 0 || (s[2 * i] >= 'A' && s[2 * i] <= 'F') ||
-            (s[2 * i + 1] >= 'A' && s[2 * i + 1] <= 'F'))
-            return std::nullopt;
-        m.sha256[i] = static_cast<std::uint8_t>(high << 4 | low);
-    }
-    s.remove_prefix(64);
+    if (m.part > m.count || m.count > kMaxParts || !TakeDigest(s, m.sha256)) return std::nullopt;
     if (s.empty()) return m;
     if (!Skip(s, " name=") || s.empty()) return std::nullopt;
     std::string name;

@@ -53,8 +53,13 @@ struct Acknowledgement {
     std::uint32_t count = 0;
     std::array<std::uint8_t, 32> sha256{};
     std::uint32_t next = 0;
+
+    bool operator==(const Acknowledgement&) const = default;
 };
+inline constexpr std::string_view kAcknowledgementStart = "#Quillbox got part ";
 std::string FormatAcknowledgement(const Acknowledgement& ack);
+// The acknowledgement a text holds exactly (blanks and line ends after it aside), or nothing.
+std::optional<Acknowledgement> ParseAcknowledgement(std::string_view text);
 
 // How a file is cut to fit a channel that takes at most `limit` characters a text, counted as the
 // clipboard carries them (UTF-16 units, CR LF as two) from the marker line through the trailer.

@@ -17,7 +17,7 @@ using namespace product::text;
 PartsWindow::PartsWindow(FormHost& host, platform::Platform& platform, std::wstring name,
                          std::uint64_t limit, platform::PartsToShow& parts)
     : FormOf(host, parts_window::kDesign), platform_(platform), name_(std::move(name)),
-      limit_(limit), parts_(parts) {}
+      limit_(limit), parts_(parts), relay_(parts.Count(), parts.Sha256()) {}
 
 void PartsWindow::Load() {
     const std::wstring limit = platform::GroupedDigits(limit_);
@@ -26,13 +26,18 @@ void PartsWindow::Load() {
                              std::wstring(kPartsSummaryAfter));
     SendMessageW(Control(Id::bar), PBM_SETRANGE32, 0, static_cast<LPARAM>(parts_.Count()));
     Put(1);
+    try {
+        listener_ = std::make_unique<ClipboardListener>(Window());
+    } catch (const platform::Error&) {
+        // No relay where the system cannot tell the window: the buttons still work.
+    }
 }
 
-void PartsWindow::Put(std::uint32_t part) {
+bool PartsWindow::Put(std::uint32_t part) {
     current_ = part;
     const std::uint32_t count = parts_.Count();
-    SetEnabled(Id::previousButton, part > 1);
-    SetEnabled(Id::nextButton, part < count);
+    SetEnabled(Id::previousButton, !allIn_ && part > 1);
+    SetEnabled(Id::nextButton, !allIn_ && part < count);
     SendMessageW(Control(Id::bar), PBM_SETPOS, part, 0);
     try {
         const std::string text = parts_.Text(part);
@@ -43,23 +48,62 @@ void PartsWindow::Put(std::uint32_t part) {
         target->Commit();
     } catch (const platform::Error& e) {
         SetText(Id::state, platform::FailureReport(kCannotSetClipboard, e));
-        return;
+        return false;
     }
     lastPut_ = lastPut_ || part == count;
     SetText(Id::state, std::wstring(kPartPutBefore) + std::to_wstring(part) +
                            std::wstring(part == count ? kLastPartPutAfter : kPartPutAfter));
+    return true;
 }
 
 void PartsWindow::Click(Id id) {
     switch (id) {
+    case Id::againButton: Put(current_); break;
     case Id::previousButton:
         if (current_ > 1) Put(current_ - 1);
         break;
     case Id::nextButton:
         if (current_ < parts_.Count()) Put(current_ + 1);
         break;
-    case Id::closeButton: Unload(); break;
-    case Id::summary: case Id::state: case Id::bar: break;
+    case Id::closeButton: Unload(); return;
+    case Id::summary: case Id::state: case Id::bar: return;
+    }
+    relay_.ByHand();
+}
+
+void PartsWindow::ClipboardChanged() {
+    // Every change but one already read is looked at, our own parts too (in place, nothing copied;
+    // a part is never an answer): the number read just after our own change may already be the
+    // other end's answer, and passing over it would stop the relay.
+    const std::uint32_t sequence = platform_.clipboard.Sequence();
+    if (sequence == read_ || allIn_) return;
+    read_ = sequence;
+    encode::Relay::Reaction heard;
+    try {
+        platform_.clipboard.ReadText([&](std::u16string_view text) { heard = relay_.Heard(text); });
+    } catch (const platform::Error&) {
+        return;  // held by another program too long: its answer comes again with the next text
+    }
+    using Kind = encode::Relay::Reaction::Kind;
+    const std::wstring part = std::to_wstring(heard.part);
+    switch (heard.kind) {
+    case Kind::kNone: return;
+    case Kind::kPut:
+        if (Put(heard.part))
+            SetText(Id::state, std::wstring(kRelayedBefore) + std::to_wstring(heard.received) +
+                                   std::wstring(kRelayedMiddle) + part + std::wstring(kRelayedAfter));
+        return;
+    case Kind::kAllIn:
+        allIn_ = lastPut_ = true;
+        SetEnabled(Id::previousButton, false);
+        SetEnabled(Id::nextButton, false);
+        SendMessageW(Control(Id::bar), PBM_SETPOS, parts_.Count(), 0);
+        SetText(Id::state, std::wstring(kAllReceivedBefore) + std::to_wstring(parts_.Count()) +
+                               std::wstring(kAllReceivedAfter));
+        return;
+    case Kind::kStalled:
+        SetText(Id::state, std::wstring(kNotReceivedBefore) + part + std::wstring(kNotReceivedAfter));
+        return;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <numeric>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "TempDir.h"
@@ -15,6 +16,7 @@
 #include "uue/Frame.h"
 #include "uue/Parts.h"
 #include "platform/Failure.h"
+#include "encode/Relay.h"
 #include "restore/RestoreJob.h"
 #include "restore/TextSource.h"
 #include "uue/TextScanner.h"
@@ -505,6 +507,37 @@ TEST(PartMarkers, ReadBackExactlyAndRefuseEveryOtherSpelling) {
              "#Quillbox part 1/2 size=1 sha256=" + hex + " name=a%2", "#Quillbox part 1/2 size=1 sha256=" + hex + " name=a b",
              "#Quillbox part 1/2 size=1 sha256=" + hex + "x", "#Quillbox part 1/2 size=1 sha256=" + hex + " name=" + std::string(4100, 'n')})
         EXPECT_EQ(uue::ParseMarker(bad), std::nullopt) << bad.substr(0, 80);
+
+    // The other end's answers, and what the sending end does with each: the part asked for, again
+    // when the answer comes again (a lost part, an echo), but only three times in a row.
+    const uue::Acknowledgement ack{2, 345, m.sha256, 3};
+    const std::string answer = uue::FormatAcknowledgement(ack);
+    EXPECT_EQ(answer, "#Quillbox got part 2/345 sha256=" + hex + " next=3");
+    EXPECT_EQ(uue::ParseAcknowledgement(answer + "\r\n"), ack);
+    for (const std::string& bad : {answer + "x", "#Quillbox got part 2/345 sha256=" + hex + " next=346",
+                                   "#Quillbox got part 0/345 sha256=" + hex + " next=3", answer.substr(1)})
+        EXPECT_EQ(uue::ParseAcknowledgement(bad), std::nullopt) << bad;
+    encode::Relay relay(345, m.sha256);
+    using Kind = encode::Relay::Reaction::Kind;
+    const auto heard = [&](const std::string& text) {
+        const auto r = relay.Heard(std::u16string(text.begin(), text.end()));
+        return std::tuple{r.kind, r.part, r.received};
+    };
+    const auto answered = [&](std::uint32_t k, std::uint32_t next) {
+        return heard(uue::FormatAcknowledgement({k, 345, m.sha256, next}));
+    };
+    EXPECT_EQ(answered(1, 2), std::tuple(Kind::kPut, 2u, 1u));
+    EXPECT_EQ(answered(7, 4), std::tuple(Kind::kPut, 4u, 7u)) << "back to a part that was lost";
+    for (int again = 0; again < 3; ++again) EXPECT_EQ(answered(7, 4), std::tuple(Kind::kPut, 4u, 7u)) << again;
+    EXPECT_EQ(answered(7, 4), std::tuple(Kind::kStalled, 4u, 7u));
+    relay.ByHand();
+    EXPECT_EQ(answered(7, 4), std::tuple(Kind::kPut, 4u, 7u)) << "the person put it again";
+    uue::PartMarker other = m;
+    other.sha256[0] ^= 1;
+    EXPECT_EQ(heard(uue::FormatAcknowledgement({1, 345, other.sha256, 2})), std::tuple(Kind::kNone, 0u, 0u));
+    EXPECT_EQ(heard(uue::FormatAcknowledgement({1, 344, m.sha256, 2})), std::tuple(Kind::kNone, 0u, 0u));
+    EXPECT_EQ(heard(uue::FormatMarker(m)), std::tuple(Kind::kNone, 0u, 0u));
+    EXPECT_EQ(answered(345, 0), std::tuple(Kind::kAllIn, 0u, 345u));
 }
 
 // A part fits its channel as the clipboard carries it, with K as wide as N, and holds as many

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "Driver.h"
 #include "WinFiles.h"
@@ -10,6 +11,8 @@
 #include "windows/OptionsWindowDesign.h"
 #include "windows/PartsWindowDesign.h"
 #include "windows/ReceivingWindowDesign.h"
+
+#include <tlhelp32.h>  // after windows.h
 
 namespace qb::testing {
 namespace {
@@ -583,12 +586,15 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     namespace receiving = windows::receiving_window;
     HWND gathering = receive();
     ASSERT_NE(gathering, nullptr);
-    wchar_t heading[64] = {};
-    GetWindowTextW(GetDlgItem(gathering, windows::CommandOf(receiving::kDesign, receiving::Id::heading)), heading, 64);
-    EXPECT_EQ(std::wstring(heading), L"正在接收 chat.bin（共 8 段）");
+    const auto line = [&](receiving::Id id) {
+        wchar_t text[128] = {};
+        GetWindowTextW(GetDlgItem(gathering, windows::CommandOf(receiving::kDesign, id)), text, 128);
+        return std::wstring(text);
+    };
+    EXPECT_EQ(line(receiving::Id::heading), L"正在接收 chat.bin（共 8 段）");
     for (int k = 8; k >= 2; --k) {
         copy(seen[k - 1]);
-        ASSERT_TRUE(answered(k, k == 2 ? 0 : 2)) << k;
+        ASSERT_TRUE(answered(k, k == 2 ? 0 : 2)) << k << ::testing::PrintToString(line(receiving::Id::state));
     }
     const auto saveAs = receiver.WaitForBox();
     ASSERT_TRUE(saveAs && saveAs->caption == L"保存还原的文件");
@@ -632,6 +638,81 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     EXPECT_EQ(ListDir(temp), std::vector<std::wstring>{});
     PostMessageW(start, WM_CLOSE, 0, 0);
     EXPECT_EQ(receiver.WaitForExit(5000), 0u);
+}
+
+// Every thread of a process held, or let go, as a debugger would: the test decides which of two
+// programs on one clipboard sees a change first.
+void HoldProcess(DWORD pid, bool hold) {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread))
+        if (thread.th32OwnerProcessID == pid)
+            if (const HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread.th32ThreadID)) {
+                hold ? SuspendThread(handle) : ResumeThread(handle);
+                CloseHandle(handle);
+            }
+    CloseHandle(snapshot);
+}
+
+// Held where it does not hold the clipboard open, or the other program could not use it.
+void HoldOffClipboard(DWORD pid) {
+    for (HoldProcess(pid, true); !OpenClipboard(nullptr); HoldProcess(pid, true)) {
+        HoldProcess(pid, false);
+        Sleep(1);
+    }
+    CloseClipboard();
+}
+
+// Two Quillboxes on one clipboard, as the two ends of a remote desktop: the sender puts each part
+// the receiver's answer asks for, and no key is pressed. Once, part 2 is replaced before the
+// receiver sees it by an echo of part 1; the receiver answers that again, and the sender goes back.
+TEST_F(EndToEnd, TwoEndsOfOneClipboardRelayAFileByThemselves) {
+    const DWORD limit = 250'000;
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars", REG_DWORD, &limit, 4),
+              ERROR_SUCCESS);
+    WriteFileBytes(dir / L"relay.bin", RandomBytes(9'000'000, 52));
+    RunningQuillbox receiver(L"");
+    const HWND start = OptionsWindowOf(receiver);
+    ASSERT_NE(start, nullptr);
+    const auto until = [](const std::function<bool(const std::string&)>& seen) {
+        for (int i = 0; i < 1200; ++i, Sleep(25))
+            if (seen(ClipboardText())) return true;
+        return false;
+    };
+    RunningQuillbox sender(Quoted(dir / L"relay.bin"));
+    std::string first;
+    ASSERT_TRUE(until([&](const std::string& text) { return (first = text).starts_with("#Quillbox part 1/"); }));
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quillbox");
+    HoldOffClipboard(sender.ProcessId());
+    namespace options = windows::options_window;
+    PostMessageW(start, WM_COMMAND, windows::CommandOf(options::kDesign, options::Id::menuRestoreClipboard), 0);
+    ASSERT_TRUE(until([](const std::string& text) { return text.starts_with("#Quillbox got part 1/"); }));
+    HoldOffClipboard(receiver.ProcessId());
+    HoldProcess(sender.ProcessId(), false);
+    const bool second = until([](const std::string& text) { return text.starts_with("#Quillbox part 2/"); });
+    SetClipboardText(first);
+    HoldProcess(receiver.ProcessId(), false);
+    ASSERT_TRUE(second);
+
+    const HWND sending = FormWindowOf(sender);
+    ASSERT_NE(sending, nullptr);
+    const auto saveAs = receiver.WaitForBox(60'000);
+    wchar_t state[64] = {};
+    namespace parts = windows::parts_window;
+    GetWindowTextW(GetDlgItem(sending, windows::CommandOf(parts::kDesign, parts::Id::state)), state, 64);
+    EXPECT_EQ(std::wstring(state), L"对方已收到全部 51 段。");
+    ASSERT_TRUE(saveAs && saveAs->caption == L"保存还原的文件");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sending, windows::CommandOf(parts::kDesign, parts::Id::nextButton))));
+    ASSERT_TRUE(ChooseInFileDialog(saveAs->hwnd, dir / L"relayed.bin"));
+    const auto outcome = receiver.WaitForBox();
+    ASSERT_TRUE(outcome);
+    receiver.Press(*outcome, IDOK);
+    EXPECT_EQ(ReadFileBytes(dir / L"relayed.bin"), ReadFileBytes(dir / L"relay.bin"));
+    PostMessageW(sending, WM_CLOSE, 0, 0);
+    EXPECT_EQ(sender.WaitForExit(5000), 0u) << "every part arrived";
+    PostMessageW(start, WM_CLOSE, 0, 0);
 }
 
 // Every way a restore can stop early leaves nothing: Cancel in the check; in the decoding the end
