@@ -30,7 +30,7 @@ relayed() {
     wine64 build/windows/tools/qbshow.exe)
   grep -q '已还原文件' <<<"$out" || { echo "$out" >&2; exit 1; }
   cmp "$work/in.bin" "$work/out.bin" >&2
-  awk '/Save As:/ {t=$6} /sender:/ {n=$2; gsub(/[^0-9]/, "", n)} END {printf "%d %d\n", t, n}' <<<"$out"
+  awk '/Save As:/ {t=$6} /sender:/ {n=$0; gsub(/[^0-9]/, "", n)} END {printf "%d %d\n", t, n}' <<<"$out"
 }
 for round in $(seq "$runs"); do
   wine64 reg add "$key" /v PartChars /t REG_DWORD /d "$part_chars" /f >/dev/null 2>&1

@@ -257,9 +257,21 @@ int RelayThroughClipboard(const std::wstring& file, const std::wstring& to) {
     }
     namespace options = qb::windows::options_window;
     PostMessageW(main, WM_COMMAND, qb::windows::CommandOf(options::kDesign, options::Id::menuRestoreClipboard), 0);
-    const auto save = receiver.WaitForBox(600000);
+    const auto save = receiver.WaitForBox(60000);
     QueryPerformanceCounter(&saved);
-    if (!save || !receiver.Choose(*save, to)) return 3;
+    if (!save || !receiver.Choose(*save, to)) {
+        // Where it stands: each window's lines, and what the clipboard holds.
+        for (const DWORD pid : {sender.ProcessId(), receiver.ProcessId()})
+            EnumWindows([](HWND w, LPARAM pid) {
+                DWORD owner = 0;
+                GetWindowThreadProcessId(w, &owner);
+                if (owner != static_cast<DWORD>(pid) || !IsWindowVisible(w)) return TRUE;
+                for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) Print(L"  " + TextOf(c) + L"\n");
+                return TRUE;
+            }, static_cast<LPARAM>(pid));
+        Print(L"clipboard: " + FromAnsi(ClipboardText().substr(0, 100)) + L"\nno Save As within a minute\n");
+        return 3;
+    }
     Print(L"sender's start to Save As: " + std::to_wstring(1000 * (saved.QuadPart - start.QuadPart) / freq.QuadPart) +
           L" ms\n");
     if (const HWND sending = WaitForFormWindow(sender.ProcessId(), 1000)) {

@@ -25,12 +25,13 @@ void PartsWindow::Load() {
                              std::to_wstring(parts_.Count()) + std::wstring(kPartsSummaryMiddle) + limit +
                              std::wstring(kPartsSummaryAfter));
     SendMessageW(Control(Id::bar), PBM_SETRANGE32, 0, static_cast<LPARAM>(parts_.Count()));
-    Put(1);
+    // Listening first: the other end may answer part 1 at once.
     try {
         listener_ = std::make_unique<ClipboardListener>(Window());
     } catch (const platform::Error&) {
         // No relay where the system cannot tell the window: the buttons still work.
     }
+    Put(1);
 }
 
 bool PartsWindow::Put(std::uint32_t part) {

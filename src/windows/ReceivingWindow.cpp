@@ -12,6 +12,9 @@ void ReceivingWindow::Load() {
     SendMessageW(Control(Id::bar), PBM_SETRANGE32, 0, static_cast<LPARAM>(parts_.Count()));
     ShowCounts();
     listener_ = std::make_unique<ClipboardListener>(Window());
+    // The answer to the first text went out before this window listened: whatever the other end
+    // put since is read once the window shows.
+    PostMessageW(Window(), WM_CLIPBOARDUPDATE, 0, 0);
 }
 
 void ReceivingWindow::ShowCounts() {
