@@ -15,12 +15,6 @@ std::wstring ClassOf(HWND w) {
     return name;
 }
 
-std::wstring TextOf(HWND w) {
-    std::wstring s(static_cast<std::size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
-    s.resize(static_cast<std::size_t>(GetWindowTextW(w, s.data(), static_cast<int>(s.size()))));
-    return s;
-}
-
 struct Canvas {
     HDC dc = CreateCompatibleDC(nullptr);
     DWORD* bits = nullptr;
@@ -69,7 +63,7 @@ Icon Classify(HWND iconControl) {
 Box ReadBox(HWND box) {
     Box b;
     b.hwnd = box;
-    b.caption = TextOf(box);
+    b.caption = WindowText(box);
     wchar_t text[4096] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 4096);
     b.text = text;
@@ -79,11 +73,11 @@ Box ReadBox(HWND box) {
         const std::wstring cls = ClassOf(c);
         const LONG style = GetWindowLongW(c, GWL_STYLE);
         if (_wcsicmp(cls.c_str(), L"Button") == 0) {
-            b.buttons.push_back({GetDlgCtrlID(c), TextOf(c), (style & 0x0F) == BS_DEFPUSHBUTTON});
+            b.buttons.push_back({GetDlgCtrlID(c), WindowText(c), (style & 0x0F) == BS_DEFPUSHBUTTON});
         } else if (_wcsicmp(cls.c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) {
             if (SendMessageW(c, STM_GETICON, 0, 0)) b.icon = Classify(c);
         } else if (_wcsicmp(cls.c_str(), L"Static") == 0 && GetWindowTextLengthW(c)) {
-            lines += (lines.empty() ? L"" : L"\n") + TextOf(c);
+            lines += (lines.empty() ? L"" : L"\n") + WindowText(c);
         }
     }
     if (b.text.empty()) b.text = lines;

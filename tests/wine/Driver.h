@@ -88,6 +88,12 @@ Outcome RunAndConfirm(const std::wstring& arguments);
 // False if the dialog has no name box.
 bool ChooseInFileDialog(HWND dialog, const std::wstring& path);
 
+inline std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 std::string ClipboardText();               // CF_TEXT bytes, without the terminating NUL
 std::wstring UnicodeClipboardText();       // CF_UNICODETEXT
 void SetClipboardText(const std::string& text);

@@ -215,6 +215,21 @@ HWND FindProcessWindow(DWORD pid, const wchar_t* caption, const wchar_t* classNa
     return s.found;
 }
 
+// Save As answered with `path`, then the outcome box, which must name it; the file must hold what
+// `original` does.
+::testing::AssertionResult SavedAs(RunningQuillbox& run, const std::wstring& path, const std::wstring& original,
+                                   DWORD timeoutMs = 20000) {
+    const auto save = run.WaitForBox(timeoutMs);
+    if (!save || save->caption != L"保存还原的文件" || !ChooseInFileDialog(save->hwnd, path))
+        return ::testing::AssertionFailure() << "no Save As";
+    const auto box = run.WaitForBox();
+    if (!box) return ::testing::AssertionFailure() << "no outcome";
+    run.Press(*box, IDOK);
+    if (!box->text.starts_with(L"已还原文件：" + path)) return ::testing::AssertionFailure() << box->text;
+    if (ReadFileBytes(path) != ReadFileBytes(original)) return ::testing::AssertionFailure() << "other bytes";
+    return ::testing::AssertionSuccess();
+}
+
 // A form of the process (not a message box, which has the same caption), waited for.
 HWND FormWindowOf(const RunningQuillbox& run) {
     HWND form = nullptr;
@@ -496,9 +511,7 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
         EXPECT_EQ(IsWindowEnabled(control(parts::Id::nextButton)) != FALSE, k < 8) << k;
         if (k < 8) SendMessageW(control(parts::Id::nextButton), BM_CLICK, 0, 0);
     }
-    wchar_t state[128] = {};
-    GetWindowTextW(control(parts::Id::state), state, 128);
-    EXPECT_EQ(std::wstring(state), L"第 8 段（最后一段）已放入剪切板。");
+    EXPECT_EQ(WindowText(control(parts::Id::state)), L"第 8 段（最后一段）已放入剪切板。");
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(run.WaitForExit(5000), 0u) << "closed after the last part";
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars");
@@ -542,14 +555,7 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     SetClipboardText(ansi);
     namespace options = windows::options_window;
     PostMessageW(main, WM_COMMAND, windows::CommandOf(options::kDesign, options::Id::menuRestoreClipboard), 0);
-    const auto save = other.WaitForBox();
-    ASSERT_TRUE(save && save->caption == L"保存还原的文件");
-    ASSERT_TRUE(ChooseInFileDialog(save->hwnd, dir / L"back.bin"));
-    const auto box = other.WaitForBox();
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->text.rfind(L"已还原文件：" + dir / L"back.bin", 0), 0u) << box->text;
-    other.Press(*box, IDOK);
-    EXPECT_EQ(ReadFileBytes(dir / L"back.bin"), ReadFileBytes(dir / L"chat.bin"));
+    EXPECT_TRUE(SavedAs(other, dir / L"back.bin", dir / L"chat.bin"));
     PostMessageW(main, WM_CLOSE, 0, 0);
 
     // Copied over one at a time, part 1 first and then from the last back, the parts are gathered
@@ -586,24 +592,13 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     namespace receiving = windows::receiving_window;
     HWND gathering = receive();
     ASSERT_NE(gathering, nullptr);
-    const auto line = [&](receiving::Id id) {
-        wchar_t text[128] = {};
-        GetWindowTextW(GetDlgItem(gathering, windows::CommandOf(receiving::kDesign, id)), text, 128);
-        return std::wstring(text);
-    };
+    const auto line = [&](receiving::Id id) { return WindowText(GetDlgItem(gathering, windows::CommandOf(receiving::kDesign, id))); };
     EXPECT_EQ(line(receiving::Id::heading), L"正在接收 chat.bin（共 8 段）");
     for (int k = 8; k >= 2; --k) {
         copy(seen[k - 1]);
-        ASSERT_TRUE(answered(k, k == 2 ? 0 : 2)) << k << ::testing::PrintToString(line(receiving::Id::state));
+        ASSERT_TRUE(answered(k, k == 2 ? 0 : 2)) << k << ::testing::PrintToString(line(receiving::Id::state)) << ClipboardText().substr(0, 60);
     }
-    const auto saveAs = receiver.WaitForBox();
-    ASSERT_TRUE(saveAs && saveAs->caption == L"保存还原的文件");
-    ASSERT_TRUE(ChooseInFileDialog(saveAs->hwnd, dir / L"received.bin"));
-    const auto outcome = receiver.WaitForBox();
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->text.rfind(L"已还原文件：" + dir / L"received.bin", 0), 0u) << outcome->text;
-    receiver.Press(*outcome, IDOK);
-    EXPECT_EQ(ReadFileBytes(dir / L"received.bin"), ReadFileBytes(dir / L"chat.bin"));
+    EXPECT_TRUE(SavedAs(receiver, dir / L"received.bin", dir / L"chat.bin"));
 
     // Sent as three files, picked at once in the Open dialog: one restore, one file.
     for (int f = 0; f < 3; ++f) {
@@ -615,14 +610,7 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     const auto open = receiver.WaitForBox();
     ASSERT_TRUE(open && open->caption == L"选择UUE文件");
     ASSERT_TRUE(ChooseInFileDialog(open->hwnd, L"\"" + dir / L"m0.uue\" \"" + dir / L"m1.uue\" \"" + dir / L"m2.uue\""));
-    const auto saveJoined = receiver.WaitForBox();
-    ASSERT_TRUE(saveJoined && saveJoined->caption == L"保存还原的文件");
-    ASSERT_TRUE(ChooseInFileDialog(saveJoined->hwnd, dir / L"joined.bin"));
-    const auto joined = receiver.WaitForBox();
-    ASSERT_TRUE(joined);
-    EXPECT_EQ(joined->text.rfind(L"已还原文件：" + dir / L"joined.bin", 0), 0u) << joined->text;
-    receiver.Press(*joined, IDOK);
-    EXPECT_EQ(ReadFileBytes(dir / L"joined.bin"), ReadFileBytes(dir / L"chat.bin"));
+    EXPECT_TRUE(SavedAs(receiver, dir / L"joined.bin", dir / L"chat.bin"));
 
     // Cancelled part-way: nothing written, nothing left in the temporary folder, the options
     // window itself again.
@@ -698,18 +686,11 @@ TEST_F(EndToEnd, TwoEndsOfOneClipboardRelayAFileByThemselves) {
 
     const HWND sending = FormWindowOf(sender);
     ASSERT_NE(sending, nullptr);
-    const auto saveAs = receiver.WaitForBox(60'000);
-    wchar_t state[64] = {};
+    EXPECT_TRUE(SavedAs(receiver, dir / L"relayed.bin", dir / L"relay.bin", 60'000));
     namespace parts = windows::parts_window;
-    GetWindowTextW(GetDlgItem(sending, windows::CommandOf(parts::kDesign, parts::Id::state)), state, 64);
-    EXPECT_EQ(std::wstring(state), L"对方已收到全部 51 段。");
-    ASSERT_TRUE(saveAs && saveAs->caption == L"保存还原的文件");
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(sending, windows::CommandOf(parts::kDesign, parts::Id::nextButton))));
-    ASSERT_TRUE(ChooseInFileDialog(saveAs->hwnd, dir / L"relayed.bin"));
-    const auto outcome = receiver.WaitForBox();
-    ASSERT_TRUE(outcome);
-    receiver.Press(*outcome, IDOK);
-    EXPECT_EQ(ReadFileBytes(dir / L"relayed.bin"), ReadFileBytes(dir / L"relay.bin"));
+    const auto control = [&](parts::Id id) { return GetDlgItem(sending, windows::CommandOf(parts::kDesign, id)); };
+    EXPECT_EQ(WindowText(control(parts::Id::state)), L"对方已收到全部 51 段。");
+    EXPECT_FALSE(IsWindowEnabled(control(parts::Id::nextButton)));
     PostMessageW(sending, WM_CLOSE, 0, 0);
     EXPECT_EQ(sender.WaitForExit(5000), 0u) << "every part arrived";
     PostMessageW(start, WM_CLOSE, 0, 0);

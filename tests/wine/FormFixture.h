@@ -10,18 +10,12 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "Driver.h"
 #include "Steps.h"
 #include "TestPlatform.h"
 #include "windows/MessageLoop.h"
 
 namespace qb::testing {
-
-inline std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 // The thread's visible windows of one window class, or of any class for null.
 inline std::vector<HWND> ThreadWindows(const wchar_t* className) {

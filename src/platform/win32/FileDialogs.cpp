@@ -97,6 +97,17 @@ void Check(HRESULT result, const wchar_t* operation) {
         ThrowError(operation, static_cast<std::uint32_t>(result), ErrorKind::kHResult);
 }
 
+// The item dialog made, with `options` beside its own and file-system items only.
+void OpenDialog(ComRef<IFileOpenDialog>& dialog, FILEOPENDIALOGOPTIONS options, std::wstring_view title) {
+    Check(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                           reinterpret_cast<void**>(dialog.Put())),
+          L"CoCreateInstance");
+    FILEOPENDIALOGOPTIONS own = 0;
+    Check(dialog->GetOptions(&own), L"IFileOpenDialog::GetOptions");
+    Check(dialog->SetOptions(own | options | FOS_FORCEFILESYSTEM), L"IFileOpenDialog::SetOptions");
+    Check(dialog->SetTitle(std::wstring(title).c_str()), L"IFileOpenDialog::SetTitle");
+}
+
 std::wstring FileSystemPath(const ComRef<IShellItem>& item) {
     wchar_t* path = nullptr;
     Check(item->GetDisplayName(SIGDN_FILESYSPATH, &path), L"IShellItem::GetDisplayName");
@@ -111,14 +122,7 @@ std::vector<std::wstring> Win32Dialogs::PickTextFiles(std::uintptr_t owner) {
     // two bytes, too little for many of them.
     ApartmentForCall apartment;
     ComRef<IFileOpenDialog> dialog;
-    Check(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                           IID_IFileOpenDialog, reinterpret_cast<void**>(dialog.Put())),
-          L"CoCreateInstance");
-    FILEOPENDIALOGOPTIONS options = 0;
-    Check(dialog->GetOptions(&options), L"IFileOpenDialog::GetOptions");
-    Check(dialog->SetOptions(options | FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST |
-                             FOS_PATHMUSTEXIST | FOS_FORCEFILESYSTEM),
-          L"IFileOpenDialog::SetOptions");
+    OpenDialog(dialog, FOS_ALLOWMULTISELECT | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST, text::kPickUueTitle);
     const std::wstring labels[] = {std::wstring(text::kUueFilter), std::wstring(text::kTextFilter),
                                    std::wstring(text::kAllFilter)};
     const std::wstring patterns[] = {std::wstring(text::kUuePatterns), std::wstring(text::kTextPatterns),
@@ -127,7 +131,6 @@ std::vector<std::wstring> Win32Dialogs::PickTextFiles(std::uintptr_t owner) {
                                        {labels[1].c_str(), patterns[1].c_str()},
                                        {labels[2].c_str(), patterns[2].c_str()}};
     Check(dialog->SetFileTypes(3, types), L"IFileOpenDialog::SetFileTypes");
-    Check(dialog->SetTitle(std::wstring(text::kPickUueTitle).c_str()), L"IFileOpenDialog::SetTitle");
     const HRESULT shown = dialog->Show(reinterpret_cast<HWND>(owner));
     if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return {};
     Check(shown, L"IFileOpenDialog::Show");
@@ -164,15 +167,7 @@ std::optional<std::wstring> Win32Dialogs::PickSavePath(std::uintptr_t owner,
 std::optional<std::wstring> Win32Dialogs::PickFolder(std::uintptr_t owner) {
     ApartmentForCall apartment;
     ComRef<IFileOpenDialog> dialog;
-    Check(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                           IID_IFileOpenDialog, reinterpret_cast<void**>(dialog.Put())),
-          L"CoCreateInstance");
-    FILEOPENDIALOGOPTIONS options = 0;
-    Check(dialog->GetOptions(&options), L"IFileOpenDialog::GetOptions");
-    Check(dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM),
-          L"IFileOpenDialog::SetOptions");
-    Check(dialog->SetTitle(std::wstring(text::kPickFolderTitle).c_str()),
-          L"IFileOpenDialog::SetTitle");
+    OpenDialog(dialog, FOS_PICKFOLDERS, text::kPickFolderTitle);
     const HRESULT shown = dialog->Show(reinterpret_cast<HWND>(owner));
     if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return std::nullopt;
     Check(shown, L"IFileOpenDialog::Show");
