@@ -518,26 +518,24 @@ TEST(PartMarkers, ReadBackExactlyAndRefuseEveryOtherSpelling) {
                                    "#Quillbox got part 0/345 sha256=" + hex + " next=3", answer.substr(1)})
         EXPECT_EQ(uue::ParseAcknowledgement(bad), std::nullopt) << bad;
     encode::Relay relay(345, m.sha256);
-    using Kind = encode::Relay::Reaction::Kind;
+    using enum encode::Relay::Reaction::Kind;
+    const auto said = [&](std::uint32_t k, std::uint32_t next, std::uint32_t count = 345, std::uint8_t flip = 0) {
+        auto digest = m.sha256;
+        digest[0] ^= flip;
+        return uue::FormatAcknowledgement({k, count, digest, next});
+    };
+    const std::string lost = said(7, 4);  // part 4 asked for again: lost, or an old part echoed
+    const std::vector<std::tuple<std::string, encode::Relay::Reaction::Kind, std::uint32_t>> steps = {
+        {said(1, 2), kPut, 2}, {lost, kPut, 4}, {lost, kPut, 4}, {lost, kPut, 4}, {lost, kPut, 4},
+        {lost, kStalled, 4}, {said(1, 2, 345, 1), kNone, 0}, {said(1, 2, 344), kNone, 0},
+        {uue::FormatMarker(m), kNone, 0}, {said(345, 0), kAllIn, 0}};
     const auto heard = [&](const std::string& text) {
         const auto r = relay.Heard(std::u16string(text.begin(), text.end()));
-        return std::tuple{r.kind, r.part, r.received};
+        return std::tuple{text, r.kind, r.part};
     };
-    const auto answered = [&](std::uint32_t k, std::uint32_t next) {
-        return heard(uue::FormatAcknowledgement({k, 345, m.sha256, next}));
-    };
-    EXPECT_EQ(answered(1, 2), std::tuple(Kind::kPut, 2u, 1u));
-    EXPECT_EQ(answered(7, 4), std::tuple(Kind::kPut, 4u, 7u)) << "back to a part that was lost";
-    for (int again = 0; again < 3; ++again) EXPECT_EQ(answered(7, 4), std::tuple(Kind::kPut, 4u, 7u)) << again;
-    EXPECT_EQ(answered(7, 4), std::tuple(Kind::kStalled, 4u, 7u));
+    for (const auto& step : steps) EXPECT_EQ(heard(std::get<0>(step)), step);
     relay.ByHand();
-    EXPECT_EQ(answered(7, 4), std::tuple(Kind::kPut, 4u, 7u)) << "the person put it again";
-    uue::PartMarker other = m;
-    other.sha256[0] ^= 1;
-    EXPECT_EQ(heard(uue::FormatAcknowledgement({1, 345, other.sha256, 2})), std::tuple(Kind::kNone, 0u, 0u));
-    EXPECT_EQ(heard(uue::FormatAcknowledgement({1, 344, m.sha256, 2})), std::tuple(Kind::kNone, 0u, 0u));
-    EXPECT_EQ(heard(uue::FormatMarker(m)), std::tuple(Kind::kNone, 0u, 0u));
-    EXPECT_EQ(answered(345, 0), std::tuple(Kind::kAllIn, 0u, 345u));
+    EXPECT_EQ(heard(lost), std::tuple(lost, kPut, 4u)) << "the person put it again";
 }
 
 // A part fits its channel as the clipboard carries it, with K as wide as N, and holds as many

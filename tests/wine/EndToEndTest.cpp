@@ -631,25 +631,18 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
 // Every thread of a process held, or let go, as a debugger would: the test decides which of two
 // programs on one clipboard sees a change first.
 void HoldProcess(DWORD pid, bool hold) {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 thread{};
-    thread.dwSize = sizeof thread;
-    for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread))
-        if (thread.th32OwnerProcessID == pid)
-            if (const HANDLE handle = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread.th32ThreadID)) {
-                hold ? SuspendThread(handle) : ResumeThread(handle);
-                CloseHandle(handle);
-            }
-    CloseHandle(snapshot);
-}
-
-// Held where it does not hold the clipboard open, or the other program could not use it.
-void HoldOffClipboard(DWORD pid) {
-    for (HoldProcess(pid, true); !OpenClipboard(nullptr); HoldProcess(pid, true)) {
+    for (;;) {
+        const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+        THREADENTRY32 thread{sizeof thread, 0, 0, 0, 0, 0, 0};
+        for (BOOL more = Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread))
+            if (const HANDLE handle = thread.th32OwnerProcessID == pid ? OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread.th32ThreadID) : nullptr)
+                hold ? SuspendThread(handle) : ResumeThread(handle), CloseHandle(handle);
+        CloseHandle(snapshot);
+        // Never held with the clipboard open, or the other program could not use it.
+        if (!hold || (OpenClipboard(nullptr) && CloseClipboard())) return;
         HoldProcess(pid, false);
         Sleep(1);
     }
-    CloseClipboard();
 }
 
 // Two Quillboxes on one clipboard, as the two ends of a remote desktop: the sender puts each part
@@ -673,11 +666,11 @@ TEST_F(EndToEnd, TwoEndsOfOneClipboardRelayAFileByThemselves) {
     ASSERT_TRUE(until([&](const std::string& text) { return (first = text).starts_with("#Quillbox part 1/"); }));
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars");
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quillbox");
-    HoldOffClipboard(sender.ProcessId());
+    HoldProcess(sender.ProcessId(), true);
     namespace options = windows::options_window;
     PostMessageW(start, WM_COMMAND, windows::CommandOf(options::kDesign, options::Id::menuRestoreClipboard), 0);
     ASSERT_TRUE(until([](const std::string& text) { return text.starts_with("#Quillbox got part 1/"); }));
-    HoldOffClipboard(receiver.ProcessId());
+    HoldProcess(receiver.ProcessId(), true);
     HoldProcess(sender.ProcessId(), false);
     const bool second = until([](const std::string& text) { return text.starts_with("#Quillbox part 2/"); });
     SetClipboardText(first);
@@ -727,7 +720,9 @@ TEST_F(EndToEnd, ASlowRestoreShowsItsProgressAndStopsLeavingNothingBehind) {
         ASSERT_TRUE(window) << "a pass past 2 s shows its progress: " << static_cast<int>(stop);
         const std::wstring heading = stop != Stop::kCancel ? L"正在还原 x.bin" : L"正在检查UUE文本";
         EXPECT_EQ(window->text.rfind(heading + L"\n已完成 ", 0), 0u) << window->text;
-        if (stop != Stop::kCancel) EXPECT_EQ(ListDir(dir / L"out").size(), 1u) << "its temporary file";
+        if (stop != Stop::kCancel) {
+            EXPECT_EQ(ListDir(dir / L"out").size(), 1u) << "its temporary file";
+        }
         switch (stop) {
         case Stop::kCancel:
             run.Press(*window, window->buttons.at(0).id);

@@ -241,7 +241,7 @@ TEST(Win32FileSets, ADownloadsMarkGoesToEveryRestoredFileAndTextFromElsewhereIsM
     const auto plain = Restore(files, dir.path(), Placement::kNumbered, {{L"c.bin", "c"}});
     EXPECT_EQ(ReadFileBytes(plain[0] + L":Zone.Identifier"), "<missing>");
     const auto pasted = Restore(files, dir.path(), Placement::kNumbered, {{L"d.bin", "d"}},
-                                {.otherComputer = true});
+                                {{}, true});
     EXPECT_EQ(ReadFileBytes(pasted[0] + L":Zone.Identifier"), mark) << "the clipboard's text came from elsewhere";
 }
 
