@@ -18,14 +18,8 @@ cd "$root"
 size=${1:-500000000}
 runs=${2:-7}
 
-bash scripts/setup.sh >&2
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target Quillbox qbshow qbfloor >/dev/null
-source scripts/wine-env.sh
-qb_start_wine
-
-work=$(mktemp -d "$root/build/jobbench.XXXXXX")
-trap 'rm -rf "$work"; qb_cleanup' EXIT
+source bench/prelude.sh
+qb_bench_start jobbench Quillbox qbshow qbfloor
 head -c "$size" /dev/urandom >"$work/in.bin"
 head -c 1 /dev/urandom >"$work/one.bin"
 win_in=$(winepath -w "$work/in.bin")

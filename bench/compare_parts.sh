@@ -14,14 +14,8 @@ size=${1:-500000000}
 runs=${2:-3}
 part_chars=${PART_CHARS:-1000000}
 
-bash scripts/setup.sh >&2
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target Quillbox qbshow qbsha -j2 >/dev/null
-source scripts/wine-env.sh
-qb_start_wine
-
-work=$(mktemp -d "$root/build/partsbench.XXXXXX")
-trap 'rm -rf "$work"; qb_cleanup' EXIT
+source bench/prelude.sh
+qb_bench_start partsbench Quillbox qbshow qbsha
 head -c "$size" /dev/urandom >"$work/in.bin"
 show=build/windows/tools/qbshow.exe
 win_in=$(winepath -w "$work/in.bin")

@@ -13,14 +13,8 @@ size=${1:-9000000}
 runs=${2:-5}
 part_chars=${PART_CHARS:-250000}
 
-bash scripts/setup.sh >&2
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target Quillbox qbshow -j2 >/dev/null
-source scripts/wine-env.sh
-qb_start_wine
-
-work=$(mktemp -d "$root/build/relaybench.XXXXXX")
-trap 'rm -rf "$work"; qb_cleanup' EXIT
+source bench/prelude.sh
+qb_bench_start relaybench Quillbox qbshow
 head -c "$size" /dev/urandom >"$work/in.bin"
 key='HKCU\Software\Quillbox'
 relayed() {

@@ -23,14 +23,8 @@ size=${1:-500000000}
 runs=${2:-7}
 clip_size=${CLIP_BYTES:-40000000}
 
-bash scripts/setup.sh >&2
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target Quillbox qbshow qbsha -j2 >/dev/null
-source scripts/wine-env.sh
-qb_start_wine
-
-work=$(mktemp -d "$root/build/restorebench.XXXXXX")
-trap 'rm -rf "$work"; qb_cleanup' EXIT
+source bench/prelude.sh
+qb_bench_start restorebench Quillbox qbshow qbsha
 head -c "$size" /dev/urandom >"$work/in.bin"
 show=build/windows/tools/qbshow.exe
 sha_exe=build/windows/tools/qbsha.exe

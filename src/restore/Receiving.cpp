@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/BackgroundHash.h"
 #include "platform/Failure.h"
 #include "platform/FileNames.h"
 #include "product/ExitCodes.h"
@@ -153,7 +152,8 @@ void Receiving::Acknowledge() {
         try {
             const auto hash = p_.hashing.NewSha256();
             ReadJoined([&](std::span<const std::uint8_t> bytes) { hash->Update(bytes); }, nullptr);
-            CheckJoined({name_, {}, set_}, hash->Finish());
+            joined_ = hash->Finish();
+            CheckJoined({name_, {}, set_}, joined_);
         } catch (...) {
             failure_ = std::current_exception();
             return;
@@ -214,14 +214,10 @@ std::wstring Receiving::Progress() const {
 platform::Sha256Digest Receiving::WriteJoined(platform::FileSetWriter& writer, const std::wstring& name,
                                               const std::wstring& writing, platform::JobProgress& progress) {
     platform::AsStep(writing, product::kDeliveryFailed, [&] { writer.NextFile(name); });
-    platform::BackgroundHash hash(p_.hashing.NewSha256(), p_.process);
     ReadJoined([&](std::span<const std::uint8_t> bytes) {
         platform::AsStep(writing, product::kDeliveryFailed, [&] { writer.Append(bytes); });
-        hash.Update(bytes);
     }, &progress);
-    const platform::Sha256Digest digest = hash.Finish();
-    CheckJoined({name, {}, set_}, digest);
-    return digest;
+    return joined_;
 }
 
 }  // namespace qb::restore

@@ -37,7 +37,8 @@ public:
     void ThrowFailure() const {
         if (failure_) std::rethrow_exception(failure_);
     }
-    // Once complete: the joined file as the writer's next file, and its digest, which is checked.
+    // Once complete: the joined file as the writer's next file, and its digest, checked when the
+    // last part came (the scratch file is read again, not hashed again).
     platform::Sha256Digest WriteJoined(platform::FileSetWriter& writer, const std::wstring& name,
                                        const std::wstring& writing, platform::JobProgress& progress);
     const std::wstring& Name() const { return name_; }
@@ -72,6 +73,7 @@ private:
     std::uint32_t answered_ = 0;
     std::u16string answer_;
     bool done_ = false;
+    platform::Sha256Digest joined_{};  // once every part is in
     std::exception_ptr failure_;
 };
 
