@@ -5,11 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")/../src"
 
 declare -A may=(
-  [app]="windows shell encode restore uue platform product"
-  [windows]="shell encode restore uue platform product"
+  [app]="windows shell encode restore relay uue platform product"
+  [windows]="shell encode restore relay uue platform product"
   [shell]="platform product"
-  [encode]="uue platform product"
-  [restore]="uue platform product"
+  [encode]="relay uue platform product"
+  [restore]="relay uue platform product"
+  [relay]="uue platform product"
   [uue]="platform product"
   [platform]="product"
   [product]=""

@@ -14,7 +14,7 @@
 #include "windows/PartSettings.h"
 #include "windows/PartsWindow.h"
 #include "windows/ReceivingWindow.h"
-#include "encode/Parts.h"
+#include "encode/PartSources.h"
 #include "windows/UsageGuide.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -29,24 +29,21 @@ int wmain(int argc, wchar_t** argv) {
     // The parts window over a made-up file of 60,000 bytes in 4,000-character parts.
     auto layout = qb::encode::LayOutParts(60'000, L"照片备份.zip", 4'000);
     qb::encode::PartsInMemory parts(*layout, std::vector<std::uint8_t>(60'000, 7));
+    qb::encode::PartsToShow shown{L"照片备份.zip", 4'000, std::make_unique<qb::encode::PartsInMemory>(std::move(parts))};
     // The receiving window as it stands with three of fifteen parts in, one damaged on the way.
-    struct Receiving : qb::platform::PartsToReceive {
-        std::uint32_t Count() const override { return 15; }
-        std::uint32_t Kept() const override { return 3; }
-        std::wstring Heading() const override { return L"正在接收 照片备份.zip（共 15 段）"; }
-        std::wstring Progress() const override {
-            return L"已收到 3 段，还缺第 2、5、6、7、8、9、10、11、12、13 等 12 段";
-        }
-        std::wstring State() const override { return L"第 2 段已损坏（第 57 行），请重新复制这一段。"; }
-        bool ClipboardChanged() override { return false; }
-    } receiving;
+    qb::restore::Gathering receiving;
+    receiving.receiver = std::make_unique<qb::relay::Receiver>(
+        qb::uue::PartMarker{0, 15, 15 * 450, {}, std::nullopt}, L"照片备份.zip");
+    for (const std::uint32_t k : {1u, 3u, 4u}) receiving.receiver->Keep(k, 450);
+    receiving.receiver->Took({{4}, 0, 2, 57, {}});
+    receiving.store = std::make_unique<qb::restore::PartStore>(platform, *receiving.receiver);
     const std::wstring_view which = argv[1];
     if (which == L"main") {
         form = std::make_unique<qb::windows::OptionsWindow>(host, platform);
     } else if (which == L"sending") {
-        form = std::make_unique<qb::windows::PartsWindow>(host, platform, L"照片备份.zip", 4'000, parts);
+        form = std::make_unique<qb::windows::PartsWindow>(host, platform, shown);
     } else if (which == L"receiving") {
-        form = std::make_unique<qb::windows::ReceivingWindow>(host, receiving);
+        form = std::make_unique<qb::windows::ReceivingWindow>(host, platform, receiving);
     } else if (which == L"parts") {
         form = std::make_unique<qb::windows::PartSettings>(host, platform);
     } else if (which == L"about") {

@@ -43,27 +43,6 @@ private:
     platform::Ui& inner_;
 };
 
-// The encoding road's boxes as they are, and its parts window, which windows/ draws.
-class EncodingUi final : public platform::Ui {
-public:
-    EncodingUi(platform::Ui& inner, platform::Platform& p) : inner_(inner), p_(p) {}
-    int Message(std::wstring_view text, unsigned style) override { return inner_.Message(text, style); }
-    void WaitForJob(std::wstring_view heading, platform::JobProgress& progress,
-                    std::chrono::milliseconds after) override {
-        inner_.WaitForJob(heading, progress, after);
-    }
-    void ShowProgress(std::wstring_view heading, platform::JobProgress& progress) override {
-        inner_.ShowProgress(heading, progress);
-    }
-    bool ShowParts(std::wstring_view name, std::uint64_t limit, platform::PartsToShow& parts) override {
-        return windows::RunPartsWindow(p_, name, limit, parts);
-    }
-
-private:
-    platform::Ui& inner_;
-    platform::Platform& p_;
-};
-
 }  // namespace
 
 int ReportUnexpected(platform::Ui& ui, std::exception_ptr failure) {
@@ -92,9 +71,11 @@ int Main(std::wstring_view commandLine, platform::Platform& p) {
     // Whatever escapes a road still becomes one report and an exit code.
     try {
         if (const auto* file = std::get_if<FilePath>(&request)) {
-            EncodingUi ui(p.ui, p);
-            platform::Platform encoding = p.WithUi(ui);
-            return encode::RunEncodeJob(file->path, encoding);
+            auto encoded = encode::RunEncodeJob(file->path, p);
+            // Sent in parts: the parts window puts them on the clipboard, and its closing ends
+            // the run.
+            if (encoded.parts) return windows::RunPartsWindow(p, *encoded.parts);
+            return encoded.exitCode;
         }
 
         // The set-up road has no job of its own to fail; a failure of the system under it still

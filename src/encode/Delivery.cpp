@@ -37,10 +37,10 @@ struct Around {
     std::string footer;
 };
 
-Around TextAround(std::wstring_view fileName, Destination road) {
+Around TextAround(std::wstring_view fileName, Road road) {
     Around around{uue::FormatBeginLine(fileName),
                   std::string(uue::kClosingLines) + uue::FormatTrailer()};
-    if (road == Destination::kSideFile) around.footer += "\r\n";
+    if (road == Road::kSideFile) around.footer += "\r\n";
     return around;
 }
 
@@ -135,16 +135,16 @@ void ToSideFile(platform::Platform& p, platform::InputFile& input, const std::ws
 
 Delivered Deliver(platform::Platform& p, std::unique_ptr<platform::InputFile> input,
                   const std::wstring& path, std::wstring_view name, platform::JobProgress& progress) {
-    const Destination road = DestinationFor(input->Size());
+    const Road road = RoadFor(input->Size());
     if (auto layout = LayOutParts(input->Size(), name, p.settings.PartChars())) {
         const std::uint64_t limit = layout->limit;
-        auto parts = road == Destination::kClipboard
+        auto parts = road == Road::kClipboard
                          ? PartsFromMemory(p, *input, path, std::move(*layout), progress)
                          : PartsToSideFile(p, *input, path, *layout, progress);
         return {road, std::move(parts), limit};
     }
     const Around around = TextAround(name, road);
-    if (road == Destination::kClipboard) ToClipboard(p, *input, path, around, progress);
+    if (road == Road::kClipboard) ToClipboard(p, *input, path, around, progress);
     else ToSideFile(p, *input, path, around, progress);
     return {road, nullptr, 0};
 }

@@ -2,20 +2,20 @@
 // Frames the body into a complete UUE text and puts it on the clipboard or into NAME.uue.
 
 #include <cstdint>
-#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 
 #include "encode/JobSizes.h"
+#include "encode/PartSources.h"
 #include "platform/Platform.h"
 
 namespace qb::encode {
 
-enum class Destination { kClipboard, kSideFile };
+enum class Road { kClipboard, kSideFile };
 
-constexpr Destination DestinationFor(std::uint64_t size) {
-    return size < kClipboardLimit ? Destination::kClipboard : Destination::kSideFile;
+constexpr Road RoadFor(std::uint64_t size) {
+    return size < kClipboardLimit ? Road::kClipboard : Road::kSideFile;
 }
 
 // The name for the header line: the file's own name, or the last part of the path if the file
@@ -23,10 +23,10 @@ constexpr Destination DestinationFor(std::uint64_t size) {
 std::wstring HeaderName(platform::Files& files, const std::wstring& path);
 
 struct Delivered {
-    Destination road;
+    Road road;
     // Where the setting cuts the text into parts: the parts, which the parts window puts on the
     // clipboard (on the clipboard road none of them is there yet), and the limit they keep to.
-    std::unique_ptr<platform::PartsToShow> parts;
+    std::unique_ptr<PartSource> parts;
     std::uint64_t limit = 0;
 };
 

@@ -18,8 +18,8 @@ using platform::FailureReport;
 using platform::JobStopped;
 using platform::WordedFailure;
 
-int RunEncodeJob(const std::wstring& argument, platform::Platform& p,
-                 std::chrono::milliseconds progressAfter) {
+Encoded RunEncodeJob(const std::wstring& argument, platform::Platform& p,
+                     std::chrono::milliseconds progressAfter) {
     // Full before anything reads it as a path: "C:name" names a file in drive C's current folder,
     // and its side file and temporary file belong there, not in the working folder.
     const std::wstring path = p.files.FullPath(argument);
@@ -29,24 +29,24 @@ int RunEncodeJob(const std::wstring& argument, platform::Platform& p,
         input = p.files.OpenInput(path);
     } catch (const platform::Error& e) {
         p.ui.Message(FailureReport(std::wstring(text::kCannotOpen) + path, e), st::kError);
-        return kOpenFailed;
+        return {kOpenFailed};
     }
     if (!input) {
         p.ui.Message(text::kFileOpenFailed, st::kExclamation);
-        return kOpenFailed;
+        return {kOpenFailed};
     }
     const std::uint64_t length = input->Size();
     // Only Yes goes on: a box that could not be shown answers 0, and nobody agreed to anything.
     if (length > kAskAbove &&
         p.ui.Message(text::kAskLarge, st::kYesNo | st::kDefaultSecond) != platform::kAnswerYes)
-        return kDeclined;
+        return {kDeclined};
     if (length > kMaxInputSize) {
         p.ui.Message(text::kTooLarge, st::kError);
-        return kTooLarge;
+        return {kTooLarge};
     }
     if (length == 0) {
         p.ui.Message(text::kEmpty, st::kInformation);
-        return kEmptyFile;
+        return {kEmptyFile};
     }
 
     // Looked up before the reads begin: on a slow share a look-up waits behind them.
@@ -72,20 +72,19 @@ int RunEncodeJob(const std::wstring& argument, platform::Platform& p,
     try {
         if (failure) std::rethrow_exception(failure);
     } catch (const JobStopped&) {
-        return kDeclined;
+        return {kDeclined};
     } catch (const WordedFailure& f) {
         p.ui.Message(f.Report(), f.Icon());
-        return f.Code();
+        return {f.Code()};
     } catch (const std::bad_alloc&) {
         p.ui.Message(text::kOutOfMemory, st::kError);
-        return kOutOfMemory;
+        return {kOutOfMemory};
     }
-    if (!delivered.parts || delivered.road == Destination::kSideFile)
-        p.ui.Message(delivered.road == Destination::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
+    if (!delivered.parts || delivered.road == Road::kSideFile)
+        p.ui.Message(delivered.road == Road::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
                      st::kOk);
-    if (!delivered.parts) return kDelivered;
-    // Sent in parts: done once the last part has been put on the clipboard.
-    return p.ui.ShowParts(name, delivered.limit, *delivered.parts) ? kDelivered : kDeclined;
+    if (!delivered.parts) return {kDelivered};
+    return {kDelivered, PartsToShow{name, delivered.limit, std::move(delivered.parts)}};
 }
 
 }  // namespace qb::encode

@@ -7,6 +7,7 @@
 #include "encode/Delivery.h"
 #include "platform/BackgroundHash.h"
 #include "platform/Failure.h"
+#include "product/Numbers.h"
 #include "product/ExitCodes.h"
 #include "product/Texts.h"
 #include "uue/Frame.h"
@@ -20,7 +21,7 @@ using product::kDeliveryFailed;
 
 }  // namespace
 
-std::unique_ptr<platform::PartsToShow> PartsFromMemory(platform::Platform& p, platform::InputFile& input,
+std::unique_ptr<PartSource> PartsFromMemory(platform::Platform& p, platform::InputFile& input,
                                                        const std::wstring& path, PartLayout layout,
                                                        platform::JobProgress& progress) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(input.Size()));
@@ -34,7 +35,7 @@ std::unique_ptr<platform::PartsToShow> PartsFromMemory(platform::Platform& p, pl
     return std::make_unique<PartsInMemory>(std::move(layout), std::move(bytes));
 }
 
-std::unique_ptr<platform::PartsToShow> PartsToSideFile(platform::Platform& p, platform::InputFile& input,
+std::unique_ptr<PartSource> PartsToSideFile(platform::Platform& p, platform::InputFile& input,
                                                        const std::wstring& path, const PartLayout& layout,
                                                        platform::JobProgress& progress) {
     constexpr std::size_t kLinesPerSlice = 16384;
@@ -59,16 +60,18 @@ std::unique_ptr<platform::PartsToShow> PartsToSideFile(platform::Platform& p, pl
     const std::uint64_t lines = (size + uue::kBytesPerLine - 1) / uue::kBytesPerLine;
     std::uint32_t part = 0;
     std::uint64_t start = 0, line = 0;
+    const std::string trailer = uue::FormatTrailer();
+    uue::PartFrame frame;
     const auto begin = [&] {
         uue::PartMarker marker = layout.marker;
         marker.part = ++part;
-        const std::string text = uue::FormatMarker(marker);
+        frame = uue::FramePart(marker, layout.headerName, trailer);
         start = written;
-        digestAt.push_back(start + text.find("sha256=") + 7);
-        put(text + "\r\nbegin 644 " + layout.headerName + "." + uue::PartNumber(part, layout.count) + "\r\n");
+        digestAt.push_back(start + uue::DigestAt(marker));
+        put(frame.head);
     };
     const auto end = [&] {
-        put(std::string(uue::kClosingLines) + uue::FormatTrailer());
+        put(frame.tail);
         parts->Add(start, written - start);
         put("\r\n");
     };
@@ -100,7 +103,7 @@ std::unique_ptr<platform::PartsToShow> PartsToSideFile(platform::Platform& p, pl
     }
     end();
     parts->SetSha256(AsStep(writing, kDeliveryFailed, [&] { return hash->Finish(); }));
-    const std::string digest = platform::DigestHex(parts->Sha256());
+    const std::string digest = product::DigestHex(parts->Sha256());
     AsStep(writing, kDeliveryFailed, [&] {
         for (const std::uint64_t at : digestAt) writer->Overwrite(at, digest);
         if (!progress.BeginDelivery()) throw JobStopped{};

@@ -5,19 +5,19 @@
 #include <memory>
 #include <string>
 
-#include "encode/Parts.h"
+#include "encode/PartSources.h"
 #include "platform/Platform.h"
 
 namespace qb::encode {
 
 // Reads the whole file and works out its digest; no part is on the clipboard yet.
-std::unique_ptr<platform::PartsToShow> PartsFromMemory(platform::Platform& p, platform::InputFile& input,
+std::unique_ptr<PartSource> PartsFromMemory(platform::Platform& p, platform::InputFile& input,
                                                        const std::wstring& path, PartLayout layout,
                                                        platform::JobProgress& progress);
 
 // NAME.uue with every part, each ending in CR LF, through a temporary file as ever; the digest is
 // worked out on a worker beside the encoding and written into each marker before the move.
-std::unique_ptr<platform::PartsToShow> PartsToSideFile(platform::Platform& p, platform::InputFile& input,
+std::unique_ptr<PartSource> PartsToSideFile(platform::Platform& p, platform::InputFile& input,
                                                        const std::wstring& path, const PartLayout& layout,
                                                        platform::JobProgress& progress);
 

@@ -21,14 +21,6 @@ public:
     virtual Sha256Digest Finish() = 0;
 };
 
-// A digest as people compare it: 64 lowercase hex digits.
-inline std::string DigestHex(const Sha256Digest& digest) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (const auto b : digest) hex += {kDigits[b >> 4], kDigits[b & 15]};
-    return hex;
-}
-
 class Hashing {
 public:
     virtual ~Hashing() = default;

@@ -14,46 +14,20 @@ namespace {
 using namespace product::text;
 using platform::WordedFailure;
 
-// The scratch file's bytes, read as a file's.
-class ScratchBytes final : public ByteSource {
-public:
-    explicit ScratchBytes(std::unique_ptr<platform::ScratchFile> file) : file_(std::move(file)) {}
-    std::size_t Read(std::span<std::uint8_t> out) override {
-        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), file_->Size() - at_));
-        if (n > 0) file_->ReadAt(at_, out.first(n));
-        at_ += n;
-        return n;
-    }
-    void Rewind() override { at_ = 0; }
-
-private:
-    std::unique_ptr<platform::ScratchFile> file_;
-    std::uint64_t at_ = 0;
-};
-
 std::optional<Input> FromClipboard(platform::Platform& p) {
     Input input{From::kClipboard, {}, 0, {}, {}, {}};
     input.sources.emplace_back();
     Source& source = input.sources.back();
+    // The text is copied out while the clipboard is open and checked once it is free again, as
+    // every later text of a file sent in parts is.
+    std::unique_ptr<ScratchBytes> copy;
     const auto content = platform::AsStep(kCannotReadClipboard, product::kReadFailed, [&] {
         return p.clipboard.ReadText([&](std::u16string_view text) {
-            Utf16Text utf16({text.data(), text.size()});
-            platform::JobProgress checking(text.size() * 2);
-            input.check = RunPass(p, kCheckingText, {}, checking, [&] {
-                auto result = uue::CheckText(utf16, checking);
-                if (result.outcome != uue::Outcome::kOk) return result;
-                // Copied as the scanner reads it, UTF-8, so that the clipboard is free again
-                // for Save As and the text is never held whole in memory.
-                platform::AsStep(kCannotRestore, product::kDeliveryFailed, [&] {
-                    auto scratch = p.files.Scratch();
-                    utf16.Rewind();
-                    std::string piece(uue::kPieceSize, '\0');
-                    for (uue::Piece got; (got = utf16.Read(piece)).size > 0;)
-                        scratch->Append(piece.data(), got.size);
-                    input.total = scratch->Size();
-                    source.bytes = std::make_unique<ScratchBytes>(std::move(scratch));
-                });
-                return result;
+            platform::JobProgress reading(text.size() * 2);
+            RunPass(p, kCheckingText, {}, reading, [&] {
+                copy = platform::AsStep(kCannotRestore, product::kDeliveryFailed,
+                                        [&] { return CopyText(p.files, text, reading); });
+                return uue::ScanResult{};
             });
         });
     });
@@ -61,7 +35,11 @@ std::optional<Input> FromClipboard(platform::Platform& p) {
         throw WordedFailure(product::kReadFailed,
                             std::wstring(content == platform::ClipboardContent::kFiles
                                              ? kFilesOnClipboard : kNoTextOnClipboard));
-    if (source.bytes) source.text = std::make_unique<EncodedText>(*source.bytes);
+    input.total = copy->Size();
+    source.bytes = std::move(copy);
+    source.text = std::make_unique<EncodedText>(*source.bytes);
+    platform::JobProgress checking(input.total);
+    input.check = RunPass(p, kCheckingText, {}, checking, [&] { return uue::CheckText(*source.text, checking); });
     source.blocks = input.check.blocks.size();
     return input;
 }

@@ -11,7 +11,9 @@
 #include "product/Texts.h"
 #include "platform/BackgroundHash.h"
 #include "restore/Reports.h"
-#include "uue/Parts.h"
+#include "relay/SetRules.h"
+#include "relay/Receiver.h"
+#include "uue/PartLines.h"
 
 namespace qb::restore {
 namespace {
@@ -28,31 +30,26 @@ using platform::WordedFailure;
 }
 
 
+// Every part there, once, and all of one cutting of the file the markers claim, which the
+// encoding road could have sent; `byPart` holds each part's first block.
 void CheckSet(const OutputFile& file, const std::vector<uue::Block>& blocks,
-              const std::vector<std::size_t>& byPart, const Plan& plan) {
+              const std::map<std::uint32_t, std::size_t>& byPart, const Plan& plan) {
     const uue::PartMarker& set = *file.set;
-    std::vector<std::uint32_t> missing;
-    for (std::uint32_t k = 1; k <= set.count; ++k)
-        if (byPart[k] == SIZE_MAX) missing.push_back(k);
-    if (!missing.empty())
+    if (byPart.size() != set.count) {
+        std::vector<std::uint32_t> missing;
+        std::uint32_t k = 1;
+        for (auto it = byPart.begin(); k <= set.count && missing.size() < 10; ++k) {
+            if (it != byPart.end() && it->first == k) ++it;
+            else missing.push_back(k);
+        }
         throw WordedFailure(product::kReadFailed,
                             std::wstring(kPartsMissingBefore) + platform::ShownName(file.name) +
-                                std::wstring(kPartsMissingMiddle) + MissingParts(missing) +
-                                std::wstring(kPartsMissingAfter));
-    // Every part but the last alike and of whole lines, the last no longer, adding up to the
-    // size the markers claim, which the encoding road could have sent.
-    const std::uint64_t first = blocks[byPart[1]].size;
-    std::uint64_t total = 0;
-    for (std::uint32_t k = 1; k <= set.count; ++k) {
-        const uue::Block& part = blocks[byPart[k]];
-        const bool last = k == set.count;
-        total += part.size;
-        if (part.size == 0 || part.size > uue::kMaxPartBytes || (!last && part.size != first) ||
-            (!last && part.size % uue::kBytesPerLine != 0) || (last && part.size > first) ||
-            total > set.size || set.size > uue::kMaxInputSize)
-            Damaged(file.name, part.beginLine, plan, byPart[k]);
+                                std::wstring(kPartsMissingMiddle) +
+                                relay::PartList(missing, set.count - byPart.size()) + std::wstring(kPartsMissingAfter));
     }
-    if (total != set.size) Damaged(file.name, blocks[byPart[set.count]].beginLine, plan, byPart[set.count]);
+    relay::PartsInHand hand(set);
+    for (const auto& [part, block] : byPart)
+        if (!hand.Take(part, blocks[block].size)) Damaged(file.name, blocks[block].beginLine, plan, block);
 }
 
 }  // namespace
@@ -69,20 +66,12 @@ std::wstring SetName(const uue::Block& first) {
     return platform::RestoredFileName(name);
 }
 
-std::wstring MissingParts(const std::vector<std::uint32_t>& missing) {
-    std::wstring list;
-    for (std::size_t i = 0; i < missing.size() && i < 10; ++i)
-        list += (i ? std::wstring(kPartsListSeparator) : L"") + std::to_wstring(missing[i]);
-    if (missing.size() > 10) list += std::wstring(kPartsMissingMore) + std::to_wstring(missing.size());
-    return list;
-}
-
 Plan PlanFiles(const std::vector<uue::Block>& blocks, std::vector<std::wstring> pathOf) {
     Plan plan;
     plan.pathOf = std::move(pathOf);
     plan.copyOf.resize(blocks.size());
     std::vector<OutputFile> sets;
-    std::vector<std::vector<std::size_t>> byPart;  // of each set: the block of part K, or SIZE_MAX
+    std::vector<std::map<std::uint32_t, std::size_t>> byPart;  // of each set: the first block of each part
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         plan.copyOf[i] = i;
         const auto& part = blocks[i].part;
@@ -93,17 +82,17 @@ Plan PlanFiles(const std::vector<uue::Block>& blocks, std::vector<std::wstring> 
         auto set = std::find_if(sets.begin(), sets.end(), [&](const OutputFile& f) { return f.set->SameFile(*part); });
         if (set == sets.end()) {
             sets.push_back({SetName(blocks[i]), {}, part});
-            byPart.emplace_back(part->count + 1, SIZE_MAX);
+            byPart.emplace_back();
             set = sets.end() - 1;
         }
-        auto& slot = byPart[static_cast<std::size_t>(set - sets.begin())][part->part];
-        if (slot == SIZE_MAX) slot = i;
-        else if (blocks[slot].size == blocks[i].size) plan.copyOf[i] = slot;  // its bytes compared when joined
+        const auto [slot, first] = byPart[static_cast<std::size_t>(set - sets.begin())].emplace(part->part, i);
+        if (first) continue;
+        if (blocks[slot->second].size == blocks[i].size) plan.copyOf[i] = slot->second;  // compared when joined
         else Damaged(set->name, blocks[i].beginLine, plan, i);
     }
     for (std::size_t s = 0; s < sets.size(); ++s) {
         CheckSet(sets[s], blocks, byPart[s], plan);
-        sets[s].blocks.assign(byPart[s].begin() + 1, byPart[s].end());
+        for (const auto& [part, block] : byPart[s]) sets[s].blocks.push_back(block);
         plan.files.push_back(std::move(sets[s]));
     }
     return plan;
@@ -118,7 +107,7 @@ platform::Sha256Digest JoinParts(const OutputFile& file, const Plan& plan,
     const auto read = [&](std::uint64_t at, std::span<std::uint8_t> out) {
         platform::AsStep(kCannotRestore, product::kReadFailed, [&] { scratch.ReadAt(at, out); });
     };
-    constexpr std::size_t kPiece = 256 * 1024;
+    constexpr std::size_t kPiece = uue::kPieceSize;
     std::vector<std::uint8_t> piece(kPiece), other(kPiece);
     // A part that came twice must have come the same both times.
     for (std::size_t i = 0; i < blocks.size(); ++i) {

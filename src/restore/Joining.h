@@ -29,9 +29,6 @@ struct Plan {
 // without its part number.
 std::wstring SetName(const uue::Block& first);
 
-// The missing parts' numbers as a report lists them: the first ten, then how many in all.
-std::wstring MissingParts(const std::vector<std::uint32_t>& missing);
-
 // Every set whole and consistent, or a WordedFailure with the report: missing parts, or a part
 // whose length cannot be right (its begin line is named as damaged).
 Plan PlanFiles(const std::vector<uue::Block>& blocks, std::vector<std::wstring> pathOf = {});

@@ -1,7 +1,7 @@
 #include "restore/Reports.h"
 
 #include "platform/FileNames.h"
-#include "platform/Numbers.h"
+#include "product/Numbers.h"
 #include "platform/Paths.h"
 #include "product/RestoreTexts.h"
 
@@ -11,11 +11,11 @@ namespace {
 using namespace product::text;
 using uue::ProblemKind;
 
-using platform::GroupedDigits;
+using product::GroupedDigits;
 
 // The digest's digits, all ASCII.
 std::wstring Hex(const platform::Sha256Digest& digest) {
-    const std::string hex = platform::DigestHex(digest);
+    const std::string hex = product::DigestHex(digest);
     return {hex.begin(), hex.end()};
 }
 

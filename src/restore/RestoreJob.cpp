@@ -14,7 +14,6 @@
 #include "product/Texts.h"
 #include "restore/Destination.h"
 #include "restore/Joining.h"
-#include "restore/Receiving.h"
 #include "restore/Reports.h"
 #include "restore/RestoreSink.h"
 
@@ -42,34 +41,45 @@ std::vector<std::wstring> Commit(platform::FileSetWriter& writer, const Destinat
     }
 }
 
-// A text from the clipboard that is some of one file's parts: the rest are gathered as the person
-// copies them, in the receiving window, and the file is written once they are all in.
-void ReceiveRest(Input& input, const uue::PartMarker& set, platform::Platform& p, std::uintptr_t owner) {
-    Receiving receiving(p, set, SetName(input.check.blocks[0]));
+// A text from the clipboard that is some of one file's parts: its parts are kept, and the rest
+// gathered as the person copies them.
+Gathering StartGathering(Input& input, const uue::PartMarker& set, platform::Platform& p) {
+    Gathering g;
+    g.receiver = std::make_unique<relay::Receiver>(set, SetName(input.check.blocks[0]));
+    g.store = std::make_unique<PartStore>(p, *g.receiver);
     platform::JobProgress first(input.total);
+    relay::Arrival arrival;
     RunPass(p, kCheckingText, {}, first, [&] {
-        receiving.Take(*input.sources[0].text, first);
+        arrival = g.store->Take(*input.sources[0].text, first);
         return ScanResult{};
     });
-    receiving.Acknowledge();
-    if (!p.ui.ReceiveParts(receiving)) return;
-    receiving.ThrowFailure();
-    const auto where = AskWhere({receiving.Name()}, p, owner, {});
+    g.first = g.receiver->Took(arrival);
+    return g;
+}
+
+void WriteGathered(Gathering& g, platform::Platform& p, std::uintptr_t owner) {
+    if (g.failure) std::rethrow_exception(g.failure);
+    const relay::Receiver& receiver = *g.receiver;
+    if (receiver.CurrentState() == relay::Receiver::State::kMismatch)
+        CheckJoined({receiver.Name(), {}, receiver.Set()}, receiver.Joined());
+    if (receiver.CurrentState() != relay::Receiver::State::kAllIn) return;
+    const auto where = AskWhere({receiver.Name()}, p, owner, {});
     if (!where) return;
     const std::wstring writing = std::wstring(kCannotWrite) + where->FirstPath();
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
         return p.files.WriteFiles(where->folder, where->placement, {{}, true});
     });
-    platform::Sha256Digest digest{};
     std::vector<std::wstring> paths;
-    platform::JobProgress joining(set.size);
+    const std::uint64_t size = receiver.Set().size;
+    platform::JobProgress joining(size);
     RunPass(p, std::wstring(kRestoring) + platform::ShownName(where->names[0]), {}, joining, [&] {
-        digest = receiving.WriteJoined(*writer, where->names[0], writing, joining);
+        g.store->WriteJoined(*writer, where->names[0], writing, joining);
         if (!joining.BeginDelivery()) throw platform::JobStopped{};
         paths = Commit(*writer, *where);
         return ScanResult{};
     });
-    p.ui.Message(OutcomeText({{paths[0], set.size, digest}}, where->folder, 0), st::kOk);
+    // The digest was checked against the sender's when the last part came.
+    p.ui.Message(OutcomeText({{paths[0], size, receiver.Set().sha256}}, where->folder, 0), st::kOk);
 }
 
 // Each source decoded in turn into `sink`, its blocks numbered after those before it; a file
@@ -101,28 +111,28 @@ ScanResult DecodeSources(Input& input, uue::DecodeSink& sink, platform::JobProgr
     return input.check;
 }
 
-void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
+std::optional<Gathering> Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     auto input = ReadAndCheck(from, p, owner);
-    if (!input) return;
+    if (!input) return std::nullopt;
     const ScanResult& check = input->check;
     if (check.outcome == Outcome::kProblem) {
         const std::wstring& path = input->Several() ? input->problemPath : input->Path();
         p.ui.Message(ProblemReport(check.problem, from, path, input->Several()), st::kError);
-        return;
+        return std::nullopt;
     }
     if (from == From::kClipboard)
-        if (const auto set = OneIncompleteSet(check.blocks)) return ReceiveRest(*input, *set, p, owner);
+        if (const auto set = OneIncompleteSet(check.blocks)) return StartGathering(*input, *set, p);
 
     const Plan plan = PlanFiles(check.blocks, input->BlockPaths());
     if (plan.files.size() > uue::kMaxBlocks) {
         uue::Problem tooMany{uue::ProblemKind::kTooManyBlocks, {}, {}, 0, plan.files.size(), {}};
         p.ui.Message(ProblemReport(tooMany, from, input->Path()), st::kError);
-        return;
+        return std::nullopt;
     }
     std::vector<std::wstring> names;
     for (const auto& file : plan.files) names.push_back(file.name);
     const auto where = AskWhere(names, p, owner, input->Path());
-    if (!where) return;
+    if (!where) return std::nullopt;
     const std::wstring writing = std::wstring(kCannotWrite) + where->FirstPath();
     // Text from the clipboard came from another computer, as a download does.
     const platform::Origin origin{input->Path(), from == From::kClipboard};
@@ -156,22 +166,23 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     if (decoded.outcome == Outcome::kProblem) {
         // The check found none; a text that changed between the passes still writes nothing.
         p.ui.Message(ProblemReport(decoded.problem, from, input->Path()), st::kError);
-        return;
+        return std::nullopt;
     }
     std::vector<Restored> restored;
     for (std::size_t i = 0; i < paths.size(); ++i)
         restored.push_back({paths[i], sink.Sizes()[i], sink.Digests()[i]});
     p.ui.Message(OutcomeText(restored, where->folder, check.unreadableBegin, input->unreadablePath), st::kOk);
+    return std::nullopt;
 }
 
-}  // namespace
 
-void RunRestore(From from, platform::Platform& p, std::uintptr_t owner) {
+// Every failure of a restore shown in its box; a stop by the user shows nothing.
+template <class Step>
+auto Reported(platform::Platform& p, Step step) -> decltype(step()) {
     try {
-        Restore(from, p, owner);
+        return step();
     } catch (const platform::JobStopped&) {
         // Stopped by the user: nothing was written, and nothing more is said.
-
     } catch (const WordedFailure& f) {
         p.ui.Message(f.Report(), st::kError);
     } catch (const platform::Error& e) {
@@ -181,6 +192,20 @@ void RunRestore(From from, platform::Platform& p, std::uintptr_t owner) {
     } catch (const std::bad_alloc&) {
         p.ui.Message(kRestoreOutOfMemory, st::kError);
     }
+    return decltype(step()){};
+}
+
+}  // namespace
+
+std::optional<Gathering> RunRestore(From from, platform::Platform& p, std::uintptr_t owner) {
+    return Reported(p, [&] { return Restore(from, p, owner); });
+}
+
+void FinishGathering(Gathering& gathering, platform::Platform& p, std::uintptr_t owner) {
+    Reported(p, [&] {
+        WriteGathered(gathering, p, owner);
+        return 0;
+    });
 }
 
 }  // namespace qb::restore

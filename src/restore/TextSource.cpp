@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+
+#include "platform/Failure.h"
 
 namespace qb::restore {
 
@@ -156,6 +159,26 @@ Piece Utf16Text::Read(std::span<char> out) {
         size += convert_.Finish(out.data() + size);
     }
     return {size, consumed};
+}
+
+std::size_t ScratchBytes::Read(std::span<std::uint8_t> out) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), file_->Size() - at_));
+    if (n > 0) file_->ReadAt(at_, out.first(n));
+    at_ += n;
+    return n;
+}
+
+std::unique_ptr<ScratchBytes> CopyText(platform::Files& files, std::u16string_view text,
+                                       platform::JobProgress& progress) {
+    auto scratch = files.Scratch();
+    Utf16Text utf16({text.data(), text.size()});
+    std::string piece(uue::kPieceSize, '\0');
+    for (uue::Piece got; (got = utf16.Read(piece)).size > 0;) {
+        if (progress.StopRequested()) throw platform::JobStopped{};
+        scratch->Append(piece.data(), got.size);
+        progress.Add(got.consumed);
+    }
+    return std::make_unique<ScratchBytes>(std::move(scratch));
 }
 
 }  // namespace qb::restore

@@ -100,4 +100,35 @@ private:
     Utf16ToUtf8 convert_;
 };
 
+// A scratch file's bytes, read as a file's.
+class ScratchBytes final : public ByteSource {
+public:
+    explicit ScratchBytes(std::unique_ptr<platform::ScratchFile> file) : file_(std::move(file)) {}
+    std::size_t Read(std::span<std::uint8_t> out) override;
+    void Rewind() override { at_ = 0; }
+    std::uint64_t Size() const { return file_->Size(); }
+
+private:
+    std::unique_ptr<platform::ScratchFile> file_;
+    std::uint64_t at_ = 0;
+};
+
+// A clipboard text, copied out as UTF-8 into a scratch file so that it can be read once the
+// clipboard is free again, and never held whole in memory. Runs while the clipboard is open,
+// each piece counted into `progress`; throws Error when the scratch file cannot be written.
+std::unique_ptr<ScratchBytes> CopyText(platform::Files& files, std::u16string_view text,
+                                       platform::JobProgress& progress);
+
+// A text from bytes it owns, as the scanner reads it.
+class OwnedText final : public TextSource {
+public:
+    explicit OwnedText(std::unique_ptr<ByteSource> bytes) : bytes_(std::move(bytes)), text_(*bytes_) {}
+    Piece Read(std::span<char> out) override { return text_.Read(out); }
+    void Rewind() override { text_.Rewind(); }
+
+private:
+    std::unique_ptr<ByteSource> bytes_;
+    EncodedText text_;
+};
+
 }  // namespace qb::restore

@@ -17,7 +17,7 @@
 #include "platform/JobProgress.h"
 #include "uue/Frame.h"
 #include "uue/KernelTable.h"
-#include "uue/Parts.h"
+#include "uue/PartLines.h"
 
 namespace qb::uue {
 

@@ -176,6 +176,9 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLIPBOARDUPDATE:
         ClipboardChanged();
         return 0;
+    case kWorkDone:
+        WorkDone();
+        return 0;
     case WM_CLOSE:
         OnClose();
         return 0;

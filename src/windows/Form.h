@@ -18,6 +18,9 @@ namespace qb::windows {
 
 using platform::win32::UniqueHwnd;
 
+// Posted to a form by a worker it started, once the work has ended.
+inline constexpr UINT kWorkDone = WM_APP + 1;
+
 class Form {
 public:
     Form(FormHost& host, const FormDesign& design);
@@ -62,6 +65,8 @@ protected:
     virtual void SessionEnding() {}
     // The clipboard's content changed, for a window a ClipboardListener listens with.
     virtual void ClipboardChanged() {}
+    // A worker the form started has posted kWorkDone.
+    virtual void WorkDone() {}
 
 private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -65,18 +65,6 @@ public:
     void ShowProgress(std::wstring_view heading, platform::JobProgress& progress) override {
         inner_.ShowProgress(heading, progress);
     }
-    bool ReceiveParts(platform::PartsToReceive& parts) override {
-        if (window_.sessionEnding_) return false;
-        ReceivingWindow receiving(window_.host(), parts);
-        window_.receiving_ = &receiving;
-        struct Forget {
-            Form*& receiving;
-            ~Forget() { receiving = nullptr; }
-        } forget{window_.receiving_};
-        receiving.ShowModal();
-        return receiving.Finished();
-    }
-
 private:
     OptionsWindow& window_;
     platform::Ui& inner_;
@@ -109,7 +97,20 @@ void OptionsWindow::OnApply() {
 
 void OptionsWindow::OnRestore(restore::From from) {
     RunJob([this, from](platform::Platform& p) {
-        restore::RunRestore(from, p, reinterpret_cast<std::uintptr_t>(Window()));
+        const auto owner = reinterpret_cast<std::uintptr_t>(Window());
+        auto gathering = restore::RunRestore(from, p, owner);
+        if (!gathering) return;
+        if (!sessionEnding_) {
+            ReceivingWindow receiving(host(), p, *gathering);
+            receiving_ = &receiving;
+            struct Forget {
+                ReceivingWindow*& receiving;
+                ~Forget() { receiving = nullptr; }
+            } forget{receiving_};
+            receiving.ShowModal();
+        }
+        // At the session's end nothing is saved: the parts go with the scratch file.
+        if (!sessionEnding_) restore::FinishGathering(*gathering, p, owner);
     });
 }
 
@@ -146,7 +147,7 @@ void OptionsWindow::WaitForJob(platform::Ui& ui, std::wstring_view heading,
 // temporary files with it before it lets go.
 void OptionsWindow::SessionEnding() {
     sessionEnding_ = true;
-    if (receiving_) receiving_->Unload();
+    if (receiving_) receiving_->Close();
     if (pass_) {
         pass_->RequestStop();
         pass_->WaitFinished();
@@ -156,7 +157,7 @@ void OptionsWindow::SessionEnding() {
 bool OptionsWindow::MayClose() {
     // A close during a restore stops it; the window closes once the restore has ended.
     if (pass_) pass_->RequestStop();
-    if (receiving_) receiving_->Unload();  // nothing received is kept
+    if (receiving_) receiving_->Close();  // nothing received is kept
     closeHeld_ = busy_;
     return !busy_;
 }

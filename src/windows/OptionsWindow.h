@@ -16,6 +16,8 @@
 
 namespace qb::windows {
 
+class ReceivingWindow;
+
 class OptionsWindow final : public FormOf<options_window::Id> {
 public:
     using Id = options_window::Id;
@@ -52,7 +54,7 @@ private:
     AboutBox about_;
     // The pass of a restore now running, which a close stops.
     platform::JobProgress* pass_ = nullptr;
-    Form* receiving_ = nullptr;  // the receiving window, while it is open
+    ReceivingWindow* receiving_ = nullptr;  // the receiving window, while it is open
     // While a step runs, waited for with the window held: a second one is not started, and a
     // close waits until the step has ended and its box has been answered.
     bool busy_ = false;

@@ -1,6 +1,6 @@
 #include "windows/PartChoice.h"
 
-#include "platform/Numbers.h"
+#include "product/Numbers.h"
 #include "platform/Settings.h"
 
 namespace qb::windows {
@@ -8,7 +8,7 @@ namespace qb::windows {
 std::wstring PartCharsText(std::uint32_t chars) {
     for (const auto& choice : kPartChoices)
         if (choice.chars == chars) return std::wstring(choice.label);
-    return platform::GroupedDigits(chars);
+    return product::GroupedDigits(chars);
 }
 
 std::optional<std::uint32_t> ReadPartChars(std::wstring_view text) {

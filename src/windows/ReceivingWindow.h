@@ -1,11 +1,18 @@
 #pragma once
-// The receiving window: a file's parts gathered as the person copies each over, every change of
-// the clipboard read; it closes by itself once they are all in. 取消, Esc and the close box end
-// it with nothing kept.
+// The receiving window: a file's parts gathered as the person copies each over. It carries out
+// what the receiving end of the conversation decides: every change of the clipboard is copied
+// out and its parts taken on a worker while the window stays responsive, each text that brought
+// one answered, and the joined file checked once all are in; then it closes by itself. 取消, Esc
+// and the close box end it with nothing kept.
 
+#include <exception>
+#include <functional>
 #include <memory>
+#include <thread>
 
-#include "platform/Ui.h"
+#include "platform/Platform.h"
+#include "relay/ClipboardChanges.h"
+#include "restore/RestoreJob.h"
 #include "windows/ClipboardListener.h"
 #include "windows/Form.h"
 #include "windows/ReceivingWindowDesign.h"
@@ -15,21 +22,41 @@ namespace qb::windows {
 class ReceivingWindow final : public FormOf<receiving_window::Id> {
 public:
     using Id = receiving_window::Id;
-    ReceivingWindow(FormHost& host, platform::PartsToReceive& parts);
-    // Whether it closed because nothing more was to come, not at the person's word.
-    bool Finished() const { return finished_; }
+    ReceivingWindow(FormHost& host, platform::Platform& platform, restore::Gathering& gathering);
+    ~ReceivingWindow() override;
+    // Stops whatever a worker is doing and closes the window, keeping nothing.
+    void Close() {
+        Stop();
+        Unload();
+    }
 
 protected:
     void Load() override;
     void Click(Id id) override;
     void ClipboardChanged() override;
+    void WorkDone() override;
+    bool MayClose() override {
+        Stop();
+        return true;
+    }
 
 private:
-    void ShowCounts();
+    void Carry(const relay::Receiver::Actions& actions);
+    // Runs `work` on a worker, then `then` on this window's thread; whatever `work` throws ends
+    // the gathering.
+    void StartWork(std::function<void()> work, std::function<void()> then);
+    void Stop();
+    void Render();
 
-    platform::PartsToReceive& parts_;
+    platform::Platform& platform_;
+    restore::Gathering& gathering_;
+    relay::ClipboardChanges changes_;
     std::unique_ptr<ClipboardListener> listener_;
-    bool finished_ = false;
+    std::unique_ptr<platform::JobProgress> progress_;
+    std::jthread worker_;
+    std::function<void()> then_;
+    std::exception_ptr failure_;
+    bool changedMeanwhile_ = false;  // the clipboard changed while a worker ran
 };
 
 }  // namespace qb::windows

@@ -43,23 +43,6 @@ public:
         shown.push_back({std::wstring(heading), kProgressWindow});
         progress.WaitFinished();
     }
-    // The parts window: what it would show, every part's text as it would go on the clipboard,
-    // and whether the person put the last part there before closing it.
-    struct Parts {
-        std::wstring name;
-        std::uint64_t limit;
-        std::vector<std::string> texts;
-    };
-    std::optional<Parts> parts;
-    bool partsDone = true;
-    bool ShowParts(std::wstring_view name, std::uint64_t limit, platform::PartsToShow& shown) override {
-        parts = Parts{std::wstring(name), limit, {}};
-        for (std::uint32_t k = 1; k <= shown.Count(); ++k) parts->texts.push_back(shown.Text(k));
-        return partsDone;
-    }
-    // The receiving window: the test plays the person copying parts; none given is a Cancel.
-    std::function<bool(platform::PartsToReceive&)> receive;
-    bool ReceiveParts(platform::PartsToReceive& parts) override { return receive && receive(parts); }
     std::vector<std::wstring> Texts() const {
         std::vector<std::wstring> t;
         for (const auto& b : shown) t.push_back(b.text);

@@ -5,7 +5,7 @@
 
 #include "Fakes.h"
 #include "encode/EncodeJob.h"
-#include "encode/Parts.h"
+#include "encode/PartSources.h"
 #include "TempDir.h"
 #include "UuTestSupport.h"
 
@@ -21,7 +21,7 @@ std::filesystem::path EncodeToFile(const TempDir& dir, const std::vector<std::ui
     qb::testing::FakeSystem sys;
     const auto file = dir.Write("in-" + std::to_string(bytes.size()) + ".bin", bytes);
     auto p = sys.Get();
-    EXPECT_EQ(RunEncodeJob(Wide(file), p), 0);
+    EXPECT_EQ(RunEncodeJob(Wide(file), p).exitCode, 0);
     const std::filesystem::path side = file.string() + ".uue";
     if (std::filesystem::exists(side)) return side;
     const auto clip = dir.path() / ("clip-" + std::to_string(bytes.size()) + ".txt");
@@ -76,7 +76,7 @@ TEST(PeerDecoders, GnuUudecodeRebuildsEachPartAndCatJoinsThem) {
         const std::uint64_t from = (k - 1) * layout->partBytes;
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(layout->partBytes, bytes.size() - from));
         std::ofstream(dir.path() / ("part" + std::to_string(k) + ".txt"), std::ios::binary)
-            << PartText(*layout, k, {bytes.data() + from, n});
+            << EncodePart(*layout, k, {bytes.data() + from, n});
         const std::string cmd = "cd '" + dir.path().string() + "' && uudecode part" + std::to_string(k) + ".txt";
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     }

@@ -14,13 +14,14 @@
 #include "UuTestSupport.h"
 #include "uue/Encoder.h"
 #include "uue/Frame.h"
-#include "uue/Parts.h"
+#include "uue/PartLines.h"
 #include "platform/Failure.h"
-#include "encode/Relay.h"
 #include "restore/RestoreJob.h"
 #include "restore/TextSource.h"
 #include "uue/TextScanner.h"
 #include "Fakes.h"
+#include "ReceivingEnd.h"
+#include "product/Numbers.h"
 
 namespace qb::restore {
 
@@ -490,94 +491,6 @@ TEST(RestoreJob, NothingIsReplacedUnaskedNorWrittenFromAFileThatChangedMeanwhile
     EXPECT_EQ(wrote(L"out.bin"), 0);
 }
 
-// A marker is written one way and read exactly; anything else is surrounding text.
-TEST(PartMarkers, ReadBackExactlyAndRefuseEveryOtherSpelling) {
-    uue::PartMarker m{12, 345, 1'000'000, {}, std::string("r\xC3\xA9sum\xC3\xA9 1.pdf")};
-    for (std::size_t i = 0; i < 32; ++i) m.sha256[i] = static_cast<std::uint8_t>(i * 9);
-    const std::string line = uue::FormatMarker(m);
-    EXPECT_EQ(line.substr(0, 40), "#Quillbox part 12/345 size=1000000 sha25");
-    EXPECT_TRUE(line.ends_with(" name=r%C3%A9sum%C3%A9%201.pdf")) << line;
-    EXPECT_EQ(uue::ParseMarker(line + "  "), m);
-    const std::string hex = line.substr(line.find("sha256=") + 7, 64);
-    for (const std::string& bad : {
-             "#Quillbox part 13/12 size=1 sha256=" + hex, "#Quillbox part 1/10000 size=1 sha256=" + hex,
-             "#Quillbox part 01/2 size=1 sha256=" + hex, "#Quillbox part 0/2 size=1 sha256=" + hex,
-             "#Quillbox part 1/2 size=-1 sha256=" + hex, "#Quillbox part 1/2 size=99999999999999999999 sha256=" + hex,
-             "#Quillbox part 1/2 size=1 sha256=" + hex.substr(0, 63) + "A",
-             "#Quillbox part 1/2 size=1 sha256=" + hex + " name=a%2", "#Quillbox part 1/2 size=1 sha256=" + hex + " name=a b",
-             "#Quillbox part 1/2 size=1 sha256=" + hex + "x", "#Quillbox part 1/2 size=1 sha256=" + hex + " name=" + std::string(4100, 'n')})
-        EXPECT_EQ(uue::ParseMarker(bad), std::nullopt) << bad.substr(0, 80);
-
-    // The other end's answers, and what the sending end does with each: the part asked for, again
-    // when the answer comes again (a lost part, an echo), but only three times in a row.
-    const uue::Acknowledgement ack{2, 345, m.sha256, 3};
-    const std::string answer = uue::FormatAcknowledgement(ack);
-    EXPECT_EQ(answer, "#Quillbox got part 2/345 sha256=" + hex + " next=3");
-    EXPECT_EQ(uue::ParseAcknowledgement(answer + "\r\n"), ack);
-    for (const std::string& bad : {answer + "x", "#Quillbox got part 2/345 sha256=" + hex + " next=346",
-                                   "#Quillbox got part 0/345 sha256=" + hex + " next=3", answer.substr(1)})
-        EXPECT_EQ(uue::ParseAcknowledgement(bad), std::nullopt) << bad;
-    encode::Relay relay(345, m.sha256);
-    using enum encode::Relay::Reaction::Kind;
-    const auto said = [&](std::uint32_t k, std::uint32_t next, std::uint32_t count = 345, std::uint8_t flip = 0) {
-        auto digest = m.sha256;
-        digest[0] ^= flip;
-        return uue::FormatAcknowledgement({k, count, digest, next});
-    };
-    const std::string lost = said(7, 4);  // part 4 asked for again: lost, or an old part echoed
-    const std::vector<std::tuple<std::string, encode::Relay::Reaction::Kind, std::uint32_t>> steps = {
-        {said(1, 2), kPut, 2}, {lost, kPut, 4}, {lost, kPut, 4}, {lost, kPut, 4}, {lost, kPut, 4},
-        {lost, kStalled, 4}, {said(1, 2, 345, 1), kNone, 0}, {said(1, 2, 344), kNone, 0},
-        {uue::FormatMarker(m), kNone, 0}, {said(345, 0), kAllIn, 0}};
-    const auto heard = [&](const std::string& text) {
-        const auto r = relay.Heard(std::u16string(text.begin(), text.end()));
-        return std::tuple{text, r.kind, r.part};
-    };
-    for (const auto& step : steps) EXPECT_EQ(heard(std::get<0>(step)), step);
-    relay.ByHand();
-    EXPECT_EQ(heard(lost), std::tuple(lost, kPut, 4u)) << "the person put it again";
-}
-
-// A part fits its channel as the clipboard carries it, with K as wide as N, and holds as many
-// whole lines as fit; a channel too small for one line, or needing too many parts, is told.
-TEST(PartMarkers, EveryPartFitsItsLimitAndOneLineMoreWouldNot) {
-    const std::wstring name = L"data.bin";
-    const std::size_t trailer = platform::FromAnsi(uue::FormatTrailer()).size();
-    const uue::PartText t{name.size(), 0, trailer};
-    const auto partChars = [&](std::uint64_t size, std::uint32_t count, std::uint64_t bytes) {
-        const uue::PartMarker m{count, count, size, {}, std::nullopt};
-        return uue::FormatMarker(m).size() + 2 +
-               platform::FromAnsi(uue::FormatBeginLine(name + L"." + platform::FromAnsi(uue::PartNumber(count, count)))).size() +
-               uue::EncodedBodySize(bytes) + uue::kClosingLines.size() + trailer;
-    };
-    for (const std::uint64_t size : {1000u, 45'007u, 2'000'000u})
-        for (const std::uint64_t limit : {400u, 401u, 4000u, 14'000u, 250'000u}) {
-            const uue::Cut cut = uue::CutIntoParts(size, limit, t);
-            if (cut.kind == uue::Cut::Kind::kWhole) {
-                EXPECT_LE(10 + name.size() + 2 + uue::EncodedBodySize(size) + 8 + trailer, limit);
-                continue;
-            }
-            if (cut.kind == uue::Cut::Kind::kTooMany) {
-                EXPECT_GT(cut.count, 9999u) << size << " in " << limit;
-                continue;
-            }
-            ASSERT_EQ(cut.kind, uue::Cut::Kind::kParts) << size << " in " << limit;
-            EXPECT_EQ(cut.partBytes % 45, 0u);
-            EXPECT_EQ(cut.count, (size + cut.partBytes - 1) / cut.partBytes);
-            EXPECT_LE(partChars(size, cut.count, cut.partBytes), limit) << size << " in " << limit;
-            EXPECT_GT(partChars(size, cut.count, cut.partBytes + 45), limit) << size << " in " << limit;
-        }
-    const uue::Cut small = uue::CutIntoParts(100'000, 200, t);
-    ASSERT_EQ(small.kind, uue::Cut::Kind::kTooSmall);
-    EXPECT_EQ(uue::CutIntoParts(100'000, small.minChars, t).partBytes, 45u);
-    EXPECT_EQ(uue::CutIntoParts(100'000, small.minChars - 1, t).kind, uue::Cut::Kind::kTooSmall);
-    const uue::Cut many = uue::CutIntoParts(10'000'000, 1000, t);
-    EXPECT_EQ(many.kind, uue::Cut::Kind::kTooMany);
-    EXPECT_GT(many.count, 9999u);
-    EXPECT_EQ(uue::PartNumber(7, 12), "007");
-    EXPECT_EQ(uue::PartNumber(7, 1234), "0007");
-}
-
 // A file of 45 * 7 + 20 bytes sent in three parts, and the restore from the clipboard.
 struct SentInParts : ::testing::Test {
     testing::FakeSystem sys;
@@ -681,7 +594,7 @@ TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNot
 // Parts copied over one text at a time: each kept once, a damaged or foreign one said and left,
 // every text that held a part of the file answered with the lowest part still missing.
 TEST_F(SentInParts, CopiedOneByOneAreGatheredAndEveryTextWithOneIsAnswered) {
-    const std::string hex = platform::DigestHex(set.sha256);
+    const std::string hex = product::DigestHex(set.sha256);
     const auto ack = [&](int k, int next) {
         return "#Quillbox got part " + std::to_string(k) + "/3 sha256=" + hex + " next=" + std::to_string(next);
     };
@@ -691,49 +604,51 @@ TEST_F(SentInParts, CopiedOneByOneAreGatheredAndEveryTextWithOneIsAnswered) {
     another.sha256[5] ^= 1;
     another.name = "其他.txt";
     struct Seen {
-        std::wstring state, progress;
+        std::wstring state, counts;
         std::size_t lines;
     };
-    std::vector<Seen> seen;
-    std::vector<std::string> copies;
-    sys.ui.receive = [&](platform::PartsToReceive& parts) {
-        seen.push_back({parts.Heading(), parts.Progress(), sys.clipboard.lines.size()});
-        EXPECT_FALSE(parts.ClipboardChanged()) << "its own answer is not read again";
+    // The first text opens the gathering; each later one is read as the receiving window reads it.
+    const auto gather = [&](const std::string& first, const std::vector<std::string>& copies) {
+        testing::ReceivingEnd end(p);
+        sys.clipboard.Copy(std::wstring(first.begin(), first.end()));
+        sys.clipboard.lines.clear();
+        sys.ui.shown.clear();
+        r.written.clear();
+        EXPECT_TRUE(end.Start());
+        const relay::Receiver& receiver = *end.gathering->receiver;
+        std::vector<Seen> seen{{receiver.Heading(), receiver.Counts(), sys.clipboard.lines.size()}};
         for (const std::string& text : copies) {
             sys.clipboard.Copy(std::wstring(text.begin(), text.end()));
-            const bool done = parts.ClipboardChanged();
-            seen.push_back({parts.State(), parts.Progress(), sys.clipboard.lines.size()});
-            if (done) return true;
+            end.Read();
+            seen.push_back({receiver.Line(), receiver.Counts(), sys.clipboard.lines.size()});
         }
-        return false;
+        sys.dialogs.chosen = L"F:\\out\\x.bin";
+        FinishGathering(*end.gathering, p, 0);
+        return seen;
     };
-    copies = {"hello", part(2, set), damaged, part(1, another), part(3, set) + part(1, set)};
-    const auto box = run(part(2, set), L"F:\\out\\x.bin");
+    const auto seen = gather(part(2, set), {"hello", part(2, set), damaged, part(1, another), part(3, set) + part(1, set)});
     ASSERT_EQ(seen.size(), 6u);
     EXPECT_EQ(seen[0].state, L"正在接收 x.bin（共 3 段）");
-    EXPECT_EQ(seen[0].progress, L"已收到 1 段，还缺第 1、3 段");
+    EXPECT_EQ(seen[0].counts, L"已收到 1 段，还缺第 1、3 段");
     EXPECT_EQ(seen[1].lines, 1u) << "a text without parts changes nothing";
     EXPECT_EQ(seen[2].state, L"第 2 段已经收到过了。");
     EXPECT_EQ(seen[3].state, L"第 1 段已损坏（第 3 行），请重新复制这一段。");
     EXPECT_EQ(seen[4].state, L"剪切板中是另一个文件（其他.txt）的分段，已忽略。");
     EXPECT_EQ(seen[4].lines, 2u) << "neither is answered";
-    EXPECT_EQ(seen[5].progress, L"已收到 3 段");
+    EXPECT_EQ(seen[5].counts, L"已收到 3 段");
     EXPECT_EQ(sys.clipboard.lines, (std::vector<std::string>{ack(2, 1), ack(2, 1), ack(1, 0)}));
-    ASSERT_EQ(box.size(), 1u);
-    EXPECT_EQ(box[0].rfind(L"已还原文件：F:\\out\\x.bin\r\n", 0), 0u) << box[0];
+    ASSERT_EQ(sys.ui.shown.size(), 1u);
+    EXPECT_EQ(sys.ui.shown[0].text.rfind(L"已还原文件：F:\\out\\x.bin\r\n", 0), 0u) << sys.ui.shown[0].text;
     EXPECT_EQ(r.written[L"F:\\out\\x.bin"], data);
 
     // Cancelled, or every part in but the file not the sender's: nothing written, no last answer.
-    copies = {part(1, set)};
-    EXPECT_TRUE(run(part(2, set), L"F:\\out\\x.bin").empty());
+    gather(part(2, set), {part(1, set)});
+    EXPECT_TRUE(sys.ui.shown.empty());
     EXPECT_TRUE(r.written.empty());
     uue::PartMarker wrong = set;
     wrong.sha256[0] ^= 1;
-    copies = {part(1, wrong) + part(3, wrong)};
-    sys.clipboard.lines.clear();
-    EXPECT_EQ(run(part(2, wrong), L"F:\\out\\x.bin"),
-              std::vector<std::wstring>{L"分段合并后的文件与发送方的不一致：x.bin 的 SHA-256 不同。没有生成任何文件。"});
-    EXPECT_EQ(sys.clipboard.lines.size(), 1u);
+    EXPECT_EQ(gather(part(2, wrong), {part(1, wrong) + part(3, wrong)}).back().lines, 1u);
+    EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"分段合并后的文件与发送方的不一致：x.bin 的 SHA-256 不同。没有生成任何文件。"});
     EXPECT_TRUE(r.written.empty());
 }
 

@@ -21,7 +21,7 @@
 #include "windows/AboutBox.h"
 #include "windows/Dpi.h"
 #include "windows/OptionsWindow.h"
-#include "encode/Parts.h"
+#include "encode/PartSources.h"
 #include "windows/PartSettings.h"
 #include "windows/PartsWindow.h"
 #include "windows/ReceivingWindow.h"
@@ -485,21 +485,19 @@ TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
     ExpectEveryTextFits(about, about_box::kDesign, "about");
     auto layout = encode::LayOutParts(9'000'000, L"照片备份 2026.zip", 250'000);
     encode::PartsInMemory sending(*layout, std::vector<std::uint8_t>(9'000'000, 1));
-    PartsWindow partsWindow(host, p, L"照片备份 2026.zip", 250'000, sending);
+    encode::PartsToShow shown{L"照片备份 2026.zip", 250'000, std::make_unique<encode::PartsInMemory>(std::move(sending))};
+    PartsWindow partsWindow(host, p, shown);
     partsWindow.Show();
     ExpectEveryTextFits(partsWindow, parts_window::kDesign, "sending");
-    // The longest lines the receiving window can be given: ten five-digit numbers and the rest.
-    struct Longest : platform::PartsToReceive {
-        std::uint32_t Count() const override { return 9999; }
-        std::uint32_t Kept() const override { return 9; }
-        std::wstring Heading() const override { return L"正在接收 照片备份 2026 年全年.zip（共 9999 段）"; }
-        std::wstring Progress() const override {
-            return L"已收到 9 段，还缺第 1000、1001、1002、1003、1004、1005、1006、1007、1008、1009 等 9990 段";
-        }
-        std::wstring State() const override { return L"无法读取剪切板：当前线程没有打开剪贴板。（错误代码 1418）"; }
-        bool ClipboardChanged() override { return false; }
-    } longest;
-    ReceivingWindow receiving(host, longest);
+    // The longest lines the receiving window can be given: ten four-digit numbers, a count of
+    // thousands and a failure report.
+    restore::Gathering gathering;
+    gathering.receiver = std::make_unique<relay::Receiver>(uue::PartMarker{0, 9999, 9999 * 45, {}, std::nullopt},
+                                                           L"照片备份 2026 年全年.zip");
+    for (std::uint32_t k = 1; k <= 999; ++k) gathering.receiver->Keep(k, 45);
+    gathering.receiver->Failed(L"无法读取剪切板：当前线程没有打开剪贴板。（错误代码 1418）");
+    gathering.store = std::make_unique<restore::PartStore>(p, *gathering.receiver);
+    ReceivingWindow receiving(host, p, gathering);
     receiving.Show();
     ExpectEveryTextFits(receiving, receiving_window::kDesign, "receiving");
     PartSettings parts(host, p);

@@ -43,7 +43,7 @@ TEST(Win32Files, LengthsAreSixtyFourBitAndOnlyForFiles) {
     qb::testing::Win32System sys;
     sys.ui.answers = {IDYES};
     auto p = sys.Get();
-    EXPECT_EQ(encode::RunEncodeJob(big, p), product::kTooLarge);
+    EXPECT_EQ(encode::RunEncodeJob(big, p).exitCode, product::kTooLarge);
     ASSERT_EQ(sys.ui.shown.size(), 2u);
     EXPECT_NE(sys.ui.shown[1].text.find(L"766,958,445"), std::wstring::npos);
     EXPECT_FALSE(qb::testing::Exists(big + L".uue"));

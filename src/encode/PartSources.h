@@ -1,6 +1,7 @@
 #pragma once
 // A file sent in parts that each fit the channel's limit: every part an ordinary UUE block of a
-// slice of the file with its marker line, so that any decoder reads each one.
+// slice of the file with its marker line, so that any decoder reads each one. The parts window
+// takes them from a PartSource one at a time.
 
 #include <cstdint>
 #include <memory>
@@ -10,7 +11,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "uue/Parts.h"
+#include "uue/PartLines.h"
 
 namespace qb::encode {
 
@@ -29,10 +30,22 @@ struct PartLayout {
 std::optional<PartLayout> LayOutParts(std::uint64_t size, std::wstring_view name, std::uint64_t limit);
 
 // Part `part`'s text (from 1), its body encoded from `bytes`, the slice of the file it carries.
-std::string PartText(const PartLayout& layout, std::uint32_t part, std::span<const std::uint8_t> bytes);
+std::string EncodePart(const PartLayout& layout, std::uint32_t part, std::span<const std::uint8_t> bytes);
+
+// The parts of a file, for the window that puts them on the clipboard one at a time.
+class PartSource {
+public:
+    virtual ~PartSource() = default;
+    virtual std::uint32_t Count() const = 0;
+    // The whole file's, which the other end's answers name.
+    virtual platform::Sha256Digest Sha256() const = 0;
+    // Part `part` (from 1) as it goes on the clipboard: ANSI text, no line end after its
+    // trailer. Throws platform::Error when it cannot be read back (a side file gone).
+    virtual std::string Text(std::uint32_t part) = 0;
+};
 
 // The parts of a file read whole, for the clipboard road.
-class PartsInMemory final : public platform::PartsToShow {
+class PartsInMemory final : public PartSource {
 public:
     PartsInMemory(PartLayout layout, std::vector<std::uint8_t> bytes)
         : layout_(std::move(layout)), bytes_(std::move(bytes)) {}
@@ -47,7 +60,7 @@ private:
 
 // The parts of a side file, read back from it one at a time: where each starts, and its length
 // without the line end that follows it there.
-class PartsInSideFile final : public platform::PartsToShow {
+class PartsInSideFile final : public PartSource {
 public:
     PartsInSideFile(platform::Files& files, std::wstring path) : files_(files), path_(std::move(path)) {}
     std::uint32_t Count() const override { return static_cast<std::uint32_t>(spans_.size()); }
@@ -64,6 +77,14 @@ private:
     std::wstring path_;
     std::vector<Span> spans_;
     platform::Sha256Digest sha256_{};
+};
+
+// What the encoding road leaves to show: a file sent in parts, which the parts window puts on
+// the clipboard (on the clipboard road none of them is there yet).
+struct PartsToShow {
+    std::wstring name;
+    std::uint64_t limit = 0;
+    std::unique_ptr<PartSource> parts;
 };
 
 }  // namespace qb::encode

@@ -1,4 +1,4 @@
-#include "encode/Parts.h"
+#include "encode/PartSources.h"
 
 #include "platform/Failure.h"
 #include "platform/FileNames.h"
@@ -23,12 +23,8 @@ std::optional<PartLayout> LayOutParts(std::uint64_t size, std::wstring_view name
     if (safe != name || platform::FromAnsi(layout.headerName) != name ||
         std::any_of(name.begin(), name.end(), [](wchar_t c) { return c > 0x7E; }))
         layout.marker.name = uue::NameUtf8(name);
-    uue::PartMarker bare = layout.marker;
-    bare.name.reset();
-    const uue::PartText text{platform::FromAnsi(layout.headerName).size(),
-                             uue::FormatMarker(layout.marker).size() - uue::FormatMarker(bare).size(),
-                             platform::FromAnsi(uue::FormatTrailer()).size()};
-    const uue::Cut cut = uue::CutIntoParts(size, limit, text);
+    const uue::Cut cut = uue::CutIntoParts(layout.marker, limit, platform::FromAnsi(layout.headerName).size(),
+                                           platform::FromAnsi(uue::FormatTrailer()).size());
     const std::wstring shown = platform::ShownName(name);
     switch (cut.kind) {
     case uue::Cut::Kind::kWhole: return std::nullopt;
@@ -50,20 +46,21 @@ std::optional<PartLayout> LayOutParts(std::uint64_t size, std::wstring_view name
     return layout;
 }
 
-std::string PartText(const PartLayout& layout, std::uint32_t part, std::span<const std::uint8_t> bytes) {
+std::string EncodePart(const PartLayout& layout, std::uint32_t part, std::span<const std::uint8_t> bytes) {
     uue::PartMarker marker = layout.marker;
     marker.part = part;
-    std::string body(uue::EncodedBodySize(bytes.size()), '\0');
-    uue::EncodeLines(bytes, body);
-    return uue::FormatMarker(marker) + "\r\nbegin 644 " + layout.headerName + "." +
-           uue::PartNumber(part, layout.count) + "\r\n" + body + std::string(uue::kClosingLines) +
-           uue::FormatTrailer();
+    const uue::PartFrame frame = uue::FramePart(marker, layout.headerName, uue::FormatTrailer());
+    std::string text(frame.head.size() + uue::EncodedBodySize(bytes.size()) + frame.tail.size(), '\0');
+    text.replace(0, frame.head.size(), frame.head);
+    uue::EncodeLines(bytes, {text.data() + frame.head.size(), uue::EncodedBodySize(bytes.size())});
+    text.replace(text.size() - frame.tail.size(), frame.tail.size(), frame.tail);
+    return text;
 }
 
 std::string PartsInMemory::Text(std::uint32_t part) {
     const std::uint64_t from = (part - 1) * layout_.partBytes;
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(layout_.partBytes, bytes_.size() - from));
-    return PartText(layout_, part, {bytes_.data() + from, n});
+    return EncodePart(layout_, part, {bytes_.data() + from, n});
 }
 
 std::string PartsInSideFile::Text(std::uint32_t part) {

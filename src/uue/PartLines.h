@@ -41,6 +41,8 @@ struct PartMarker {
 };
 
 std::string FormatMarker(const PartMarker& marker);
+// Where the digest's 64 digits stand in the marker line, for a writer that learns it last.
+std::size_t DigestAt(const PartMarker& marker);
 // The marker a line holds exactly (trailing blanks aside), or nothing.
 std::optional<PartMarker> ParseMarker(std::string_view line);
 
@@ -48,26 +50,32 @@ std::optional<PartMarker> ParseMarker(std::string_view line);
 // file: the part it last kept and the lowest still missing (0 once none is).
 //
 //   #Quillbox got part K/N sha256=HEX next=J
-struct Acknowledgement {
+struct Answer {
     std::uint32_t part = 0;
     std::uint32_t count = 0;
     std::array<std::uint8_t, 32> sha256{};
     std::uint32_t next = 0;
 
-    bool operator==(const Acknowledgement&) const = default;
+    bool operator==(const Answer&) const = default;
 };
-inline constexpr std::string_view kAcknowledgementStart = "#Quillbox got part ";
-std::string FormatAcknowledgement(const Acknowledgement& ack);
-// The acknowledgement a text holds exactly (blanks and line ends after it aside), or nothing.
-std::optional<Acknowledgement> ParseAcknowledgement(std::string_view text);
+inline constexpr std::string_view kAnswerStart = "#Quillbox got part ";
+inline constexpr std::size_t kMaxAnswerChars = 200;
+std::string FormatAnswer(const Answer& answer);
+// The answer a clipboard text is exactly (blanks and line ends after it aside), or nothing: any
+// longer text, a part among them, is passed over unread.
+std::optional<Answer> ParseAnswer(std::u16string_view text);
+
+// Everything of a part but its body, as it goes on the clipboard: the marker line and the begin
+// line of NAME.KKK before it, the closing lines and the trailer (no line end) after it.
+struct PartFrame {
+    std::string head, tail;
+};
+PartFrame FramePart(const PartMarker& marker, std::string_view headerName, std::string_view trailer);
 
 // How a file is cut to fit a channel that takes at most `limit` characters a text, counted as the
 // clipboard carries them (UTF-16 units, CR LF as two) from the marker line through the trailer.
-struct PartText {
-    std::size_t nameUnits;     // the begin line's file name, without the part number
-    std::size_t nameField;     // " name=…" in the marker, or 0
-    std::size_t trailerUnits;  // the trailer line, which ends the text without a line end
-};
+// `marker` carries the size and the name field; the begin line's name and the trailer are
+// measured in clipboard units.
 struct Cut {
     enum class Kind {
         kWhole,    // the whole text fits: no parts
@@ -80,7 +88,8 @@ struct Cut {
     std::uint64_t partBytes = 0;
     std::uint64_t minChars = 0;
 };
-Cut CutIntoParts(std::uint64_t size, std::uint64_t limit, const PartText& text);
+Cut CutIntoParts(const PartMarker& marker, std::uint64_t limit, std::size_t nameUnits,
+                 std::size_t trailerUnits);
 
 // A file name in UTF-8, as a marker's name= carries it.
 std::string NameUtf8(std::wstring_view name);

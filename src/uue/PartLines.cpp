@@ -1,10 +1,10 @@
-#include "uue/Parts.h"
+#include "uue/PartLines.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
 
-#include "platform/Hash.h"
+#include "product/Numbers.h"
 #include "uue/Encoder.h"
 #include "uue/Frame.h"
 
@@ -60,10 +60,19 @@ bool Skip(std::string_view& s, std::string_view word) {
 
 }  // namespace
 
+namespace {
+
+std::string UpToDigest(const PartMarker& m) {
+    return std::string(kMarkerStart) + std::to_string(m.part) + "/" + std::to_string(m.count) +
+           " size=" + std::to_string(m.size) + " sha256=";
+}
+
+}  // namespace
+
+std::size_t DigestAt(const PartMarker& marker) { return UpToDigest(marker).size(); }
+
 std::string FormatMarker(const PartMarker& m) {
-    std::string line = std::string(kMarkerStart) + std::to_string(m.part) + "/" +
-                       std::to_string(m.count) + " size=" + std::to_string(m.size) + " sha256=";
-    line += platform::DigestHex(m.sha256);
+    std::string line = UpToDigest(m) + product::DigestHex(m.sha256);
     if (m.name) {
         line += " name=";
         for (const char c : *m.name) {
@@ -75,20 +84,27 @@ std::string FormatMarker(const PartMarker& m) {
     return line;
 }
 
-std::string FormatAcknowledgement(const Acknowledgement& ack) {
-    return std::string(kAcknowledgementStart) + std::to_string(ack.part) + "/" + std::to_string(ack.count) +
-           " sha256=" + platform::DigestHex(ack.sha256) + " next=" + std::to_string(ack.next);
+std::string FormatAnswer(const Answer& answer) {
+    return std::string(kAnswerStart) + std::to_string(answer.part) + "/" + std::to_string(answer.count) +
+           " sha256=" + product::DigestHex(answer.sha256) + " next=" + std::to_string(answer.next);
 }
 
-std::optional<Acknowledgement> ParseAcknowledgement(std::string_view s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-        s.remove_suffix(1);
-    Acknowledgement a;
-    if (!Skip(s, kAcknowledgementStart) || !Take(s, a.part, '/') || !Take(s, a.count, ' ') ||
-        !Skip(s, "sha256=") || !TakeDigest(s, a.sha256) || !Skip(s, " next="))
+std::optional<Answer> ParseAnswer(std::u16string_view text) {
+    if (text.size() > kMaxAnswerChars) return std::nullopt;
+    std::string s;
+    for (const char16_t c : text) {
+        if (c > 0x7F) return std::nullopt;
+        s += static_cast<char>(c);
+    }
+    std::string_view rest = s;
+    while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t' || rest.back() == '\r' || rest.back() == '\n'))
+        rest.remove_suffix(1);
+    Answer a;
+    if (!Skip(rest, kAnswerStart) || !Take(rest, a.part, '/') || !Take(rest, a.count, ' ') ||
+        !Skip(rest, "sha256=") || !TakeDigest(rest, a.sha256) || !Skip(rest, " next="))
         return std::nullopt;
-    if (s != "0" && !Take(s, a.next, '\0')) return std::nullopt;
-    if (!s.empty() && s != "0") return std::nullopt;
+    if (rest != "0" && !Take(rest, a.next, '\0')) return std::nullopt;
+    if (!rest.empty() && rest != "0") return std::nullopt;
     if (a.part > a.count || a.count > kMaxParts || a.next > a.count) return std::nullopt;
     return a;
 }
@@ -122,29 +138,37 @@ namespace {
 
 std::size_t Digits(std::uint64_t n) { return std::to_string(n).size(); }
 
-// Everything of a part but its body, with K as wide as N's `digits`: the marker and its line
-// end, the begin line with ".KKK", the closing lines and the trailer.
-std::uint64_t Overhead(std::uint64_t size, std::size_t digits, const PartText& t) {
-    const std::size_t marker = kMarkerStart.size() + 2 * digits + 1 + 6 + Digits(size) + 8 + 64 + t.nameField;
-    const std::size_t begin = 10 + t.nameUnits + 1 + std::max<std::size_t>(3, digits) + 2;
-    return marker + 2 + begin + kClosingLines.size() + t.trailerUnits;
-}
-
 }  // namespace
 
-Cut CutIntoParts(std::uint64_t size, std::uint64_t limit, const PartText& t) {
-    const std::uint64_t body = EncodedBodySize(size);
-    if (10 + t.nameUnits + 2 + body + kClosingLines.size() + t.trailerUnits <= limit)
-        return {Cut::Kind::kWhole};
+PartFrame FramePart(const PartMarker& marker, std::string_view headerName, std::string_view trailer) {
+    return {FormatMarker(marker) + "\r\nbegin 644 " + std::string(headerName) + "." +
+                PartNumber(marker.part, marker.count) + "\r\n",
+            std::string(kClosingLines) + std::string(trailer)};
+}
+
+Cut CutIntoParts(const PartMarker& marker, std::uint64_t limit, std::size_t nameUnits, std::size_t trailerUnits) {
+    const std::uint64_t size = marker.size;
+    // Measured with the frame itself: stand-ins of the clipboard widths of the name and trailer.
+    const std::string name(nameUnits, 'x'), trailer(trailerUnits, 'x');
+    const std::uint64_t whole = FormatBeginLine(std::wstring(nameUnits, L'x')).size() + EncodedBodySize(size) +
+                                kClosingLines.size() + trailerUnits;
+    if (whole <= limit) return {Cut::Kind::kWhole};
+    // Everything of a part but its body, with K and N as wide as `digits`.
+    const auto overhead = [&](std::size_t digits) {
+        PartMarker widest = marker;
+        widest.part = widest.count = static_cast<std::uint32_t>(std::stoul(std::string(digits, '9')));
+        const PartFrame frame = FramePart(widest, name, trailer);
+        return static_cast<std::uint64_t>(frame.head.size() + frame.tail.size());
+    };
     // The widths of K and N depend on the count, and the count on the room they leave.
     for (std::size_t digits = 1; digits <= 4; ++digits) {
-        const std::uint64_t overhead = Overhead(size, digits, t);
-        const std::uint64_t lines = limit > overhead ? (limit - overhead) / kFullLineCrLf : 0;
+        const std::uint64_t frame = overhead(digits);
+        const std::uint64_t lines = limit > frame ? (limit - frame) / kFullLineCrLf : 0;
         if (lines == 0) {
             // Enough for one line a part, with the part numbers as wide as that many parts need.
             const std::uint64_t oneLineParts = (size + kBytesPerLine - 1) / kBytesPerLine;
             const std::size_t width = std::min<std::size_t>(4, Digits(oneLineParts));
-            return {Cut::Kind::kTooSmall, 0, 0, Overhead(size, width, t) + kFullLineCrLf};
+            return {Cut::Kind::kTooSmall, 0, 0, overhead(width) + kFullLineCrLf};
         }
         const std::uint64_t partBytes = std::min<std::uint64_t>(lines, kMaxPartBytes / kBytesPerLine) * kBytesPerLine;
         const std::uint64_t count = (size + partBytes - 1) / partBytes;
