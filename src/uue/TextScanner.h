@@ -31,8 +31,6 @@ struct Piece {
 // characters never hold a CR or LF.
 class TextSource {
 public:
-    // Pieces are never asked for into less room than this.
-    static constexpr std::size_t kMinRoom = 64;
     virtual ~TextSource() = default;
     // The next bytes of the text; size 0 only at its end.
     virtual Piece Read(std::span<char> out) = 0;
