@@ -504,8 +504,9 @@ struct SentInParts : ::testing::Test {
         hash->Update(bytes);
         return hash->Finish();
     }
-    std::string part(std::uint32_t k, uue::PartMarker m, std::string_view between = "") {
-        const std::size_t from = (k - 1) * 45 * 3, n = std::min<std::size_t>(45 * 3, data.size() - from);
+    std::string part(std::uint32_t k, uue::PartMarker m, std::string_view between = "", std::size_t length = 0) {
+        const std::size_t from = (k - 1) * 45 * 3;
+        const std::size_t n = length ? length : std::min<std::size_t>(45 * 3, data.size() - from);
         std::string body(uue::EncodedBodySize(n), '\0');
         uue::EncodeLines({data.data() + from, n}, body);
         m.part = k;
@@ -589,6 +590,36 @@ TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNot
     EXPECT_EQ(files({part(3, set), part(1, set) + changed, part(2, set)}), named(L"files", 2, "m2.uue"))
         << "a part that came twice, different the second time";
     EXPECT_TRUE(r.written.empty());
+}
+
+// The rules of a set judge a part alike whether it is joined from one text or received text by
+// text: every part but the last of one length, a multiple of 45, the last the rest.
+TEST_F(SentInParts, JoiningAndReceivingJudgeEveryPartByTheSameRules) {
+    const std::vector<std::tuple<std::vector<std::size_t>, std::uint64_t, bool>> rows = {
+        {{135, 135, 50}, 320, true},  {{135, 135, 135}, 320, false}, {{90, 135, 50}, 320, false},
+        {{135, 135, 50}, 365, false}, {{134, 134, 52}, 320, false},  {{90, 90, 90}, 270, true},
+        {{135, 135, 1}, 271, true},   {{135, 135, 0}, 270, false},
+    };
+    for (const auto& [lengths, size, fits] : rows) {
+        uue::PartMarker m = set;
+        m.size = size;
+        std::string all;
+        for (std::uint32_t k = 1; k <= 3; ++k) all += part(k, m, "", lengths[k - 1]);
+        const auto joined = run(all, L"F:\\out\\x.bin");
+        ASSERT_EQ(joined.size(), 1u);
+        EXPECT_EQ(joined[0].starts_with(L"UUE文本有错误"), !fits) << joined[0];
+        const auto copy = [&](const std::string& text) { sys.clipboard.Copy({text.begin(), text.end()}); };
+        testing::ReceivingEnd end(p);
+        copy(part(1, m, "", lengths[0]));
+        ASSERT_TRUE(end.Start());
+        bool damaged = end.gathering->receiver->Line().find(L"已损坏") != std::wstring::npos;
+        for (std::uint32_t k = 2; k <= 3; ++k) {
+            copy(part(k, m, "", lengths[k - 1]));
+            end.Read();
+            damaged = damaged || end.gathering->receiver->Line().find(L"已损坏") != std::wstring::npos;
+        }
+        EXPECT_EQ(damaged, !fits) << joined[0];
+    }
 }
 
 // Parts copied over one text at a time: each kept once, a damaged or foreign one said and left,
