@@ -156,7 +156,9 @@ Cut CutIntoParts(const PartMarker& marker, std::uint64_t limit, std::size_t name
     // Everything of a part but its body, with K and N as wide as `digits`.
     const auto overhead = [&](std::size_t digits) {
         PartMarker widest = marker;
-        widest.part = widest.count = static_cast<std::uint32_t>(std::stoul(std::string(digits, '9')));
+        widest.part = widest.count = 0;
+        for (std::size_t i = 0; i < digits; ++i) widest.count = widest.count * 10 + 9;
+        widest.part = widest.count;
         const PartFrame frame = FramePart(widest, name, trailer);
         return static_cast<std::uint64_t>(frame.head.size() + frame.tail.size());
     };
