@@ -79,4 +79,20 @@ std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring&
     return text + last;
 }
 
+std::wstring FilledLinesNote(const std::vector<uue::Block>& blocks, const std::vector<std::wstring>& pathOf) {
+    std::uint64_t lines = 0;
+    const uue::Block* first = nullptr;
+    std::size_t firstAt = 0;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (blocks[i].part || blocks[i].filledLines == 0) continue;
+        lines += blocks[i].filledLines;
+        if (!first) first = &blocks[i], firstAt = i;
+    }
+    if (!first) return {};
+    std::wstring note = std::wstring(kFilledBefore) + std::to_wstring(first->firstFilledLine) +
+                        std::wstring(kFilledMiddle) + GroupedDigits(lines) + std::wstring(kFilledAfter);
+    if (firstAt < pathOf.size()) note = NamingFile(note, pathOf[firstAt]);
+    return L"\r\n" + note + std::wstring(kFilledCompare);
+}
+
 }  // namespace qb::restore

@@ -31,4 +31,10 @@ struct Restored {
 std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring& folder,
                          std::uint64_t unreadableBegin, const std::wstring& unreadablePath = {});
 
+// The line the outcome ends with when lines of blocks outside any set of parts were completed
+// with zeros (a set's digest checks its parts): the first such line, with its file's path of
+// several (`pathOf`, one a block), and how many in all. Empty when there were none.
+std::wstring FilledLinesNote(const std::vector<uue::Block>& blocks,
+                             const std::vector<std::wstring>& pathOf = {});
+
 }  // namespace qb::restore

@@ -161,7 +161,9 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     std::vector<Restored> restored;
     for (std::size_t i = 0; i < paths.size(); ++i)
         restored.push_back({paths[i], sink.Sizes()[i], sink.Digests()[i]});
-    p.ui.Message(OutcomeText(restored, where->folder, check.unreadableBegin, input->unreadablePath), st::kOk);
+    p.ui.Message(OutcomeText(restored, where->folder, check.unreadableBegin, input->unreadablePath) +
+                     FilledLinesNote(check.blocks, input->BlockPaths()),
+                 st::kOk);
 }
 
 }  // namespace

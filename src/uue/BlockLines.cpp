@@ -85,7 +85,7 @@ void Scanner::StartBlock(BeginLine begin, const std::string& marker) {
     block_.beginLine = lineNo_;
     state_ = begin.format == Format::kUu ? State::kUu : State::kBase64;
     hasBacktick_ = closed_ = lastShort_ = base64Done_ = false;
-    firstShortLine_ = 0;
+    firstShortLine_ = firstDotLine_ = 0;
     prefix_ = std::move(begin.prefix);
     quoteMarks_.clear();
     for (const char c : prefix_)
@@ -96,6 +96,7 @@ void Scanner::StartBlock(BeginLine begin, const std::string& marker) {
 
 bool Scanner::EndBlock() {
     if (hasBacktick_ && firstShortLine_ != 0) return Fail(ProblemKind::kBadLine, firstShortLine_);
+    if (!hasBacktick_ && firstDotLine_ != 0) return Fail(ProblemKind::kBadLine, firstDotLine_);
     Flush();
     if (sink_) sink_->EndBlock();
     block_.endLine = lineNo_;
@@ -121,10 +122,17 @@ bool Scanner::OnUuLine(const Line& line) {
     if (count > 0 && (closed_ || lastShort_)) return Bad();
     const std::size_t needed = LineChars(count);
     // Mail's dot-stuffing doubles a line's first '.': one character too many, which the extra
-    // character a line may carry would otherwise take in, shifting every byte.
-    if (content.size() == needed + 1 && content.starts_with("..")) {
-        text.remove_prefix(1);
-        content.remove_prefix(1);
+    // character a line may carry would otherwise take in, shifting every byte. The blanks at the
+    // end count, for a text that writes zero as a blank: its stuffed line may end in one.
+    if (content.starts_with("..")) {
+        if (content.size() == needed + 1 || text.size() == needed + 1) {
+            text.remove_prefix(1);
+            content.remove_prefix(1);
+        } else if (text.size() <= needed && firstDotLine_ == 0) {
+            // Either a line whose first character is '.', or a stuffed one that lost a trailing
+            // blank: only a block that never writes zero as a blank tells them apart.
+            firstDotLine_ = lineNo_;
+        }
     }
     if (content.size() > needed + 1) return Bad();
 
@@ -140,6 +148,12 @@ bool Scanner::OnUuLine(const Line& line) {
     if (present < needed) {
         if (hasBacktick_) return Bad();
         if (firstShortLine_ == 0) firstShortLine_ = lineNo_;
+        // Blanks a channel stripped, or a line cut short: only where data bits went missing are
+        // zeros a guess, which the outcome says.
+        if (present < 1 + (4 * count + 2) / 3) {
+            if (block_.firstFilledLine == 0) block_.firstFilledLine = lineNo_;
+            ++block_.filledLines;
+        }
     }
     if (count == 0) {
         closed_ = true;

@@ -81,6 +81,7 @@ private:
     bool closed_ = false;     // its zero-count line has come
     bool lastShort_ = false;  // its last data line held fewer than kBytesPerLine bytes
     std::uint64_t firstShortLine_ = 0;
+    std::uint64_t firstDotLine_ = 0;  // a line starting ".." that may or may not be stuffed
     std::uint64_t pendingBad_ = 0;  // a damaged line, unless the block turns out cut there
     bool base64Done_ = false;
     std::string prefix_;       // every line of the block starts with it

@@ -50,6 +50,10 @@ struct Block {
     std::uint64_t beginLine = 0;  // 1-based, counted from the text's first line
     std::uint64_t endLine = 0;    // its end or ==== line
     std::optional<PartMarker> part;  // the marker line right before it, if it is a part
+    // Lines whose missing end was read as zeros (blanks a channel stripped, or a cut): the first
+    // and how many.
+    std::uint64_t firstFilledLine = 0;
+    std::uint64_t filledLines = 0;
 
     bool operator==(const Block&) const = default;
 };

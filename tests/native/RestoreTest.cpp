@@ -208,6 +208,8 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
          ProblemKind::kBadLine, 3},
         {"dot-stuffed line still too long", "begin 644 x.bin\n..86)C9&5F9VAI:FML;6YO<'%R<W1U=G=X>7I!0D-$149'2$E*\n`\nend\n",
          ProblemKind::kBadLine, 2},
+        {"dot-stuffed, zero as a blank, its trailing blank lost", "begin 644 x.bin\n..?68SC:@6SOH<_53[]\",\n \nend\n",
+         ProblemKind::kBadLine, 2},
         {"cut after begin", join({lines[0]}), ProblemKind::kCut, 1},
         {"cut inside a line", join({lines[0], lines[1], lines[2].substr(0, 30)}), ProblemKind::kCut, 3},
         {"cut before end", join({lines[0], lines[1], lines[2], lines[3], lines[4]}), ProblemKind::kCut, 5},
@@ -250,7 +252,8 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
 
 // The forms real senders and channels leave a text in, each read as the trusted decoders read it.
 TEST(SenderTexts, EveryFormTrustedDecodersReadGivesTheSameBytes) {
-    const auto data = RandomBytes(45 * 40 + 14, 9);  // its last line starts with '.'
+    auto data = RandomBytes(45 * 40 + 14, 9);  // its last line starts with '.'
+    data[45 * 40] = 0x38;                         // and so does its data: ".."
     const std::string bytes(data.begin(), data.end());
     const auto base64 = [](std::string_view in) {
         static constexpr char k[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -291,6 +294,7 @@ TEST(SenderTexts, EveryFormTrustedDecodersReadGivesTheSameBytes) {
         {"base64 wrapped again at 70", "begin-base64 644 x.bin\n" + wrapped(b64, 70) + "====\n"},
         {"uuencode -m -e", "begin-base64-encoded 600 " + base64("x.bin") + "\n" + wrapped(b64, 76) + "====\n"},
         {"dot-stuffed by SMTP", Replace(uu, "\n.", "\n..")},
+        {"zero as a blank, dot-stuffed, the blank after a stuffed line kept", Replace(Replace(uu, "`", " "), "\n.", "\n..")},
         {"an unreadable begin line beside it", "begin 6448 y\n" + uu},
     };
     for (const auto& c : cases) {
@@ -413,6 +417,16 @@ TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWi
     const auto two = run(one + cut + one, L"F:\\many");
     EXPECT_EQ(two.size(), 1u);
     EXPECT_EQ(r.writers, 2) << "a begin inside a block cuts it, and nothing is written";
+    // Zero written as a blank, and a line cut to 31 characters: read as zeros, and said.
+    std::string blanks = Replace(one, "`", " ");
+    std::size_t line6 = blanks.find("begin");
+    for (int i = 0; i < 3; ++i) line6 = blanks.find('\n', line6) + 1;
+    blanks.erase(line6 + 31, 30);
+    const auto filled = run(blanks, L"F:\\out\\y.bin");
+    ASSERT_EQ(filled.size(), 1u);
+    EXPECT_TRUE(filled[0].ends_with(L"\r\n注意：第 6 行等 1 行的末尾缺少字符，已按零补齐。请用 SHA-256 与发送方核对。"))
+        << filled[0];
+    EXPECT_EQ(box[0].find(L"注意"), std::wstring::npos) << box[0];
     const auto many = run(one + one + one, L"F:\\many");
     ASSERT_EQ(many.size(), 1u);
     EXPECT_EQ(many[0].rfind(L"已还原 3 个文件到 F:\\many：\r\nx.bin\r\n", 0), 0u) << many[0];
