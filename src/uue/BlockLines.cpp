@@ -42,6 +42,13 @@ bool Scanner::OnLine(const Line& whole) {
         if (ParseBegin(whole).kind == Kind::kBegin) return Fail(ProblemKind::kCut, 0);
         return Fail(ProblemKind::kBadLine, pendingBad_);
     }
+    if (state_ == State::kOutside || state_ == State::kCounting) {
+        // The trailer of a text pasted before this one: what follows it is a line of its own.
+        if (const std::size_t glued = GluedToTrailer(line.head)) {
+            line.head.remove_prefix(glued);
+            markerLine_.clear();
+        }
+    }
     switch (state_) {
     case State::kOutside: {
         BeginLine begin = ParseBegin(line);

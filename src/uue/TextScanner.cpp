@@ -82,7 +82,9 @@ ScanResult Scanner::Run() {
                     if (StripPrefix(head, empty)) Base64Chars(head.head);
                     else Bad();
                 } else {
-                    longHead_.assign(p, kHead);
+                    const bool outside = state_ == State::kOutside || state_ == State::kCounting;
+                    const std::size_t glued = outside ? GluedToTrailer({p, kHead}) : 0;
+                    longHead_.assign(p + glued, kHead - glued);
                     keepTail_ = MayBeBegin(longHead_);
                     keepMarker_ = state_ == State::kOutside && longHead_.starts_with(kMarkerStart);
                     if (keepMarker_) markerLine_ = longHead_;

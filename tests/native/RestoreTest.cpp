@@ -614,7 +614,7 @@ struct SentInParts : ::testing::Test {
                body + std::string(uue::kClosingLines) + uue::FormatTrailer() + "\r\n";
     }
     std::vector<std::wstring> run(const std::string& text, std::wstring answer) {
-        sys.clipboard.readable = {platform::ClipboardContent::kText, std::wstring(text.begin(), text.end())};
+        sys.clipboard.readable = {platform::ClipboardContent::kText, platform::FromAnsi(text)};
         sys.dialogs.chosen = std::move(answer);
         sys.ui.shown.clear();
         r.written.clear();
@@ -654,6 +654,25 @@ TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNot
     changed[changed.find("M") + 5] ^= 1;
     EXPECT_EQ(fails(part(1, set) + part(2, set) + changed + part(3, set)).rfind(L"UUE文本有错误：x.bin 的第 ", 0), 0u)
         << "a part that came twice, different the second time";
+    // Texts pasted one after another, each one's first line glued to the trailer before it: a
+    // begin line (one past the scanner's head, too), a marker.
+    const std::string longName = Replace(other, "o.bin", std::string(1100, 'n') + ".bin");
+    const struct { std::vector<std::string> texts; std::wstring restored; } gluedCases[] = {
+        {{part(3, set), part(1, set), part(2, set)}, L"F:\\x.bin"},
+        {{other, longName}, L"F:\\" + std::wstring(251, L'n') + L".bin"},
+        {{other, part(1, set), part(2, set), part(3, set)}, L"F:\\x.bin"},
+    };
+    for (const auto& c : gluedCases) {
+        std::string all;
+        for (const auto& t : c.texts) all += t.substr(0, t.size() - 2);
+        const auto shown = run(all, c.texts.size() == 3 ? L"F:\\x.bin" : L"F:\\");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(r.written.size(), c.texts.size() == 3 ? 1u : 2u) << shown[0];
+        EXPECT_EQ(r.written.count(c.restored), 1u) << shown[0];
+        if (c.restored.ends_with(L"x.bin")) {
+            EXPECT_EQ(r.written[c.restored], data);
+        }
+    }
     // A marker is the last line with text before its block; with a line between, the block is
     // an ordinary file.
     EXPECT_EQ(run(part(1, set, "chat\r\n"), L"F:\\out\\y.bin").size(), 1u);
