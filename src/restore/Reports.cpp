@@ -26,6 +26,11 @@ std::wstring UnreadableBegin(std::uint64_t line) {
 
 }  // namespace
 
+std::wstring ShownPath(std::wstring_view path) {
+    const auto [in, name] = platform::SplitPath(path);
+    return platform::JoinPath(in, platform::ShownName(name));
+}
+
 std::wstring NamingFile(std::wstring report, const std::wstring& path) {
     const std::wstring named = std::wstring(kInFileBefore) + path + std::wstring(kInFileAfter);
     const std::size_t end = report.ends_with(kNothingWritten) ? report.size() - kNothingWritten.size()
@@ -61,8 +66,7 @@ std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring&
     std::wstring last = unreadableBegin ? L"\r\n" + UnreadableBegin(unreadableBegin) : L"";
     if (unreadableBegin && !unreadablePath.empty()) last = NamingFile(last, unreadablePath);
     if (files.size() == 1) {
-        const auto [in, name] = platform::SplitPath(files[0].path);
-        return std::wstring(kRestoredFile) + platform::JoinPath(in, platform::ShownName(name)) +
+        return std::wstring(kRestoredFile) + ShownPath(files[0].path) +
                L"\r\n" + std::wstring(kSize) + GroupedDigits(files[0].size) + std::wstring(kBytes) +
                L"\r\n" + std::wstring(kSha256) + Hex(files[0].sha256) + last;
     }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Hash.h"
@@ -15,6 +16,10 @@ namespace qb::restore {
 // the report names it.
 std::wstring ProblemReport(const uue::Problem& problem, From from, const std::wstring& path,
                            bool several = false);
+
+// A path whose file name came from a text, as a report shows it: the name as the outcome shows
+// names (ShownName), the folder as it is.
+std::wstring ShownPath(std::wstring_view path);
 
 // The report with "（文件 PATH）" before its last sentence's end.
 std::wstring NamingFile(std::wstring report, const std::wstring& path);

@@ -32,7 +32,7 @@ std::vector<std::wstring> Commit(platform::FileSetWriter& writer, const Destinat
     try {
         return writer.Commit();
     } catch (const platform::Error& e) {
-        const std::wstring failed = e.Path().empty() ? where.FirstPath() : e.Path();
+        const std::wstring failed = ShownPath(e.Path().empty() ? where.FirstPath() : e.Path());
         const bool appeared = where.placement == platform::Placement::kNewOne &&
                               e.Kind() == platform::ErrorKind::kWin32 &&
                               (e.Code() == platform::kFileExists || e.Code() == platform::kAlreadyExists);
@@ -56,7 +56,7 @@ void ReceiveRest(Input& input, const uue::PartMarker& set, platform::Platform& p
     receiving.ThrowFailure();
     const auto where = AskWhere({receiving.Name()}, p, owner, {});
     if (!where) return;
-    const std::wstring writing = std::wstring(kCannotWrite) + where->FirstPath();
+    const std::wstring writing = std::wstring(kCannotWrite) + ShownPath(where->FirstPath());
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
         return p.files.WriteFiles(where->folder, where->placement, {{}, true});
     });
@@ -123,7 +123,7 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     for (const auto& file : plan.files) names.push_back(file.name);
     const auto where = AskWhere(names, p, owner, input->Path());
     if (!where) return;
-    const std::wstring writing = std::wstring(kCannotWrite) + where->FirstPath();
+    const std::wstring writing = std::wstring(kCannotWrite) + ShownPath(where->FirstPath());
     // Text from the clipboard came from another computer, as a download does.
     const platform::Origin origin{input->Path(), from == From::kClipboard};
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {

@@ -485,10 +485,27 @@ TEST(RestoreJob, NothingIsReplacedUnaskedNorWrittenFromAFileThatChangedMeanwhile
     };
     EXPECT_EQ(wrote(L"QUAR~1 (2).TXT"), 1);
 
-    const std::wstring deep = L"F:\\" + std::wstring(251, L'd') + L"\\x.bin";
-    sys.dialogs.first = {uue};
-    EXPECT_EQ(run(deep), std::vector<std::wstring>{L"路径太长：" + deep +
-        L" 超过 Windows 允许的 259 个字符。请选择较短的文件夹或文件名。没有生成任何文件。"});
+    // Paths past 259 characters, refused before any decoding, as the file would be named: its
+    // number where the name is taken, and the name cleaned as the outcome shows it.
+    const std::wstring deep = L"F:\\" + std::wstring(250, L'd');  // with "\\x.bin", 259 characters
+    const std::string blanks = Replace(one, "x.bin", "a" + std::string(40, ' ') + "b.bin");
+    const std::string twice = Encoded(testing::RandomBytes(10, 4), false) + one;
+    const auto several = testing::Wide(dir.Write("several.uue", {twice.begin(), twice.end()}));
+    const auto blanked = testing::Wide(dir.Write("blanks.uue", {blanks.begin(), blanks.end()}));
+    const struct { std::wstring picked, answer, shown; std::map<std::wstring, std::wstring> taken; } tooLong[] = {
+        {uue, deep + L"d\\x.bin", deep + L"d\\x.bin", {}},
+        {several, deep, deep + L"\\x (2).bin", {}},
+        {several, deep, deep + L"\\x (2).bin", {{L"x.bin", L"x.bin"}}},  // x.bin taken in the folder
+        {blanked, L"F:\\" + std::wstring(220, L'd') + L"\\a" + std::wstring(40, L' ') + L"b.bin",
+         L"F:\\" + std::wstring(220, L'd') + L"\\a b.bin", {}},
+    };
+    for (const auto& c : tooLong) {
+        r.shortNames = c.taken;
+        sys.dialogs.first = {c.picked};
+        EXPECT_EQ(run(c.answer), std::vector<std::wstring>{L"路径太长：" + c.shown +
+            L" 超过 Windows 允许的 259 个字符。请选择较短的文件夹或文件名。没有生成任何文件。"});
+    }
+    r.shortNames.clear();
 
     // Blocks appended while Save As is open are never read; one changed in place is noticed.
     const int writersBefore = r.writers;
