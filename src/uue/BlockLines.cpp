@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/FileNames.h"
@@ -27,6 +28,11 @@ bool Scanner::StripPrefix(Line& line, bool& empty) const {
 
 bool Scanner::OnLine(const Line& whole) {
     Line line = whole;
+    if (state_ == State::kUu || state_ == State::kBase64) {
+        Digest(whole.head.data(), whole.head.size());
+        Digest(whole.tail.data(), whole.tail.size());
+        Digest("\n", 1);
+    }
     if (state_ == State::kUu || state_ == State::kBase64 || pendingBad_ != 0) {
         bool empty = false;
         if (!StripPrefix(line, empty)) {
@@ -85,6 +91,8 @@ void Scanner::StartBlock(BeginLine begin, const std::string& marker) {
         return;
     }
     block_ = {};
+    digestWord_ = 0;
+    digestBytes_ = 0;
     block_.part = std::move(part);
     block_.headerName = NameText(begin, begin.nameFromHead);
     block_.fileName = platform::RestoredFileName(block_.headerName);
@@ -107,6 +115,8 @@ bool Scanner::EndBlock() {
     Flush();
     if (sink_) sink_->EndBlock();
     block_.endLine = lineNo_;
+    // The last bytes short of a word.
+    block_.textDigest ^= std::rotl(digestWord_, 7) ^ digestBytes_;
     blocks_.push_back(block_);
     state_ = State::kOutside;
     prefix_.clear();

@@ -42,6 +42,8 @@ private:
     void StartBlock(BeginLine begin, const std::string& marker);
     bool EndBlock();
     void Emit(const std::uint8_t* bytes, std::size_t n);
+    // Adds text of the open block to its digest.
+    void Digest(const char* p, std::size_t n);
     void Flush();
     bool Bad() {
         pendingBad_ = lineNo_;
@@ -90,6 +92,9 @@ private:
     unsigned groupSize_ = 0;
     unsigned padding_ = 0;
     std::uint64_t unreadableBegin_ = 0;  // the first line that looked like a begin line but was not
+
+    std::uint64_t digestWord_ = 0;  // bytes of the block's digest not yet a whole word
+    unsigned digestBytes_ = 0;
 
     std::unique_ptr<std::uint8_t[]> out_;  // left uninitialised: only what is decoded is read
     std::size_t outAt_ = 0;

@@ -54,6 +54,9 @@ struct Block {
     // and how many.
     std::uint64_t firstFilledLine = 0;
     std::uint64_t filledLines = 0;
+    // Of the block's lines as they were read: a file changed between two passes, even where each
+    // line kept its length, gives another.
+    std::uint64_t textDigest = 0;
 
     bool operator==(const Block&) const = default;
 };

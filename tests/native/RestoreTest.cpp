@@ -507,18 +507,22 @@ TEST(RestoreJob, NothingIsReplacedUnaskedNorWrittenFromAFileThatChangedMeanwhile
     }
     r.shortNames.clear();
 
-    // Blocks appended while Save As is open are never read; one changed in place is noticed.
-    const int writersBefore = r.writers;
-    sys.dialogs.whileOpen = [&] {
-        std::string changed = one;
-        changed[changed.find("x.bin")] = 'y';
-        dir.Write("in.uue", {changed.begin(), changed.end()});
-    };
-    sys.dialogs.first = {uue};
-    EXPECT_EQ(run(testing::Wide(dir.path() / "out.bin")), std::vector<std::wstring>{
-        L"UUE文件在还原过程中被改动了：" + uue + L"。没有生成任何文件。"});
-    EXPECT_EQ(r.writers, writersBefore + 1);
-    EXPECT_EQ(wrote(L"out.bin"), 0);
+    // Blocks appended while Save As is open are never read; one changed in place is noticed,
+    // its name or one character of its data, every line as long as it was.
+    for (const std::size_t at : {one.find("x.bin"), one.find("\nM") + 20}) {
+        const int writersBefore = r.writers;
+        sys.dialogs.whileOpen = [&] {
+            std::string changed = one;
+            changed[at] = changed[at] == '#' ? '$' : '#';  // a valid character of the alphabet
+            dir.Write("in.uue", {changed.begin(), changed.end()});
+        };
+        sys.dialogs.first = {uue};
+        EXPECT_EQ(run(testing::Wide(dir.path() / "out.bin")), std::vector<std::wstring>{
+            L"UUE文件在还原过程中被改动了：" + uue + L"。没有生成任何文件。"}) << at;
+        EXPECT_EQ(r.writers, writersBefore + 1);
+        EXPECT_EQ(wrote(L"out.bin"), 0);
+        dir.Write("in.uue", {one.begin(), one.end()});
+    }
 }
 
 // A marker is written one way and read exactly; anything else is surrounding text.
