@@ -1,5 +1,6 @@
 #include "restore/RestoreJob.h"
 
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <new>
@@ -58,7 +59,7 @@ void ReceiveRest(Input& input, const uue::PartMarker& set, platform::Platform& p
     if (!where) return;
     const std::wstring writing = std::wstring(kCannotWrite) + ShownPath(where->FirstPath());
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
-        return p.files.WriteFiles(where->folder, where->placement, {{}, true});
+        return p.files.WriteFiles(where->folder, where->placement, {{}, true, {}});
     });
     platform::Sha256Digest digest{};
     std::vector<std::wstring> paths;
@@ -125,7 +126,16 @@ void Restore(From from, platform::Platform& p, std::uintptr_t owner) {
     if (!where) return;
     const std::wstring writing = std::wstring(kCannotWrite) + ShownPath(where->FirstPath());
     // Text from the clipboard came from another computer, as a download does.
-    const platform::Origin origin{input->Path(), from == From::kClipboard};
+    platform::Origin origin{input->Path(), from == From::kClipboard, {}};
+    // Of several files, each restored file is marked as the files its text came from.
+    if (!plan.pathOf.empty())
+        for (const auto& file : plan.files) {
+            std::vector<std::wstring> sources;
+            for (const std::size_t block : file.blocks)
+                if (std::ranges::find(sources, plan.pathOf[block]) == sources.end())
+                    sources.push_back(plan.pathOf[block]);
+            origin.marksOfEach.push_back(std::move(sources));
+        }
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
         return p.files.WriteFiles(where->folder, where->placement, origin);
     });

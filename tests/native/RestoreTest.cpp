@@ -720,6 +720,9 @@ TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNot
     ASSERT_EQ(joined.size(), 1u);
     EXPECT_EQ(joined[0].rfind(L"已还原 2 个文件到 F:\\files：\r\no.bin\r\n", 0), 0u) << joined[0];
     EXPECT_EQ(r.written[L"F:\\files\\x.bin"], data);
+    const auto m = [&](const char* name) { return testing::Wide(dir.path() / name); };
+    EXPECT_EQ(r.origin.marksOfEach, (std::vector<std::vector<std::wstring>>{{m("m1.uue")}, {m("m1.uue"), m("m2.uue"), m("m0.uue")}}))
+        << "each file marked as the files its text came from";
     const auto named = [&](std::wstring name, int line, const char* file) {
         return std::vector<std::wstring>{L"UUE文本有错误：" + name + L" 的第 " + std::to_wstring(line) + L" 行已损坏（文件 " +
                                          testing::Wide(dir.path() / file) + L"）。没有生成任何文件。"};
