@@ -19,6 +19,9 @@ constexpr bool IsBidiControl(char32_t c) {
 
 constexpr bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
+// C0 and C1: U+0085 breaks a line in some programs as LF does in all.
+constexpr bool IsControl(wchar_t c) { return c < 0x20 || (c >= 0x80 && c <= 0x9F); }
+
 wchar_t Upper(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : c; }
 
 // Windows reads a device in the part before the first dot, blanks at its end ignored.
@@ -124,7 +127,7 @@ std::wstring SafeFileName(std::wstring_view name) {
     constexpr std::wstring_view kForbidden = L"\\/:*?\"<>|";
     std::wstring safe(name);
     for (auto& c : safe)
-        if (c < 32 || kForbidden.find(c) != kForbidden.npos || IsBidiControl(static_cast<char32_t>(c)))
+        if (IsControl(c) || kForbidden.find(c) != kForbidden.npos || IsBidiControl(static_cast<char32_t>(c)))
             c = L'_';
     if (IsDeviceName(safe)) safe.insert(0, 1, L'_');
     return safe;
@@ -169,8 +172,10 @@ std::wstring ShownName(std::wstring_view name) {
     constexpr std::size_t kShownUnits = 80;
     std::wstring shown;
     for (const wchar_t c : name) {
+        // The invisible and fixed-width spaces (U+2000 to U+200B) and the BOM too, so that none
+        // can stretch a name across the box.
         const bool blank = c == L' ' || c == L'\t' || c == 0x00A0 || c == 0x3000 || c == 0x2028 ||
-                           c == 0x2029;
+                           c == 0x2029 || c == 0x0085 || (c >= 0x2000 && c <= 0x200B) || c == 0xFEFF;
         if (!blank) shown += c;
         else if (shown.empty() || shown.back() != L' ') shown += L' ';
     }

@@ -7,8 +7,8 @@
 
 namespace qb::platform {
 
-// Each character Windows forbids in a file name (\ / : * ? " < > | and 0 to 31) and each
-// bidirectional control becomes '_'; a device name (CON, aux.c, "nul..txt", COM¹, ...) gets a
+// Each character Windows forbids in a file name (\ / : * ? " < > | and 0 to 31), each C1 control
+// (U+0080 to U+009F) and each bidirectional control becomes '_'; a device name (CON, aux.c, "nul..txt", COM¹, ...) gets a
 // '_' before it.
 std::wstring SafeFileName(std::wstring_view name);
 
@@ -30,8 +30,8 @@ inline constexpr std::size_t kMaxPathUnits = 259;
 std::wstring NumberedName(std::wstring_view name, int number);
 
 // A name as a box shows it, so that it cannot pass for lines of the box's own: each run of blanks
-// (space, no-break space, ideographic space, tab) and each line or paragraph separator as one
-// space, and a name over 80 UTF-16 units cut in the middle with "…". Never a file's name.
+// (space, no-break space, ideographic space, tab, U+2000 to U+200B, U+FEFF) and each line or
+// paragraph separator (U+0085 too) as one space, and a name over 80 UTF-16 units cut in the middle with "…". Never a file's name.
 std::wstring ShownName(std::wstring_view name);
 
 // Whether two names are the same file name to Windows, which ignores case.

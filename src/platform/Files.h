@@ -50,6 +50,10 @@ struct Origin {
     std::wstring markOf;         // a file whose download mark each new file copies, if it has one
     bool otherComputer = false;  // text from another computer: each new file is marked as from
                                  // the internet, as a download would be
+    // Where set, in place of markOf: for each new file in turn, the files it came from; it takes
+    // the strongest of their marks (the highest ZoneId), so that text from a download keeps its
+    // warning when joined with text from elsewhere.
+    std::vector<std::vector<std::wstring>> marksOfEach;
 };
 
 // New files in one folder. Each file's bytes go into a temporary file in that folder; only

@@ -99,5 +99,11 @@ inline constexpr std::wstring_view kRestoredManyAfter = L"：";
 inline constexpr std::wstring_view kMoreBefore = L"……另有 ";
 inline constexpr std::wstring_view kMoreAfter = L" 个文件";
 inline constexpr std::size_t kListedFiles = 10;
+// After the outcome, when lines were completed with zeros:
+// "注意：第 L 行等 N 行的末尾缺少字符，已按零补齐。请用 SHA-256 与发送方核对。"
+inline constexpr std::wstring_view kFilledBefore = L"注意：第 ";
+inline constexpr std::wstring_view kFilledMiddle = L" 行等 ";
+inline constexpr std::wstring_view kFilledAfter = L" 行的末尾缺少字符，已按零补齐。";
+inline constexpr std::wstring_view kFilledCompare = L"请用 SHA-256 与发送方核对。";
 
 }  // namespace qb::product::text

@@ -1,9 +1,12 @@
 #include "restore/Destination.h"
 
+#include <algorithm>
+
 #include "platform/Failure.h"
 #include "platform/FileNames.h"
 #include "product/ExitCodes.h"
 #include "product/RestoreTexts.h"
+#include "restore/Reports.h"
 
 namespace qb::restore {
 namespace {
@@ -21,7 +24,8 @@ bool IsAlias(platform::Platform& p, const std::wstring& path) {
 // decoding would the move find out.
 void CheckLength(const std::wstring& path) {
     if (path.size() > platform::kMaxPathUnits)
-        throw platform::WordedFailure(product::kDeliveryFailed, std::wstring(kPathTooLongBefore) + path +
+        throw platform::WordedFailure(product::kDeliveryFailed, std::wstring(kPathTooLongBefore) +
+                                                                    ShownPath(path) +
                                                                     std::wstring(kPathTooLongAfter));
 }
 
@@ -58,8 +62,23 @@ std::optional<Destination> AskWhere(const std::vector<std::wstring>& names, plat
     const auto folder = p.dialogs.PickFolder(owner);
     if (!folder) return std::nullopt;
     Destination where{*folder, {}, platform::Placement::kNumbered};
+    // Each name as the writer will number it, taken on disk or by an earlier file, so that the
+    // length is checked for the path the file will have.
+    std::vector<std::wstring> placed;
     for (const auto& name : names) {
-        CheckLength(platform::JoinPath(*folder, name));
+        std::wstring path;
+        for (int number = 1;; ++number) {
+            const std::wstring candidate = number == 1 ? name : platform::NumberedName(name, number);
+            path = platform::JoinPath(*folder, candidate);
+            const bool taken = std::ranges::any_of(placed, [&](const std::wstring& other) {
+                return platform::SameFileName(other, candidate);
+            });
+            if (!taken && p.files.FindFileName(path).empty()) {
+                placed.push_back(candidate);
+                break;
+            }
+        }
+        CheckLength(path);
         where.names.push_back(name);
     }
     return where;

@@ -26,6 +26,11 @@ std::wstring UnreadableBegin(std::uint64_t line) {
 
 }  // namespace
 
+std::wstring ShownPath(std::wstring_view path) {
+    const auto [in, name] = platform::SplitPath(path);
+    return platform::JoinPath(in, platform::ShownName(name));
+}
+
 std::wstring NamingFile(std::wstring report, const std::wstring& path) {
     const std::wstring named = std::wstring(kInFileBefore) + path + std::wstring(kInFileAfter);
     const std::size_t end = report.ends_with(kNothingWritten) ? report.size() - kNothingWritten.size()
@@ -61,8 +66,7 @@ std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring&
     std::wstring last = unreadableBegin ? L"\r\n" + UnreadableBegin(unreadableBegin) : L"";
     if (unreadableBegin && !unreadablePath.empty()) last = NamingFile(last, unreadablePath);
     if (files.size() == 1) {
-        const auto [in, name] = platform::SplitPath(files[0].path);
-        return std::wstring(kRestoredFile) + platform::JoinPath(in, platform::ShownName(name)) +
+        return std::wstring(kRestoredFile) + ShownPath(files[0].path) +
                L"\r\n" + std::wstring(kSize) + GroupedDigits(files[0].size) + std::wstring(kBytes) +
                L"\r\n" + std::wstring(kSha256) + Hex(files[0].sha256) + last;
     }
@@ -77,6 +81,22 @@ std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring&
         text += L"\r\n" + std::wstring(kMoreBefore) + std::to_wstring(files.size() - kListedFiles) +
                 std::wstring(kMoreAfter);
     return text + last;
+}
+
+std::wstring FilledLinesNote(const std::vector<uue::Block>& blocks, const std::vector<std::wstring>& pathOf) {
+    std::uint64_t lines = 0;
+    const uue::Block* first = nullptr;
+    std::size_t firstAt = 0;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (blocks[i].part || blocks[i].filledLines == 0) continue;
+        lines += blocks[i].filledLines;
+        if (!first) first = &blocks[i], firstAt = i;
+    }
+    if (!first) return {};
+    std::wstring note = std::wstring(kFilledBefore) + std::to_wstring(first->firstFilledLine) +
+                        std::wstring(kFilledMiddle) + GroupedDigits(lines) + std::wstring(kFilledAfter);
+    if (firstAt < pathOf.size()) note = NamingFile(note, pathOf[firstAt]);
+    return L"\r\n" + note + std::wstring(kFilledCompare);
 }
 
 }  // namespace qb::restore

@@ -1,5 +1,6 @@
 #include "restore/RestoreJob.h"
 
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <new>
@@ -31,7 +32,7 @@ std::vector<std::wstring> Commit(platform::FileSetWriter& writer, const Destinat
     try {
         return writer.Commit();
     } catch (const platform::Error& e) {
-        const std::wstring failed = e.Path().empty() ? where.FirstPath() : e.Path();
+        const std::wstring failed = ShownPath(e.Path().empty() ? where.FirstPath() : e.Path());
         const bool appeared = where.placement == platform::Placement::kNewOne &&
                               e.Kind() == platform::ErrorKind::kWin32 &&
                               (e.Code() == platform::kFileExists || e.Code() == platform::kAlreadyExists);
@@ -65,9 +66,9 @@ void WriteGathered(Gathering& g, platform::Platform& p, std::uintptr_t owner) {
     if (receiver.CurrentState() != relay::Receiver::State::kAllIn) return;
     const auto where = AskWhere({receiver.Name()}, p, owner, {});
     if (!where) return;
-    const std::wstring writing = std::wstring(kCannotWrite) + where->FirstPath();
+    const std::wstring writing = std::wstring(kCannotWrite) + ShownPath(where->FirstPath());
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
-        return p.files.WriteFiles(where->folder, where->placement, {{}, true});
+        return p.files.WriteFiles(where->folder, where->placement, {{}, true, {}});
     });
     std::vector<std::wstring> paths;
     const std::uint64_t size = receiver.Set().size;
@@ -133,9 +134,18 @@ std::optional<Gathering> Restore(From from, platform::Platform& p, std::uintptr_
     for (const auto& file : plan.files) names.push_back(file.name);
     const auto where = AskWhere(names, p, owner, input->Path());
     if (!where) return std::nullopt;
-    const std::wstring writing = std::wstring(kCannotWrite) + where->FirstPath();
+    const std::wstring writing = std::wstring(kCannotWrite) + ShownPath(where->FirstPath());
     // Text from the clipboard came from another computer, as a download does.
-    const platform::Origin origin{input->Path(), from == From::kClipboard};
+    platform::Origin origin{input->Path(), from == From::kClipboard, {}};
+    // Of several files, each restored file is marked as the files its text came from.
+    if (!plan.pathOf.empty())
+        for (const auto& file : plan.files) {
+            std::vector<std::wstring> sources;
+            for (const std::size_t block : file.blocks)
+                if (std::ranges::find(sources, plan.pathOf[block]) == sources.end())
+                    sources.push_back(plan.pathOf[block]);
+            origin.marksOfEach.push_back(std::move(sources));
+        }
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
         return p.files.WriteFiles(where->folder, where->placement, origin);
     });
@@ -171,7 +181,9 @@ std::optional<Gathering> Restore(From from, platform::Platform& p, std::uintptr_
     std::vector<Restored> restored;
     for (std::size_t i = 0; i < paths.size(); ++i)
         restored.push_back({paths[i], sink.Sizes()[i], sink.Digests()[i]});
-    p.ui.Message(OutcomeText(restored, where->folder, check.unreadableBegin, input->unreadablePath), st::kOk);
+    p.ui.Message(OutcomeText(restored, where->folder, check.unreadableBegin, input->unreadablePath) +
+                     FilledLinesNote(check.blocks, input->BlockPaths()),
+                 st::kOk);
     return std::nullopt;
 }
 

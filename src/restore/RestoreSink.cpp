@@ -6,6 +6,7 @@
 #include "product/ExitCodes.h"
 #include "product/RestoreTexts.h"
 #include "product/Texts.h"
+#include "restore/Reports.h"
 
 namespace qb::restore {
 
@@ -31,7 +32,7 @@ void RestoreSink::BeginBlock(std::size_t index, const uue::Block&) {
         return;
     }
     const std::wstring& name = where_.names[fileOf_[index]];
-    writing_ = std::wstring(product::text::kCannotWrite) + platform::JoinPath(where_.folder, name);
+    writing_ = std::wstring(product::text::kCannotWrite) + ShownPath(platform::JoinPath(where_.folder, name));
     platform::AsStep(writing_, product::kDeliveryFailed, [&] { writer_.NextFile(name); });
     hash_ = std::make_unique<platform::BackgroundHash>(p_.hashing.NewSha256(), p_.process);
 }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform/FileNames.h"
@@ -27,6 +28,11 @@ bool Scanner::StripPrefix(Line& line, bool& empty) const {
 
 bool Scanner::OnLine(const Line& whole) {
     Line line = whole;
+    if (state_ == State::kUu || state_ == State::kBase64) {
+        Digest(whole.head.data(), whole.head.size());
+        Digest(whole.tail.data(), whole.tail.size());
+        Digest("\n", 1);
+    }
     if (state_ == State::kUu || state_ == State::kBase64 || pendingBad_ != 0) {
         bool empty = false;
         if (!StripPrefix(line, empty)) {
@@ -41,6 +47,13 @@ bool Scanner::OnLine(const Line& whole) {
         if (rest.empty()) return true;
         if (ParseBegin(whole).kind == Kind::kBegin) return Fail(ProblemKind::kCut, 0);
         return Fail(ProblemKind::kBadLine, pendingBad_);
+    }
+    if (state_ == State::kOutside || state_ == State::kCounting) {
+        // The trailer of a text pasted before this one: what follows it is a line of its own.
+        if (const std::size_t glued = GluedToTrailer(line.head)) {
+            line.head.remove_prefix(glued);
+            markerLine_.clear();
+        }
     }
     switch (state_) {
     case State::kOutside: {
@@ -78,6 +91,8 @@ void Scanner::StartBlock(BeginLine begin, const std::string& marker) {
         return;
     }
     block_ = {};
+    digestWord_ = 0;
+    digestBytes_ = 0;
     block_.part = std::move(part);
     block_.headerName = NameText(begin, begin.nameFromHead);
     block_.fileName = platform::RestoredFileName(block_.headerName);
@@ -85,7 +100,7 @@ void Scanner::StartBlock(BeginLine begin, const std::string& marker) {
     block_.beginLine = lineNo_;
     state_ = begin.format == Format::kUu ? State::kUu : State::kBase64;
     hasBacktick_ = closed_ = lastShort_ = base64Done_ = false;
-    firstShortLine_ = 0;
+    firstShortLine_ = firstDotLine_ = 0;
     prefix_ = std::move(begin.prefix);
     quoteMarks_.clear();
     for (const char c : prefix_)
@@ -96,9 +111,12 @@ void Scanner::StartBlock(BeginLine begin, const std::string& marker) {
 
 bool Scanner::EndBlock() {
     if (hasBacktick_ && firstShortLine_ != 0) return Fail(ProblemKind::kBadLine, firstShortLine_);
+    if (!hasBacktick_ && firstDotLine_ != 0) return Fail(ProblemKind::kBadLine, firstDotLine_);
     Flush();
     if (sink_) sink_->EndBlock();
     block_.endLine = lineNo_;
+    // The last bytes short of a word.
+    block_.textDigest ^= std::rotl(digestWord_, 7) ^ digestBytes_;
     blocks_.push_back(block_);
     state_ = State::kOutside;
     prefix_.clear();
@@ -121,10 +139,17 @@ bool Scanner::OnUuLine(const Line& line) {
     if (count > 0 && (closed_ || lastShort_)) return Bad();
     const std::size_t needed = LineChars(count);
     // Mail's dot-stuffing doubles a line's first '.': one character too many, which the extra
-    // character a line may carry would otherwise take in, shifting every byte.
-    if (content.size() == needed + 1 && content.starts_with("..")) {
-        text.remove_prefix(1);
-        content.remove_prefix(1);
+    // character a line may carry would otherwise take in, shifting every byte. The blanks at the
+    // end count, for a text that writes zero as a blank: its stuffed line may end in one.
+    if (content.starts_with("..")) {
+        if (content.size() == needed + 1 || text.size() == needed + 1) {
+            text.remove_prefix(1);
+            content.remove_prefix(1);
+        } else if (text.size() <= needed && firstDotLine_ == 0) {
+            // Either a line whose first character is '.', or a stuffed one that lost a trailing
+            // blank: only a block that never writes zero as a blank tells them apart.
+            firstDotLine_ = lineNo_;
+        }
     }
     if (content.size() > needed + 1) return Bad();
 
@@ -140,6 +165,12 @@ bool Scanner::OnUuLine(const Line& line) {
     if (present < needed) {
         if (hasBacktick_) return Bad();
         if (firstShortLine_ == 0) firstShortLine_ = lineNo_;
+        // Blanks a channel stripped, or a line cut short: only where data bits went missing are
+        // zeros a guess, which the outcome says.
+        if (present < 1 + (4 * count + 2) / 3) {
+            if (block_.firstFilledLine == 0) block_.firstFilledLine = lineNo_;
+            ++block_.filledLines;
+        }
     }
     if (count == 0) {
         closed_ = true;

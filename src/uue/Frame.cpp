@@ -8,6 +8,7 @@
 #include "product/AppInfo.h"
 #include "product/Texts.h"
 #include "uue/Format.h"
+#include "uue/PartLines.h"
 
 namespace qb::uue {
 
@@ -19,6 +20,19 @@ std::string FormatTrailer() {
     std::wstring trailer(product::text::kTrailerLabel);
     trailer += product::kHomePage;
     return platform::ToAnsi(trailer);
+}
+
+std::size_t GluedToTrailer(std::string_view line) {
+    static const std::string kTrailers[] = {
+        NameUtf8(std::wstring(product::text::kTrailerLabel) + std::wstring(product::kHomePage)),
+        FormatTrailer()};
+    for (const std::string& trailer : kTrailers) {
+        if (!line.starts_with(trailer)) continue;
+        const std::string_view rest = line.substr(trailer.size());
+        for (const std::string_view start : {kMarkerStart, std::string_view("begin "), std::string_view("begin-base64 ")})
+            if (rest.starts_with(start)) return trailer.size();
+    }
+    return 0;
 }
 
 namespace {

@@ -60,6 +60,12 @@ BeginLine ParseBegin(const Line& line);
 // Whether a long line may be a begin line, so that the end of its name is kept.
 bool MayBeBegin(std::string_view head);
 
+// A text ends in its trailer without a line end, so a second text (or part) pasted right after
+// it glues its first line to that trailer. Where a line is the trailer, in UTF-8 or the ANSI code
+// page, followed by a marker, "begin " or "begin-base64 ", the bytes the trailer takes, for the
+// rest to be read as a line of its own; else 0.
+std::size_t GluedToTrailer(std::string_view line);
+
 // The name's bytes as text, where a long name has lost its middle after `headPart` bytes.
 std::wstring NameText(const BeginLine& begin, std::size_t headPart);
 

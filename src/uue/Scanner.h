@@ -42,6 +42,8 @@ private:
     void StartBlock(BeginLine begin, const std::string& marker);
     bool EndBlock();
     void Emit(const std::uint8_t* bytes, std::size_t n);
+    // Adds text of the open block to its digest.
+    void Digest(const char* p, std::size_t n);
     void Flush();
     bool Bad() {
         pendingBad_ = lineNo_;
@@ -81,6 +83,7 @@ private:
     bool closed_ = false;     // its zero-count line has come
     bool lastShort_ = false;  // its last data line held fewer than kBytesPerLine bytes
     std::uint64_t firstShortLine_ = 0;
+    std::uint64_t firstDotLine_ = 0;  // a line starting ".." that may or may not be stuffed
     std::uint64_t pendingBad_ = 0;  // a damaged line, unless the block turns out cut there
     bool base64Done_ = false;
     std::string prefix_;       // every line of the block starts with it
@@ -89,6 +92,9 @@ private:
     unsigned groupSize_ = 0;
     unsigned padding_ = 0;
     std::uint64_t unreadableBegin_ = 0;  // the first line that looked like a begin line but was not
+
+    std::uint64_t digestWord_ = 0;  // bytes of the block's digest not yet a whole word
+    unsigned digestBytes_ = 0;
 
     std::unique_ptr<std::uint8_t[]> out_;  // left uninitialised: only what is decoded is read
     std::size_t outAt_ = 0;

@@ -1,6 +1,7 @@
 #include "uue/TextScanner.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -77,12 +78,15 @@ ScanResult Scanner::Run() {
                     // Base64 on one line of any length (base64 -w0, a browser's btoa), never
                     // held whole: its line number is counted now, its characters as they come.
                     ++lineNo_;
+                    Digest(p, kHead);
                     Line head{{p, kHead}, false, {}};
                     bool empty = false;
                     if (StripPrefix(head, empty)) Base64Chars(head.head);
                     else Bad();
                 } else {
-                    longHead_.assign(p, kHead);
+                    const bool outside = state_ == State::kOutside || state_ == State::kCounting;
+                    const std::size_t glued = outside ? GluedToTrailer({p, kHead}) : 0;
+                    longHead_.assign(p + glued, kHead - glued);
                     keepTail_ = MayBeBegin(longHead_);
                     keepMarker_ = state_ == State::kOutside && longHead_.starts_with(kMarkerStart);
                     if (keepMarker_) markerLine_ = longHead_;
@@ -104,6 +108,7 @@ const char* Scanner::ContinueLong(const char* p, const char* end) {
     const char* e = p;
     if (streamBase64_) {
         while (e < end && *e != '\n' && *e != '\r') ++e;
+        Digest(p, static_cast<std::size_t>(e - p));
         Base64Chars({p, static_cast<std::size_t>(e - p)});
         if (e == end) return end;
         inLong_ = streamBase64_ = false;
@@ -147,6 +152,7 @@ const char* Scanner::FullLines(const char* p, const char* end) {
         bool backtick = false;
         const std::size_t done = kernel_(p, lines, lineEnd, out_.get() + outAt_, backtick);
         if (done == 0) break;
+        Digest(p, stride * done);
         hasBacktick_ |= backtick;
         outAt_ += kBytesPerLine * done;
         block_.size += kBytesPerLine * done;
@@ -161,6 +167,29 @@ const char* Scanner::FullLines(const char* p, const char* end) {
     return p;
 }
 
+
+// Not a CRC: eight bytes a step, to cost little beside the decoding. Pieces of any length give
+// the digest of their bytes as one run, whatever their lengths: a byte at a time at the edges.
+void Scanner::Digest(const char* p, std::size_t n) {
+    constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15;
+    std::uint64_t h = block_.textDigest;
+    const auto step = [&](std::uint64_t word) { h = (std::rotl(h, 23) ^ word) * kMix; };
+    while (n > 0 && digestBytes_ != 0) {
+        digestWord_ |= std::uint64_t{static_cast<std::uint8_t>(*p++)} << (8 * digestBytes_);
+        --n;
+        if (++digestBytes_ == 8) step(digestWord_), digestWord_ = 0, digestBytes_ = 0;
+    }
+    for (; n >= 8; n -= 8, p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        step(word);
+    }
+    for (; n > 0; --n, ++p) {
+        digestWord_ |= std::uint64_t{static_cast<std::uint8_t>(*p)} << (8 * digestBytes_);
+        ++digestBytes_;
+    }
+    block_.textDigest = h;
+}
 
 ScanResult CheckText(TextSource& source, platform::JobProgress& progress, FullLinesDecoder kernel) {
     return Scanner(source, nullptr, progress, kernel).Run();

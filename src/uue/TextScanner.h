@@ -48,6 +48,13 @@ struct Block {
     std::uint64_t beginLine = 0;  // 1-based, counted from the text's first line
     std::uint64_t endLine = 0;    // its end or ==== line
     std::optional<PartMarker> part;  // the marker line right before it, if it is a part
+    // Lines whose missing end was read as zeros (blanks a channel stripped, or a cut): the first
+    // and how many.
+    std::uint64_t firstFilledLine = 0;
+    std::uint64_t filledLines = 0;
+    // Of the block's lines as they were read: a file changed between two passes, even where each
+    // line kept its length, gives another.
+    std::uint64_t textDigest = 0;
 
     bool operator==(const Block&) const = default;
 };

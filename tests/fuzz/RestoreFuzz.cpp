@@ -36,7 +36,7 @@ bool SafeOnWindows(const std::wstring& name) {
     std::size_t units = 0;
     for (const wchar_t c : name) {
         units += static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
-        if (c < 32 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
+        if (c < 32 || (c >= 0x80 && c <= 0x9F) || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) return false;
         if (c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069))
             return false;
     }

@@ -13,7 +13,7 @@ TEST(RestoredFileName, AHostileHeaderNameBecomesOneSafeNameInItsFolder) {
         {L"x:stream", L"x_stream"}, {L"CON.txt", L"_CON.txt"}, {L"CON.", L"_CON"}, {L"con", L"_con"},
         {L"aux .c", L"_aux .c"}, {L"nul..txt", L"_nul..txt"}, {L"LpT9.x.y", L"_LpT9.x.y"},
         {L"COM\u00B9", L"_COM\u00B9"}, {L"conin$", L"_conin$"}, {L"console.txt", L"console.txt"},
-        {L"COM10", L"COM10"}, {L"a\u202Etxt.exe", L"a_txt.exe"}, {L"a\u061Cb", L"a_b"}, {L"a\u2066b\u200Fc\x01", L"a_b_c_"},
+        {L"COM10", L"COM10"}, {L"a\u202Etxt.exe", L"a_txt.exe"}, {L"a\u0085b\u0080\u009F\u00A0", L"a_b__\u00A0"}, {L"a\u061Cb", L"a_b"}, {L"a\u2066b\u200Fc\x01", L"a_b_c_"},
         {L"q?*\"<>|.txt", L"q______.txt"}, {L"name. . ", L"name"}, {L"...", L"\u672A\u547D\u540D"},
         {L"..", L"\u672A\u547D\u540D"}, {L"", L"\u672A\u547D\u540D"}, {L"dir/", L"\u672A\u547D\u540D"},
         {std::wstring(300, L'a') + L".txt", std::wstring(251, L'a') + L".txt"},
@@ -40,6 +40,7 @@ TEST(NumberedName, TakesTheNumberBeforeTheExtensionAndStillFitsAName) {
 
 TEST(ShownName, BlanksAndSeparatorsAreOneSpaceAndALongNameLosesItsMiddle) {
     EXPECT_EQ(ShownName(L"invoice.pdf\t \u00A0\u3000x\u2028y\u2029"), L"invoice.pdf x y ");
+    EXPECT_EQ(ShownName(L"a\u2000\u2003\u200A\u200Bb\uFEFF\uFEFFc\u0085d"), L"a b c d");
     const std::wstring shown = ShownName(std::wstring(60, L'a') + std::wstring(60, L'b') + L".txt");
     EXPECT_EQ(shown, std::wstring(39, L'a') + L"\u2026" + std::wstring(35, L'b') + L".txt");
     EXPECT_EQ(ShownName(std::wstring(80, L'k')), std::wstring(80, L'k'));

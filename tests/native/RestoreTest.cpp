@@ -209,6 +209,8 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
          ProblemKind::kBadLine, 3},
         {"dot-stuffed line still too long", "begin 644 x.bin\n..86)C9&5F9VAI:FML;6YO<'%R<W1U=G=X>7I!0D-$149'2$E*\n`\nend\n",
          ProblemKind::kBadLine, 2},
+        {"dot-stuffed, zero as a blank, its trailing blank lost", "begin 644 x.bin\n..?68SC:@6SOH<_53[]\",\n \nend\n",
+         ProblemKind::kBadLine, 2},
         {"cut after begin", join({lines[0]}), ProblemKind::kCut, 1},
         {"cut inside a line", join({lines[0], lines[1], lines[2].substr(0, 30)}), ProblemKind::kCut, 3},
         {"cut before end", join({lines[0], lines[1], lines[2], lines[3], lines[4]}), ProblemKind::kCut, 5},
@@ -251,7 +253,8 @@ TEST(DamagedTexts, ReportTheFirstProblemWithItsBlockAndLine) {
 
 // The forms real senders and channels leave a text in, each read as the trusted decoders read it.
 TEST(SenderTexts, EveryFormTrustedDecodersReadGivesTheSameBytes) {
-    const auto data = RandomBytes(45 * 40 + 14, 9);  // its last line starts with '.'
+    auto data = RandomBytes(45 * 40 + 14, 9);  // its last line starts with '.'
+    data[45 * 40] = 0x38;                         // and so does its data: ".."
     const std::string bytes(data.begin(), data.end());
     const auto base64 = [](std::string_view in) {
         static constexpr char k[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -292,6 +295,7 @@ TEST(SenderTexts, EveryFormTrustedDecodersReadGivesTheSameBytes) {
         {"base64 wrapped again at 70", "begin-base64 644 x.bin\n" + wrapped(b64, 70) + "====\n"},
         {"uuencode -m -e", "begin-base64-encoded 600 " + base64("x.bin") + "\n" + wrapped(b64, 76) + "====\n"},
         {"dot-stuffed by SMTP", Replace(uu, "\n.", "\n..")},
+        {"zero as a blank, dot-stuffed, the blank after a stuffed line kept", Replace(Replace(uu, "`", " "), "\n.", "\n..")},
         {"an unreadable begin line beside it", "begin 6448 y\n" + uu},
     };
     for (const auto& c : cases) {
@@ -414,6 +418,16 @@ TEST(RestoreJob, OnlyAWholeTextIsWrittenWhereTheUserSaysAndTheBoxNamesEachFileWi
     const auto two = run(one + cut + one, L"F:\\many");
     EXPECT_EQ(two.size(), 1u);
     EXPECT_EQ(r.writers, 2) << "a begin inside a block cuts it, and nothing is written";
+    // Zero written as a blank, and a line cut to 31 characters: read as zeros, and said.
+    std::string blanks = Replace(one, "`", " ");
+    std::size_t line6 = blanks.find("begin");
+    for (int i = 0; i < 3; ++i) line6 = blanks.find('\n', line6) + 1;
+    blanks.erase(line6 + 31, 30);
+    const auto filled = run(blanks, L"F:\\out\\y.bin");
+    ASSERT_EQ(filled.size(), 1u);
+    EXPECT_TRUE(filled[0].ends_with(L"\r\n注意：第 6 行等 1 行的末尾缺少字符，已按零补齐。请用 SHA-256 与发送方核对。"))
+        << filled[0];
+    EXPECT_EQ(box[0].find(L"注意"), std::wstring::npos) << box[0];
     const auto many = run(one + one + one, L"F:\\many");
     ASSERT_EQ(many.size(), 1u);
     EXPECT_EQ(many[0].rfind(L"已还原 3 个文件到 F:\\many：\r\nx.bin\r\n", 0), 0u) << many[0];
@@ -472,23 +486,44 @@ TEST(RestoreJob, NothingIsReplacedUnaskedNorWrittenFromAFileThatChangedMeanwhile
     };
     EXPECT_EQ(wrote(L"QUAR~1 (2).TXT"), 1);
 
-    const std::wstring deep = L"F:\\" + std::wstring(251, L'd') + L"\\x.bin";
-    sys.dialogs.first = {uue};
-    EXPECT_EQ(run(deep), std::vector<std::wstring>{L"路径太长：" + deep +
-        L" 超过 Windows 允许的 259 个字符。请选择较短的文件夹或文件名。没有生成任何文件。"});
-
-    // Blocks appended while Save As is open are never read; one changed in place is noticed.
-    const int writersBefore = r.writers;
-    sys.dialogs.whileOpen = [&] {
-        std::string changed = one;
-        changed[changed.find("x.bin")] = 'y';
-        dir.Write("in.uue", {changed.begin(), changed.end()});
+    // Paths past 259 characters, refused before any decoding, as the file would be named: its
+    // number where the name is taken, and the name cleaned as the outcome shows it.
+    const std::wstring deep = L"F:\\" + std::wstring(250, L'd');  // with "\\x.bin", 259 characters
+    const std::string blanks = Replace(one, "x.bin", "a" + std::string(40, ' ') + "b.bin");
+    const std::string twice = Encoded(testing::RandomBytes(10, 4), false) + one;
+    const auto several = testing::Wide(dir.Write("several.uue", {twice.begin(), twice.end()}));
+    const auto blanked = testing::Wide(dir.Write("blanks.uue", {blanks.begin(), blanks.end()}));
+    const struct { std::wstring picked, answer, shown; std::map<std::wstring, std::wstring> taken; } tooLong[] = {
+        {uue, deep + L"d\\x.bin", deep + L"d\\x.bin", {}},
+        {several, deep, deep + L"\\x (2).bin", {}},
+        {several, deep, deep + L"\\x (2).bin", {{L"x.bin", L"x.bin"}}},  // x.bin taken in the folder
+        {blanked, L"F:\\" + std::wstring(220, L'd') + L"\\a" + std::wstring(40, L' ') + L"b.bin",
+         L"F:\\" + std::wstring(220, L'd') + L"\\a b.bin", {}},
     };
-    sys.dialogs.first = {uue};
-    EXPECT_EQ(run(testing::Wide(dir.path() / "out.bin")), std::vector<std::wstring>{
-        L"UUE文件在还原过程中被改动了：" + uue + L"。没有生成任何文件。"});
-    EXPECT_EQ(r.writers, writersBefore + 1);
-    EXPECT_EQ(wrote(L"out.bin"), 0);
+    for (const auto& c : tooLong) {
+        r.shortNames = c.taken;
+        sys.dialogs.first = {c.picked};
+        EXPECT_EQ(run(c.answer), std::vector<std::wstring>{L"路径太长：" + c.shown +
+            L" 超过 Windows 允许的 259 个字符。请选择较短的文件夹或文件名。没有生成任何文件。"});
+    }
+    r.shortNames.clear();
+
+    // Blocks appended while Save As is open are never read; one changed in place is noticed,
+    // its name or one character of its data, every line as long as it was.
+    for (const std::size_t at : {one.find("x.bin"), one.find("\nM") + 20}) {
+        const int writersBefore = r.writers;
+        sys.dialogs.whileOpen = [&] {
+            std::string changed = one;
+            changed[at] = changed[at] == '#' ? '$' : '#';  // a valid character of the alphabet
+            dir.Write("in.uue", {changed.begin(), changed.end()});
+        };
+        sys.dialogs.first = {uue};
+        EXPECT_EQ(run(testing::Wide(dir.path() / "out.bin")), std::vector<std::wstring>{
+            L"UUE文件在还原过程中被改动了：" + uue + L"。没有生成任何文件。"}) << at;
+        EXPECT_EQ(r.writers, writersBefore + 1);
+        EXPECT_EQ(wrote(L"out.bin"), 0);
+        dir.Write("in.uue", {one.begin(), one.end()});
+    }
 }
 
 // A file of 45 * 7 + 20 bytes sent in three parts, and the restore from the clipboard.
@@ -514,7 +549,7 @@ struct SentInParts : ::testing::Test {
                body + std::string(uue::kClosingLines) + uue::FormatTrailer() + "\r\n";
     }
     std::vector<std::wstring> run(const std::string& text, std::wstring answer) {
-        sys.clipboard.readable = {platform::ClipboardContent::kText, std::wstring(text.begin(), text.end())};
+        sys.clipboard.readable = {platform::ClipboardContent::kText, platform::FromAnsi(text)};
         sys.dialogs.chosen = std::move(answer);
         sys.ui.shown.clear();
         r.written.clear();
@@ -554,6 +589,25 @@ TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNot
     changed[changed.find("M") + 5] ^= 1;
     EXPECT_EQ(fails(part(1, set) + part(2, set) + changed + part(3, set)).rfind(L"UUE文本有错误：x.bin 的第 ", 0), 0u)
         << "a part that came twice, different the second time";
+    // Texts pasted one after another, each one's first line glued to the trailer before it: a
+    // begin line (one past the scanner's head, too), a marker.
+    const std::string longName = Replace(other, "o.bin", std::string(1100, 'n') + ".bin");
+    const struct { std::vector<std::string> texts; std::wstring restored; } gluedCases[] = {
+        {{part(3, set), part(1, set), part(2, set)}, L"F:\\x.bin"},
+        {{other, longName}, L"F:\\" + std::wstring(251, L'n') + L".bin"},
+        {{other, part(1, set), part(2, set), part(3, set)}, L"F:\\x.bin"},
+    };
+    for (const auto& c : gluedCases) {
+        std::string all;
+        for (const auto& t : c.texts) all += t.substr(0, t.size() - 2);
+        const auto shown = run(all, c.texts.size() == 3 ? L"F:\\x.bin" : L"F:\\");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(r.written.size(), c.texts.size() == 3 ? 1u : 2u) << shown[0];
+        EXPECT_EQ(r.written.count(c.restored), 1u) << shown[0];
+        if (c.restored.ends_with(L"x.bin")) {
+            EXPECT_EQ(r.written[c.restored], data);
+        }
+    }
     // A marker is the last line with text before its block; with a line between, the block is
     // an ordinary file.
     EXPECT_EQ(run(part(1, set, "chat\r\n"), L"F:\\out\\y.bin").size(), 1u);
@@ -580,6 +634,9 @@ TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNot
     ASSERT_EQ(joined.size(), 1u);
     EXPECT_EQ(joined[0].rfind(L"已还原 2 个文件到 F:\\files：\r\no.bin\r\n", 0), 0u) << joined[0];
     EXPECT_EQ(r.written[L"F:\\files\\x.bin"], data);
+    const auto m = [&](const char* name) { return testing::Wide(dir.path() / name); };
+    EXPECT_EQ(r.origin.marksOfEach, (std::vector<std::vector<std::wstring>>{{m("m1.uue")}, {m("m1.uue"), m("m2.uue"), m("m0.uue")}}))
+        << "each file marked as the files its text came from";
     const auto named = [&](std::wstring name, int line, const char* file) {
         return std::vector<std::wstring>{L"UUE文本有错误：" + name + L" 的第 " + std::to_wstring(line) + L" 行已损坏（文件 " +
                                          testing::Wide(dir.path() / file) + L"）。没有生成任何文件。"};

@@ -45,6 +45,27 @@ std::string ReadZoneMark(const std::wstring& source) {
     return mark;
 }
 
+// How strongly a mark warns: its ZoneId, -1 for none or no mark.
+int ZoneOf(const std::string& mark) {
+    const std::size_t at = mark.find("ZoneId=");
+    if (at == std::string::npos) return -1;
+    int zone = 0;
+    bool digits = false;
+    for (std::size_t i = at + 7; i < mark.size() && mark[i] >= '0' && mark[i] <= '9' && zone < 1000; ++i)
+        zone = zone * 10 + (mark[i] - '0'), digits = true;
+    return digits ? zone : -1;
+}
+
+// The mark of the source that warns most; a mark without a zone still beats none.
+std::string StrongestMark(const std::vector<std::wstring>& sources) {
+    std::string strongest;
+    for (const auto& source : sources) {
+        std::string mark = ReadZoneMark(source);
+        if (!mark.empty() && (strongest.empty() || ZoneOf(mark) > ZoneOf(strongest))) strongest = std::move(mark);
+    }
+    return strongest;
+}
+
 // Best effort: a file system without streams (FAT32, a network share) keeps the file unmarked.
 void WriteZoneMark(const std::wstring& path, const std::string& mark) {
     if (mark.empty()) return;
@@ -66,7 +87,10 @@ public:
     Win32FileSetWriter(std::wstring folder, Placement placement, const Origin& origin)
         : folder_(std::move(folder)),
           placement_(placement),
-          mark_(origin.otherComputer ? std::string(kInternetZone) : ReadZoneMark(origin.markOf)) {}
+          mark_(origin.otherComputer ? std::string(kInternetZone) : ReadZoneMark(origin.markOf)) {
+        if (!origin.otherComputer)
+            for (const auto& sources : origin.marksOfEach) marks_.push_back(StrongestMark(sources));
+    }
     ~Win32FileSetWriter() override { Abandon(); }
 
     void NextFile(const std::wstring& name) override {
@@ -135,7 +159,8 @@ public:
         }
         // Marked only once in place: a stream on the temporary file would do on NTFS, but where
         // streams are plain files (Wine) it would neither move along nor be cleaned up.
-        for (const auto& path : placed) WriteZoneMark(path, mark_);
+        for (std::size_t i = 0; i < placed.size(); ++i)
+            WriteZoneMark(placed[i], i < marks_.size() ? marks_[i] : mark_);
         done_ = true;
         return placed;
     }
@@ -198,6 +223,7 @@ private:
 
     std::wstring folder_;
     Placement placement_;
+    std::vector<std::string> marks_;  // each file's own, where the origin gives them
     std::string mark_;
     std::vector<File> files_;
     bool done_ = false;
