@@ -4,12 +4,13 @@
 #include <map>
 #include <tuple>
 
+#include "platform/BackgroundHash.h"
 #include "platform/Failure.h"
 #include "platform/FileNames.h"
+#include "platform/Numbers.h"
 #include "product/ExitCodes.h"
 #include "product/RestoreTexts.h"
 #include "product/Texts.h"
-#include "platform/BackgroundHash.h"
 #include "restore/Reports.h"
 #include "uue/Parts.h"
 
@@ -73,7 +74,7 @@ std::wstring MissingParts(const std::vector<std::uint32_t>& missing) {
     std::wstring list;
     for (std::size_t i = 0; i < missing.size() && i < 10; ++i)
         list += (i ? std::wstring(kPartsListSeparator) : L"") + std::to_wstring(missing[i]);
-    if (missing.size() > 10) list += std::wstring(kPartsMissingMore) + std::to_wstring(missing.size());
+    if (missing.size() > 10) list += std::wstring(kPartsMissingMore) + platform::GroupedDigits(missing.size());
     return list;
 }
 

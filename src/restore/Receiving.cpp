@@ -4,6 +4,7 @@
 
 #include "platform/Failure.h"
 #include "platform/FileNames.h"
+#include "platform/Numbers.h"
 #include "product/ExitCodes.h"
 #include "product/RestoreTexts.h"
 #include "product/Texts.h"
@@ -199,14 +200,14 @@ bool Receiving::ClipboardChanged() {
 
 std::wstring Receiving::Heading() const {
     return std::wstring(kReceivingBefore) + platform::ShownName(name_) + std::wstring(kReceivingMiddle) +
-           std::to_wstring(set_.count) + std::wstring(kReceivingAfter);
+           platform::GroupedDigits(set_.count) + std::wstring(kReceivingAfter);
 }
 
 std::wstring Receiving::Progress() const {
     std::vector<std::uint32_t> missing;
     for (std::uint32_t k = 1; k <= set_.count; ++k)
         if (!parts_[k]) missing.push_back(k);
-    std::wstring text = std::wstring(kReceivedBefore) + std::to_wstring(kept_);
+    std::wstring text = std::wstring(kReceivedBefore) + platform::GroupedDigits(kept_);
     if (missing.empty()) return text + std::wstring(kReceivedAfter);
     return text + std::wstring(kReceivedMissing) + MissingParts(missing) + std::wstring(kReceivedAfter);
 }

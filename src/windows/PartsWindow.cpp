@@ -22,7 +22,7 @@ PartsWindow::PartsWindow(FormHost& host, platform::Platform& platform, std::wstr
 void PartsWindow::Load() {
     const std::wstring limit = platform::GroupedDigits(limit_);
     SetText(Id::summary, platform::ShownName(name_) + std::wstring(kPartsSummaryBefore) +
-                             std::to_wstring(parts_.Count()) + std::wstring(kPartsSummaryMiddle) + limit +
+                             platform::GroupedDigits(parts_.Count()) + std::wstring(kPartsSummaryMiddle) + limit +
                              std::wstring(kPartsSummaryAfter));
     SendMessageW(Control(Id::bar), PBM_SETRANGE32, 0, static_cast<LPARAM>(parts_.Count()));
     // Listening first: the other end may answer part 1 at once.
@@ -99,7 +99,7 @@ void PartsWindow::ClipboardChanged() {
         SetEnabled(Id::previousButton, false);
         SetEnabled(Id::nextButton, false);
         SendMessageW(Control(Id::bar), PBM_SETPOS, parts_.Count(), 0);
-        SetText(Id::state, std::wstring(kAllReceivedBefore) + std::to_wstring(parts_.Count()) +
+        SetText(Id::state, std::wstring(kAllReceivedBefore) + platform::GroupedDigits(parts_.Count()) +
                                std::wstring(kAllReceivedAfter));
         return;
     case Kind::kStalled:

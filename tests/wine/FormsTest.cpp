@@ -464,9 +464,25 @@ TEST_F(Forms, PartSettingsShowsTheStoredLimitAndStoresOnlyANumberInRange) {
     PartSettings again(host, p);
     again.Show();
     EXPECT_EQ(again.Text(Id::limitBox), L"14,000（Microsoft Teams）");
+    // "个字符" follows a number only.
+    const auto choose = [&](int entry) {
+        SendMessageW(again.Control(Id::limitBox), CB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+        SendMessageW(again.Window(), WM_COMMAND, MAKEWPARAM(again.CommandId(Id::limitBox), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(again.Control(Id::limitBox)));
+        return IsWindowVisible(again.Control(Id::unitLabel)) != FALSE;
+    };
+    EXPECT_TRUE(IsWindowVisible(again.Control(Id::unitLabel)));
+    EXPECT_FALSE(choose(0)) << "不分段";
+    EXPECT_TRUE(choose(1));
     again.SetText(Id::limitBox, L"4000");
     press(again, Id::cancelButton);
     EXPECT_EQ(sys.settings.stored, 14'000u) << "Cancel stores nothing";
+    sys.settings.stored = 0;
+    PartSettings none(host, p);
+    none.Show();
+    EXPECT_EQ(none.Text(Id::limitBox), L"不分段");
+    EXPECT_FALSE(IsWindowVisible(none.Control(Id::unitLabel)));
+    press(none, Id::cancelButton);
 }
 
 // Run again at other DPIs and font mappings: it depends only on what the prefix gives.
@@ -492,9 +508,9 @@ TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
     struct Longest : platform::PartsToReceive {
         std::uint32_t Count() const override { return 9999; }
         std::uint32_t Kept() const override { return 9; }
-        std::wstring Heading() const override { return L"正在接收 照片备份 2026 年全年.zip（共 9999 段）"; }
+        std::wstring Heading() const override { return L"正在接收 照片备份 2026 年全年.zip（共 9,999 段）"; }
         std::wstring Progress() const override {
-            return L"已收到 9 段，还缺第 1000、1001、1002、1003、1004、1005、1006、1007、1008、1009 等 9990 段";
+            return L"已收到 9 段，还缺第 1000、1001、1002、1003、1004、1005、1006、1007、1008、1009 等 9,990 段";
         }
         std::wstring State() const override { return L"无法读取剪切板：当前线程没有打开剪贴板。（错误代码 1418）"; }
         bool ClipboardChanged() override { return false; }
