@@ -2,6 +2,7 @@
 
 #include "platform/Failure.h"
 #include "platform/FileNames.h"
+#include "product/Numbers.h"
 #include "product/ExitCodes.h"
 #include "product/Texts.h"
 #include "uue/Encoder.h"
@@ -31,12 +32,12 @@ std::optional<PartLayout> LayOutParts(std::uint64_t size, std::wstring_view name
     case uue::Cut::Kind::kTooSmall:
         throw platform::WordedFailure(product::kTooLarge,
                                       std::wstring(kPartsTooSmallBefore) + shown + std::wstring(kPartsTooSmallMiddle) +
-                                          std::to_wstring(cut.minChars) + std::wstring(kPartsTooSmallAfter),
+                                          product::GroupedDigits(cut.minChars) + std::wstring(kPartsTooSmallAfter),
                                       platform::style::kExclamation);
     case uue::Cut::Kind::kTooMany:
         throw platform::WordedFailure(product::kTooLarge,
                                       std::wstring(kPartsTooManyBefore) + shown + std::wstring(kPartsTooManyMiddle) +
-                                          std::to_wstring(cut.count) + std::wstring(kPartsTooManyAfter),
+                                          product::GroupedDigits(cut.count) + std::wstring(kPartsTooManyAfter),
                                       platform::style::kExclamation);
     case uue::Cut::Kind::kParts: break;
     }

@@ -20,6 +20,7 @@ enum class ErrorKind {
 // The Win32 codes of a name already taken, which the code above the platform tells apart.
 inline constexpr std::uint32_t kFileExists = 80;
 inline constexpr std::uint32_t kAlreadyExists = 183;
+inline constexpr std::uint32_t kHandleEof = 38;  // a file that came up short of its size
 
 class Error : public std::runtime_error {
 public:

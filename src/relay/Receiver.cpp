@@ -1,6 +1,7 @@
 #include "relay/Receiver.h"
 
 #include "platform/FileNames.h"
+#include "product/Numbers.h"
 #include "product/RestoreTexts.h"
 
 namespace qb::relay {
@@ -11,7 +12,7 @@ std::wstring PartList(const std::vector<std::uint32_t>& first, std::size_t total
     std::wstring list;
     for (std::size_t i = 0; i < first.size() && i < 10; ++i)
         list += (i ? std::wstring(kPartsListSeparator) : L"") + std::to_wstring(first[i]);
-    if (total > 10) list += std::wstring(kPartsMissingMore) + std::to_wstring(total);
+    if (total > 10) list += std::wstring(kPartsMissingMore) + product::GroupedDigits(total);
     return list;
 }
 
@@ -54,11 +55,11 @@ Receiver::Actions Receiver::Hashed(const std::array<std::uint8_t, 32>& digest) {
 
 std::wstring Receiver::Heading() const {
     return std::wstring(kReceivingBefore) + platform::ShownName(name_) + std::wstring(kReceivingMiddle) +
-           std::to_wstring(set_.count) + std::wstring(kReceivingAfter);
+           product::GroupedDigits(set_.count) + std::wstring(kReceivingAfter);
 }
 
 std::wstring Receiver::Counts() const {
-    const std::wstring text = std::wstring(kReceivedBefore) + std::to_wstring(parts_.Count());
+    const std::wstring text = std::wstring(kReceivedBefore) + product::GroupedDigits(parts_.Count());
     if (parts_.Complete()) return text + std::wstring(kReceivedAfter);
     return text + std::wstring(kReceivedMissing) + PartList(parts_.Missing(10), set_.count - parts_.Count()) +
            std::wstring(kReceivedAfter);

@@ -1,6 +1,7 @@
 #include "relay/Sender.h"
 
 #include "product/ExitCodes.h"
+#include "product/Numbers.h"
 #include "product/Texts.h"
 
 namespace qb::relay {
@@ -32,7 +33,7 @@ std::uint32_t Sender::Heard(std::u16string_view text) {
     if (answer->next == 0) {
         state_ = State::kAllIn;
         lastPut_ = true;
-        line_ = std::wstring(kAllReceivedBefore) + std::to_wstring(count_) + std::wstring(kAllReceivedAfter);
+        line_ = std::wstring(kAllReceivedBefore) + product::GroupedDigits(count_) + std::wstring(kAllReceivedAfter);
         return 0;
     }
     repeats_ = last_ == answer ? repeats_ + 1 : 0;

@@ -52,7 +52,7 @@ std::wstring ProblemReport(const uue::Problem& problem, From from, const std::ws
                std::wstring(kBadLineMiddle) +
                std::to_wstring(problem.line) + std::wstring(kBadLineAfter);
     case ProblemKind::kTooManyBlocks:
-        return std::wstring(kTooManyBefore) + std::to_wstring(problem.blockCount) +
+        return std::wstring(kTooManyBefore) + product::GroupedDigits(problem.blockCount) +
                std::wstring(kTooManyAfter);
     case ProblemKind::kUnreadableBegin: return UnreadableBegin(problem.line);
     case ProblemKind::kNoBegin: break;
@@ -70,7 +70,7 @@ std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring&
                L"\r\n" + std::wstring(kSize) + GroupedDigits(files[0].size) + std::wstring(kBytes) +
                L"\r\n" + std::wstring(kSha256) + Hex(files[0].sha256) + last;
     }
-    std::wstring text = std::wstring(kRestoredManyBefore) + std::to_wstring(files.size()) +
+    std::wstring text = std::wstring(kRestoredManyBefore) + product::GroupedDigits(files.size()) +
                         std::wstring(kRestoredManyMiddle) + folder + std::wstring(kRestoredManyAfter);
     for (std::size_t i = 0; i < files.size() && i < kListedFiles; ++i) {
         text += L"\r\n" + platform::ShownName(platform::SplitPath(files[i].path).name) + L"\r\n    " +
@@ -78,7 +78,7 @@ std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring&
                 std::wstring(kSha256) + Hex(files[i].sha256);
     }
     if (files.size() > kListedFiles)
-        text += L"\r\n" + std::wstring(kMoreBefore) + std::to_wstring(files.size() - kListedFiles) +
+        text += L"\r\n" + std::wstring(kMoreBefore) + product::GroupedDigits(files.size() - kListedFiles) +
                 std::wstring(kMoreAfter);
     return text + last;
 }

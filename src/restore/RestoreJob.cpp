@@ -98,7 +98,18 @@ ScanResult DecodeSources(Input& input, uue::DecodeSink& sink, platform::JobProgr
         const auto own = input.check.blocks.begin() + static_cast<long>(numbered.before);
         const std::vector<uue::Block> checked(own, own + static_cast<long>(source.blocks));
         try {
-            ScanResult result = ReadingFrom(source.path, [&] { return uue::DecodeText(*source.text, numbered, progress); });
+            ScanResult result = ReadingFrom(source.path, [&] {
+                try {
+                    return uue::DecodeText(*source.text, numbered, progress);
+                } catch (const platform::Error& e) {
+                    // Cut short since its check, from outside the locks (a share written from
+                    // another machine): changed, as any other change is reported.
+                    if (input.from == From::kFile && e.Kind() == platform::ErrorKind::kWin32 &&
+                        e.Code() == platform::kHandleEof)
+                        throw TextChanged{};
+                    throw;
+                }
+            });
             // Only a file can change; it is kept from writers, and checked all the same.
             if (input.from == From::kFile && (result.outcome != Outcome::kOk || result.blocks != checked))
                 throw TextChanged{};

@@ -91,7 +91,7 @@ void Scanner::StartBlock(BeginLine begin, const std::string& marker) {
         return;
     }
     block_ = {};
-    digestWord_ = 0;
+    digestSum_ = digestSums_ = digestWord_ = 0;
     digestBytes_ = 0;
     block_.part = std::move(part);
     block_.headerName = NameText(begin, begin.nameFromHead);
@@ -115,8 +115,8 @@ bool Scanner::EndBlock() {
     Flush();
     if (sink_) sink_->EndBlock();
     block_.endLine = lineNo_;
-    // The last bytes short of a word.
-    block_.textDigest ^= std::rotl(digestWord_, 7) ^ digestBytes_;
+    // The last bytes short of a word count too.
+    block_.textDigest = (digestSum_ + digestWord_) ^ std::rotl(digestSums_ + digestSum_ + digestWord_, 32) ^ digestBytes_;
     blocks_.push_back(block_);
     state_ = State::kOutside;
     prefix_.clear();

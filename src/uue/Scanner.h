@@ -93,7 +93,10 @@ private:
     unsigned padding_ = 0;
     std::uint64_t unreadableBegin_ = 0;  // the first line that looked like a begin line but was not
 
-    std::uint64_t digestWord_ = 0;  // bytes of the block's digest not yet a whole word
+    // The open block's digest: its two sums, and the bytes not yet a whole word.
+    std::uint64_t digestSum_ = 0;
+    std::uint64_t digestSums_ = 0;
+    std::uint64_t digestWord_ = 0;
     unsigned digestBytes_ = 0;
 
     std::unique_ptr<std::uint8_t[]> out_;  // left uninitialised: only what is decoded is read

@@ -1,7 +1,6 @@
 #include "uue/TextScanner.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -168,27 +167,24 @@ const char* Scanner::FullLines(const char* p, const char* end) {
 }
 
 
-// Not a CRC: eight bytes a step, to cost little beside the decoding. Pieces of any length give
-// the digest of their bytes as one run, whatever their lengths: a byte at a time at the edges.
+// Two running sums of eight-byte words, as Fletcher's: a word changed changes the first, words
+// moved change the second, and it costs next to nothing beside the decoding. Pieces of any length
+// give the digest of their bytes as one run: a byte at a time at the edges.
 void Scanner::Digest(const char* p, std::size_t n) {
-    constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15;
-    std::uint64_t h = block_.textDigest;
-    const auto step = [&](std::uint64_t word) { h = (std::rotl(h, 23) ^ word) * kMix; };
+    std::uint64_t sum = digestSum_, sums = digestSums_;
     while (n > 0 && digestBytes_ != 0) {
         digestWord_ |= std::uint64_t{static_cast<std::uint8_t>(*p++)} << (8 * digestBytes_);
         --n;
-        if (++digestBytes_ == 8) step(digestWord_), digestWord_ = 0, digestBytes_ = 0;
+        if (++digestBytes_ == 8) sums += sum += digestWord_, digestWord_ = 0, digestBytes_ = 0;
     }
     for (; n >= 8; n -= 8, p += 8) {
         std::uint64_t word;
         std::memcpy(&word, p, 8);
-        step(word);
+        sums += sum += word;
     }
-    for (; n > 0; --n, ++p) {
-        digestWord_ |= std::uint64_t{static_cast<std::uint8_t>(*p)} << (8 * digestBytes_);
-        ++digestBytes_;
-    }
-    block_.textDigest = h;
+    for (; n > 0; --n, ++p) digestWord_ |= std::uint64_t{static_cast<std::uint8_t>(*p)} << (8 * digestBytes_++);
+    digestSum_ = sum;
+    digestSums_ = sums;
 }
 
 ScanResult CheckText(TextSource& source, platform::JobProgress& progress, FullLinesDecoder kernel) {

@@ -210,6 +210,8 @@ LRESULT Form::OnCommand(int id, int code, HWND from) {
     } else if (code == BN_CLICKED && row >= 0 && row < controls) {
         // BN_CLICKED and STN_CLICKED are both 0: a press or a label click.
         ClickRow(design_.controls[static_cast<std::size_t>(row)].id);
+    } else if (from && row >= 0 && row < controls) {
+        NotifiedRow(design_.controls[static_cast<std::size_t>(row)].id, code);
     }
     return 0;
 }

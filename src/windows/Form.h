@@ -57,6 +57,8 @@ protected:
     virtual void Load() {}
     // A button press, a label click or a menu item.
     virtual void ClickRow(RowId /*row*/) {}
+    // Any other notification a control sends, such as a combo box's new selection or text.
+    virtual void NotifiedRow(RowId /*row*/, int /*code*/) {}
     // The window that owns this one; null for a top-level window with a taskbar button.
     virtual HWND Owner() { return nullptr; }
     // Asked by the close box, Alt+F4 and WM_CLOSE from anywhere; false keeps the window open.

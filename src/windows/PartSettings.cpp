@@ -15,6 +15,20 @@ void PartSettings::Load() {
     for (const auto& choice : kPartChoices)
         SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::wstring(choice.label).c_str()));
     SetText(Id::limitBox, PartCharsText(platform_.settings.PartChars()));
+    ShowUnit(Text(Id::limitBox));
+}
+
+void PartSettings::ShowUnit(std::wstring_view chosen) {
+    ShowWindow(Control(Id::unitLabel), chosen == kNoParts ? SW_HIDE : SW_SHOW);
+}
+
+void PartSettings::NotifiedRow(RowId row, int code) {
+    if (static_cast<Id>(row.value) != Id::limitBox) return;
+    if (code == CBN_EDITCHANGE) ShowUnit(Text(Id::limitBox));
+    if (code != CBN_SELCHANGE) return;
+    // The box's text changes only after this notification: the chosen entry tells.
+    const LRESULT at = SendMessageW(Control(Id::limitBox), CB_GETCURSEL, 0, 0);
+    if (at >= 0 && static_cast<std::size_t>(at) < kPartChoices.size()) ShowUnit(kPartChoices[static_cast<std::size_t>(at)].label);
 }
 
 void PartSettings::OnOk() {

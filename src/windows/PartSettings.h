@@ -16,11 +16,14 @@ public:
 protected:
     void Load() override;
     void Click(Id id) override;
+    void NotifiedRow(RowId row, int code) override;
 
 private:
     // Stores what the box holds and closes; a number out of range, or a write the system
     // refuses, is said in a box and the window stays.
     void OnOk();
+    // "个字符" stands after a number only: hidden while the box reads 不分段.
+    void ShowUnit(std::wstring_view chosen);
 
     platform::Platform& platform_;
 };

@@ -20,7 +20,7 @@ PartsWindow::PartsWindow(FormHost& host, platform::Platform& platform, encode::P
 
 void PartsWindow::Load() {
     SetText(Id::summary, platform::ShownName(shown_.name) + std::wstring(kPartsSummaryBefore) +
-                             std::to_wstring(sender_.Count()) + std::wstring(kPartsSummaryMiddle) +
+                             product::GroupedDigits(sender_.Count()) + std::wstring(kPartsSummaryMiddle) +
                              product::GroupedDigits(shown_.limit) + std::wstring(kPartsSummaryAfter));
     SendMessageW(Control(Id::bar), PBM_SETRANGE32, 0, static_cast<LPARAM>(sender_.Count()));
     // Listening first: the other end may answer part 1 at once.

@@ -510,11 +510,12 @@ TEST(RestoreJob, NothingIsReplacedUnaskedNorWrittenFromAFileThatChangedMeanwhile
 
     // Blocks appended while Save As is open are never read; one changed in place is noticed,
     // its name or one character of its data, every line as long as it was.
-    for (const std::size_t at : {one.find("x.bin"), one.find("\nM") + 20}) {
+    for (const std::size_t at : {one.find("x.bin"), one.find("\nM") + 20, std::string::npos}) {
         const int writersBefore = r.writers;
         sys.dialogs.whileOpen = [&] {
             std::string changed = one;
-            changed[at] = changed[at] == '#' ? '$' : '#';  // a valid character of the alphabet
+            if (at == std::string::npos) changed.resize(one.size() / 2);  // cut short
+            else changed[at] = changed[at] == '#' ? '$' : '#';  // a valid character of the alphabet
             dir.Write("in.uue", {changed.begin(), changed.end()});
         };
         sys.dialogs.first = {uue};

@@ -143,6 +143,7 @@ TEST(Win32FileSets, TakenNamesAreNumberedAndOnlyTheNamedFileReplaces) {
     wchar_t alias[MAX_PATH];
     ASSERT_GT(GetShortPathNameW((dir / L"Quarterly report final.txt").c_str(), alias, MAX_PATH), 0u);
     const std::wstring shortName(SplitPath(alias).name);
+    EXPECT_EQ(files.FindFileName(dir / shortName), L"Quarterly report final.txt") << shortName;
     const auto numbered = Restore(files, dir.path(), Placement::kNumbered, {{shortName, "s"}});
     EXPECT_EQ(numbered, std::vector<std::wstring>{dir / NumberedName(shortName, 2)});
     EXPECT_EQ(ReadFileBytes(dir / L"Quarterly report final.txt"), "q");
@@ -236,7 +237,7 @@ TEST(Win32FileSets, ADownloadsMarkGoesToEveryRestoredFileAndTextFromElsewhereIsM
     const std::string mark = "[ZoneTransfer]\r\nZoneId=3\r\n";
     ASSERT_TRUE(qb::testing::WriteWhole(dir / L"in.uue:Zone.Identifier", mark.data(), mark.size()));
     for (const auto& path : Restore(files, dir.path(), Placement::kNumbered,
-                                    {{L"a.bin", "a"}, {L"b.bin", "b"}}, {dir / L"in.uue"}))
+                                    {{L"a.bin", "a"}, {L"b.bin", "b"}}, {dir / L"in.uue", false, {}}))
         EXPECT_EQ(ReadFileBytes(path + L":Zone.Identifier"), mark);
     const auto plain = Restore(files, dir.path(), Placement::kNumbered, {{L"c.bin", "c"}});
     EXPECT_EQ(ReadFileBytes(plain[0] + L":Zone.Identifier"), "<missing>");
