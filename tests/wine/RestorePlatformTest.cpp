@@ -247,13 +247,11 @@ TEST(Win32FileSets, ADownloadsMarkGoesToEveryRestoredFileAndTextFromElsewhereIsM
     // Several texts: each file marked as its own sources, the strongest of them where several.
     const std::string restricted = "[ZoneTransfer]\r\nZoneId=4\r\n";
     ASSERT_TRUE(qb::testing::WriteWhole(dir / L"r.uue:Zone.Identifier", restricted.data(), restricted.size()));
-    const std::wstring marked = dir / L"in.uue", unmarked = dir / L"plain.uue", worst = dir / L"r.uue";
+    const std::wstring in = dir / L"in.uue", plain = dir / L"plain.uue", worst = dir / L"r.uue";
     const auto each = Restore(files, dir.path(), Placement::kNumbered, {{L"e.bin", "e"}, {L"f.bin", "f"}, {L"g.bin", "g"}},
-                              {marked, false, {{unmarked}, {unmarked, marked}, {marked, worst, unmarked}}});
-    ASSERT_EQ(each.size(), 3u);
-    EXPECT_EQ(ReadFileBytes(each[0] + L":Zone.Identifier"), "<missing>");
-    EXPECT_EQ(ReadFileBytes(each[1] + L":Zone.Identifier"), mark);
-    EXPECT_EQ(ReadFileBytes(each[2] + L":Zone.Identifier"), restricted);
+                              {in, false, {{plain}, {plain, in}, {in, worst, plain}}});
+    const std::string expected[] = {"<missing>", mark, restricted};
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(ReadFileBytes(each.at(i) + L":Zone.Identifier"), expected[i]) << i;
 }
 
 // Presses Cancel in whatever dialog this thread shows next.
