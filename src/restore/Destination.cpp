@@ -67,7 +67,8 @@ std::optional<Destination> AskWhere(const std::vector<std::wstring>& names, plat
     std::vector<std::wstring> placed;
     for (const auto& name : names) {
         std::wstring path;
-        for (int number = 1;; ++number) {
+        // As far as the writer numbers; past that the move fails however long the path.
+        for (int number = 1; number <= 9999; ++number) {
             const std::wstring candidate = number == 1 ? name : platform::NumberedName(name, number);
             path = platform::JoinPath(*folder, candidate);
             const bool taken = std::ranges::any_of(placed, [&](const std::wstring& other) {

@@ -247,13 +247,11 @@ TEST(Win32FileSets, ADownloadsMarkGoesToEveryRestoredFileAndTextFromElsewhereIsM
     // Several texts: each file marked as its own sources, the strongest of them where several.
     const std::string restricted = "[ZoneTransfer]\r\nZoneId=4\r\n";
     ASSERT_TRUE(qb::testing::WriteWhole(dir / L"r.uue:Zone.Identifier", restricted.data(), restricted.size()));
-    const std::wstring marked = dir / L"in.uue", unmarked = dir / L"plain.uue", worst = dir / L"r.uue";
+    const std::wstring in = dir / L"in.uue", unmarked = dir / L"plain.uue", worst = dir / L"r.uue";
     const auto each = Restore(files, dir.path(), Placement::kNumbered, {{L"e.bin", "e"}, {L"f.bin", "f"}, {L"g.bin", "g"}},
-                              {marked, false, {{unmarked}, {unmarked, marked}, {marked, worst, unmarked}}});
-    ASSERT_EQ(each.size(), 3u);
-    EXPECT_EQ(ReadFileBytes(each[0] + L":Zone.Identifier"), "<missing>");
-    EXPECT_EQ(ReadFileBytes(each[1] + L":Zone.Identifier"), mark);
-    EXPECT_EQ(ReadFileBytes(each[2] + L":Zone.Identifier"), restricted);
+                              {in, false, {{unmarked}, {unmarked, in}, {in, worst, unmarked}}});
+    const std::string expected[] = {"<missing>", mark, restricted};
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(ReadFileBytes(each.at(i) + L":Zone.Identifier"), expected[i]) << i;
 }
 
 // Presses Cancel in whatever dialog this thread shows next.
@@ -266,6 +264,27 @@ void CALLBACK CancelDialog(HWND, UINT, UINT_PTR timer, DWORD) {
         return TRUE;
     }, 0);
     (void)timer;
+}
+
+// Save As proposes " (2)" for a name that is another file's short name (Wine's, asked for).
+TEST(Win32Dialogs, SaveAsNeverProposesAnotherFilesShortName) {
+    ScratchDir dir;
+    qb::testing::WriteFileBytes(dir / L"Quarterly report final.txt", {'q'});
+    wchar_t alias[MAX_PATH];
+    ASSERT_GT(GetShortPathNameW((dir / L"Quarterly report final.txt").c_str(), alias, MAX_PATH), 0u);
+    static std::wstring proposed;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR, DWORD) {
+        EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM) -> BOOL {
+            HWND name = IsWindowVisible(window) ? GetDlgItem(window, 0x47C) : nullptr;  // the classic one's
+            if (IsWindowVisible(window) && !name) name = FindWindowExW(window, nullptr, L"Edit", nullptr);
+            if (name) proposed.resize(GetWindowTextW(name, proposed.data(), (proposed.resize(MAX_PATH), MAX_PATH)));
+            if (name) PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            return TRUE;
+        }, 0);
+    });
+    EXPECT_EQ(Win32Dialogs().PickSavePath(0, SplitPath(alias).name.data(), dir.path()), std::nullopt);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(proposed, dir / NumberedName(SplitPath(alias).name, 2));
 }
 
 TEST(Win32Dialogs, CancelGivesNoPath) {

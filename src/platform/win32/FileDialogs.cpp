@@ -1,8 +1,5 @@
-// The dialogs of a restore: the Vista item dialog to open files and pick a folder, and the common
-// Save As box.
+// The dialogs of a restore: the Vista item dialog to open files, save one and pick a folder.
 #include <windows.h>
-#include <cderr.h>
-#include <commdlg.h>
 #include <shobjidl.h>
 
 #include <algorithm>
@@ -11,6 +8,7 @@
 #include <vector>
 
 #include "platform/Error.h"
+#include "platform/FileNames.h"
 #include "platform/Paths.h"
 #include "platform/win32/Win32Platform.h"
 #include "product/RestoreTexts.h"
@@ -20,43 +18,6 @@ namespace qb::platform::win32 {
 namespace {
 
 namespace text = product::text;
-
-// The longest path Windows knows fits, so the buffer is rarely too small.
-constexpr std::size_t kPathChars = 32768;
-
-// "label\0patterns\0" for each pair, then the list's own terminating NUL.
-std::wstring Filter(std::initializer_list<std::wstring_view> pairs) {
-    std::wstring filter;
-    for (const auto part : pairs) (filter += part) += L'\0';
-    return filter;
-}
-
-// Runs a common file dialog; `initial` is what its name box starts with. A failure leaves a
-// CommDlgExtendedError code, which has no system message of its own.
-std::optional<std::wstring> RunFileDialog(OPENFILENAMEW& dialog, BOOL(WINAPI* show)(OPENFILENAMEW*),
-                                          const wchar_t* operation, const std::wstring& initial) {
-    std::vector<wchar_t> buffer(std::max(kPathChars, initial.size() + 1));
-    for (;;) {
-        std::fill(std::copy(initial.begin(), initial.end(), buffer.begin()), buffer.end(), L'\0');
-        dialog.lpstrFile = buffer.data();
-        dialog.nMaxFile = static_cast<DWORD>(buffer.size());
-        if (show(&dialog)) return std::wstring(buffer.data());
-        const DWORD code = CommDlgExtendedError();
-        if (code == 0) return std::nullopt;  // cancelled
-        if (code != FNERR_BUFFERTOOSMALL)
-            ThrowError(operation, code, ErrorKind::kCommonDialog);
-        // The first two bytes hold the size it needed; the user is asked again with room for it.
-        const std::size_t needed = *reinterpret_cast<const WORD*>(buffer.data());
-        buffer.resize(std::max(needed + 1, buffer.size() * 2));
-    }
-}
-
-OPENFILENAMEW NewFileDialog(std::uintptr_t owner) {
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = reinterpret_cast<HWND>(owner);
-    return dialog;
-}
 
 // One COM interface, released once.
 template <typename T>
@@ -115,6 +76,76 @@ std::wstring FileSystemPath(const ComRef<IShellItem>& item) {
     return std::wstring(path);
 }
 
+// A name that the file system resolves to a file of another long name, its 8.3 short name say:
+// saving under it would replace that file.
+bool IsAlias(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    const HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    const std::wstring_view name = SplitPath(path).name;
+    return CompareStringOrdinal(found.cFileName, -1, name.data(), static_cast<int>(name.size()), TRUE) != CSTR_EQUAL;
+}
+
+// Save As's watch over its name box: a name that is another file's short name in the folder shown
+// becomes " (2)" as any taken name does, both when a folder is shown and when it is chosen, so the
+// person is never asked to replace a file that would not be replaced.
+class AliasGuard final : public IFileDialogEvents {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+        if (id != IID_IUnknown && id != IID_IFileDialogEvents) {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        *out = static_cast<IFileDialogEvents*>(this);
+        return S_OK;
+    }
+    // On the stack of the call that shows the dialog, and unadvised before it returns.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog* dialog) override {
+        ComRef<IShellItem> folder;
+        wchar_t* name = nullptr;
+        if (FAILED(dialog->GetFolder(folder.Put())) || FAILED(dialog->GetFileName(&name))) return S_OK;
+        const std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(name, CoTaskMemFree);
+        const std::wstring typed(name ? name : L"");
+        // A name with its folder stands for itself; a bare one for a file in the folder shown.
+        std::wstring path = typed;
+        if (typed.find_first_of(L"\\/") == std::wstring::npos) {
+            try {
+                path = JoinPath(FileSystemPath(folder), typed);
+            } catch (const Error&) {
+                return S_OK;  // no folder of the file system
+            }
+        }
+        if (!typed.empty() && IsAlias(path)) {
+            const auto [in, bare] = SplitPath(typed);
+            const std::wstring numbered = NumberedName(bare, 2);
+            dialog->SetFileName((in.empty() ? numbered : JoinPath(in, numbered)).c_str());
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnOverwrite(IFileDialog* dialog, IShellItem* item,
+                                          FDE_OVERWRITE_RESPONSE* response) override {
+        *response = FDEOR_DEFAULT;
+        wchar_t* path = nullptr;
+        if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path))) return S_OK;
+        const std::unique_ptr<wchar_t, decltype(&CoTaskMemFree)> owned(path, CoTaskMemFree);
+        if (IsAlias(path)) {
+            dialog->SetFileName(NumberedName(SplitPath(path).name, 2).c_str());
+            *response = FDEOR_REFUSE;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog*, IShellItem*, FDE_SHAREVIOLATION_RESPONSE*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE OnTypeChange(IFileDialog*) override { return S_OK; }
+};
+
 }  // namespace
 
 std::vector<std::wstring> Win32Dialogs::PickTextFiles(std::uintptr_t owner) {
@@ -150,18 +181,34 @@ std::vector<std::wstring> Win32Dialogs::PickTextFiles(std::uintptr_t owner) {
 std::optional<std::wstring> Win32Dialogs::PickSavePath(std::uintptr_t owner,
                                                               const std::wstring& name,
                                                               const std::wstring& folder) {
-    const std::wstring filter = Filter({text::kAllFilter, text::kAllPatterns});
-    const std::wstring title(text::kSaveRestoredTitle);
-    OPENFILENAMEW dialog = NewFileDialog(owner);
-    dialog.lpstrFilter = filter.c_str();
-    dialog.nFilterIndex = 1;
-    dialog.lpstrTitle = title.c_str();
-    // No lpstrDefExt: the name is the one the file had, extension or not.
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_EXPLORER | OFN_NOREADONLYRETURN |
-                   OFN_HIDEREADONLY;
-    // The folder goes into the name box, not lpstrInitialDir: from Windows 7 on, the folder the
-    // user last chose wins over an initial folder the program has passed before.
-    return RunFileDialog(dialog, GetSaveFileNameW, L"GetSaveFileName", JoinPath(folder, name));
+    ApartmentForCall apartment;
+    ComRef<IFileSaveDialog> dialog;
+    Check(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileSaveDialog,
+                           reinterpret_cast<void**>(dialog.Put())),
+          L"CoCreateInstance");
+    FILEOPENDIALOGOPTIONS own = 0;
+    Check(dialog->GetOptions(&own), L"IFileSaveDialog::GetOptions");
+    Check(dialog->SetOptions(own | FOS_OVERWRITEPROMPT | FOS_PATHMUSTEXIST | FOS_NOREADONLYRETURN |
+                             FOS_FORCEFILESYSTEM),
+          L"IFileSaveDialog::SetOptions");
+    Check(dialog->SetTitle(std::wstring(text::kSaveRestoredTitle).c_str()), L"IFileSaveDialog::SetTitle");
+    const std::wstring label(text::kAllFilter), patterns(text::kAllPatterns);
+    const COMDLG_FILTERSPEC all{label.c_str(), patterns.c_str()};
+    Check(dialog->SetFileTypes(1, &all), L"IFileSaveDialog::SetFileTypes");
+    // No default extension: the name is the one the file had, extension or not. The folder goes
+    // into the name box: the folder the user last chose would win over a default one, and
+    // SetFolder's item would need a call Windows 7 was never checked for here.
+    Check(dialog->SetFileName(JoinPath(folder, name).c_str()), L"IFileSaveDialog::SetFileName");
+    AliasGuard guard;
+    DWORD cookie = 0;
+    const bool advised = SUCCEEDED(dialog->Advise(&guard, &cookie));
+    const HRESULT shown = dialog->Show(reinterpret_cast<HWND>(owner));
+    if (advised) dialog->Unadvise(cookie);
+    if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return std::nullopt;
+    Check(shown, L"IFileSaveDialog::Show");
+    ComRef<IShellItem> item;
+    Check(dialog->GetResult(item.Put()), L"IFileSaveDialog::GetResult");
+    return FileSystemPath(item);
 }
 
 std::optional<std::wstring> Win32Dialogs::PickFolder(std::uintptr_t owner) {
