@@ -79,13 +79,24 @@ inline constexpr std::wstring_view kPartsSummaryAfter = L" 个字符。";
 inline constexpr std::wstring_view kPartPutBefore = L"第 ";
 inline constexpr std::wstring_view kPartPutAfter = L" 段已放入剪切板，粘贴以后按“下一段”。";
 inline constexpr std::wstring_view kLastPartPutAfter = L" 段（最后一段）已放入剪切板。";
-// The relay: "对方已收到第 K 段，第 J 段已放入剪切板。", "对方已收到全部 N 段。" and
+// The relay: "对方已收到第 K 段，第 J 段已放入剪切板。", "对方已收到全部 N 段，文件已核对无误，可以关闭了。" and
 // "对方没有收到第 J 段，请按“再放一次”。"
 inline constexpr std::wstring_view kRelayedBefore = L"对方已收到第 ";
 inline constexpr std::wstring_view kRelayedMiddle = L" 段，第 ";
 inline constexpr std::wstring_view kRelayedAfter = L" 段已放入剪切板。";
 inline constexpr std::wstring_view kAllReceivedBefore = L"对方已收到全部 ";
-inline constexpr std::wstring_view kAllReceivedAfter = L" 段。";
+inline constexpr std::wstring_view kAllReceivedAfter = L" 段，文件已核对无误，可以关闭了。";
+// "收到一条不是回答本窗口的“全部收到”，已忽略。"
+inline constexpr std::wstring_view kStrangeAllIn = L"收到一条不是回答本窗口的“全部收到”，已忽略。";
+// "剪切板已被其他内容替换，接力暂停。按“再放一次”继续。", or before any answer came:
+// "剪切板已被其他内容替换。按“再放一次”重新放入第 K 段。"
+inline constexpr std::wstring_view kRelayPaused = L"剪切板已被其他内容替换，接力暂停。按“再放一次”继续。";
+inline constexpr std::wstring_view kReplacedBefore = L"剪切板已被其他内容替换。按“再放一次”重新放入第 ";
+inline constexpr std::wstring_view kReplacedAfter = L" 段。";
+// "对方还没有收到全部分段。确定关闭吗？"
+inline constexpr std::wstring_view kCloseEarly = L"对方还没有收到全部分段。确定关闭吗？";
+// The parts window's line on what the other end does.
+inline constexpr std::wstring_view kOtherEnd = L"对方：在 Quillbox 中选择“文件 → 从剪切板还原文件”。";
 inline constexpr std::wstring_view kNotReceivedBefore = L"对方没有收到第 ";
 inline constexpr std::wstring_view kNotReceivedAfter = L" 段，请按“再放一次”。";
 

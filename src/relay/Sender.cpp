@@ -15,10 +15,14 @@ std::uint32_t Sender::Want(std::uint32_t part, State why) {
 }
 
 std::uint32_t Sender::Pressed(Button button) {
-    // The person put a part: the repeats are counted afresh.
-    repeats_ = 0;
+    // The person put a part: the puts are counted afresh.
+    highest_ = 0;
+    puts_ = 0;
+    const State why = heard_ ? State::kRelaying : State::kByHand;
     switch (button) {
-    case Button::kAgain: return current_ ? Want(current_, state_ == State::kAllIn ? state_ : State::kByHand) : 0;
+    case Button::kAgain:
+        if (!CanPutAgain()) return 0;
+        return Want(heard_ && asked_ ? asked_ : current_, why);
     case Button::kPrevious: return CanGoBack() ? Want(current_ - 1, State::kByHand) : 0;
     case Button::kNext: return CanGoOn() ? Want(current_ + 1, State::kByHand) : 0;
     }
@@ -26,32 +30,48 @@ std::uint32_t Sender::Pressed(Button button) {
 }
 
 std::uint32_t Sender::Heard(std::u16string_view text) {
-    if (state_ == State::kAllIn) return 0;
     const auto answer = uue::ParseAnswer(text);
-    if (!answer || answer->count != count_ || answer->sha256 != sha256_) return 0;
-    received_ = answer->part;
+    if (!answer || answer->count != count_ || answer->sha256 != sha256_) {
+        // Someone else's copy: the part is gone from the clipboard, and the person may need what
+        // they copied, so it is not put back unasked.
+        if (state_ == State::kByHand || state_ == State::kRelaying) {
+            state_ = State::kPaused;
+            line_ = heard_ ? std::wstring(kRelayPaused)
+                           : std::wstring(kReplacedBefore) + std::to_wstring(current_) + std::wstring(kReplacedAfter);
+        }
+        return 0;
+    }
     if (answer->next == 0) {
+        // A real receiver answers the text it just read: the part this window put last.
+        if (answer->part != current_ || state_ == State::kAllIn) {
+            if (state_ != State::kAllIn) line_ = kStrangeAllIn;
+            return 0;
+        }
+        heard_ = true;
         state_ = State::kAllIn;
-        lastPut_ = true;
         line_ = std::wstring(kAllReceivedBefore) + product::GroupedDigits(count_) + std::wstring(kAllReceivedAfter);
         return 0;
     }
-    repeats_ = last_ == answer ? repeats_ + 1 : 0;
-    last_ = answer;
-    if (repeats_ > kMaxRepeats) {
+    heard_ = true;
+    received_ = answer->part;
+    asked_ = answer->next;
+    if (asked_ > highest_) {
+        highest_ = asked_;
+        puts_ = 0;
+    }
+    if (++puts_ >= kMostPuts) {
         state_ = State::kStalled;
-        current_ = answer->next;
-        line_ = std::wstring(kNotReceivedBefore) + std::to_wstring(answer->next) + std::wstring(kNotReceivedAfter);
+        line_ = std::wstring(kNotReceivedBefore) + std::to_wstring(asked_) + std::wstring(kNotReceivedAfter);
         return 0;
     }
-    return Want(answer->next, State::kRelaying);
+    return Want(asked_, State::kRelaying);
 }
 
 void Sender::Put(std::uint32_t part) {
     current_ = part;
     lastPut_ = lastPut_ || part == count_;
-    if (state_ != State::kAllIn) state_ = pendingWhy_;
-    if (state_ == State::kRelaying)
+    state_ = pendingWhy_;
+    if (state_ == State::kRelaying && received_)
         line_ = std::wstring(kRelayedBefore) + std::to_wstring(received_) + std::wstring(kRelayedMiddle) +
                 std::to_wstring(part) + std::wstring(kRelayedAfter);
     else
@@ -59,6 +79,6 @@ void Sender::Put(std::uint32_t part) {
                 std::wstring(part == count_ ? kLastPartPutAfter : kPartPutAfter);
 }
 
-int Sender::ExitCode() const { return lastPut_ ? product::kDelivered : product::kDeclined; }
+int Sender::ExitCode() const { return AskBeforeClosing() ? product::kDeclined : product::kDelivered; }
 
 }  // namespace qb::relay

@@ -5,8 +5,9 @@
 //
 // Where both ends share one clipboard, the receiving end answers every part it reads with
 // "#Quillbox got part K/N sha256=HEX next=J" and the part it asks for goes on the clipboard by
-// itself. A loop without end is cut short: the same answer over and over gets part J again only
-// so often, then the person decides.
+// itself. Any program may write the clipboard, so an answer is believed only as far as what this
+// window did allows, someone else's copy pauses the relay rather than fighting the person for
+// the clipboard, and a loop without end is cut short for the person to decide.
 
 #include <array>
 #include <cstdint>
@@ -21,14 +22,16 @@ namespace qb::relay {
 class Sender {
 public:
     enum class State {
-        kByHand,    // the part put last went at the person's word
-        kRelaying,  // the other end's answer asked for the part put last
-        kStalled,   // the same answer kept asking for a part: the person decides
+        kByHand,    // no answer heard: the person carries the parts over
+        kRelaying,  // the other end's answers ask for the parts
+        kPaused,    // someone else's copy replaced the part: the person resumes it
+        kStalled,   // the answers kept asking for parts that did not arrive: the person decides
         kAllIn,     // the other end has every part, checked
     };
     enum class Button { kAgain, kPrevious, kNext };
-    // How often the same part is put again for the same answer before the person is asked.
-    static constexpr int kMaxRepeats = 3;
+    // An answer would put a part this many times since the highest part asked for last rose: the
+    // person is asked instead.
+    static constexpr int kMostPuts = 5;
 
     Sender(std::uint32_t count, const std::array<std::uint8_t, 32>& sha256) : count_(count), sha256_(sha256) {}
 
@@ -36,7 +39,7 @@ public:
     // says how the put went.
     std::uint32_t Opened() { return Want(1, State::kByHand); }
     std::uint32_t Pressed(Button button);
-    // A clipboard text that is not our own.
+    // A clipboard text that is not the part this window put last.
     std::uint32_t Heard(std::u16string_view text);
     void Put(std::uint32_t part);
     void PutFailed(std::wstring report) { line_ = std::move(report); }
@@ -47,8 +50,10 @@ public:
     const std::wstring& Line() const { return line_; }
     bool CanGoBack() const { return state_ != State::kAllIn && current_ > 1; }
     bool CanGoOn() const { return state_ != State::kAllIn && current_ < count_; }
-    // Closed now: 0 once the last part was put on the clipboard (or the other end has them all),
-    // else the code of a job left unfinished.
+    bool CanPutAgain() const { return state_ != State::kAllIn; }
+    // Closed now: whether to ask first (the other end may still lack parts), and the exit code a
+    // close gives (after a Yes, where it asks).
+    bool AskBeforeClosing() const { return !lastPut_ || (heard_ && state_ != State::kAllIn); }
     int ExitCode() const;
 
 private:
@@ -58,11 +63,13 @@ private:
     std::array<std::uint8_t, 32> sha256_;
     State state_ = State::kByHand;
     State pendingWhy_ = State::kByHand;
-    std::uint32_t current_ = 0;
+    std::uint32_t current_ = 0;   // the part put last
+    std::uint32_t asked_ = 0;     // the part the last answer asked for
     std::uint32_t received_ = 0;  // the part the last answer said was kept
+    std::uint32_t highest_ = 0;   // the highest part asked for since the count began
+    int puts_ = 0;                // parts put for answers since then
     bool lastPut_ = false;
-    std::optional<uue::Answer> last_;
-    int repeats_ = 0;
+    bool heard_ = false;  // an answer for this file came
     std::wstring line_;
 };
 

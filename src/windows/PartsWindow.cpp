@@ -54,6 +54,7 @@ void PartsWindow::Put(std::uint32_t part) {
 void PartsWindow::Render() {
     SetEnabled(Id::previousButton, sender_.CanGoBack());
     SetEnabled(Id::nextButton, sender_.CanGoOn());
+    SetEnabled(Id::againButton, sender_.CanPutAgain());
     const bool allIn = sender_.CurrentState() == relay::Sender::State::kAllIn;
     SendMessageW(Control(Id::bar), PBM_SETPOS, allIn ? sender_.Count() : sender_.Current(), 0);
     SetText(Id::state, sender_.Line());
@@ -65,8 +66,10 @@ void PartsWindow::Click(Id id) {
     case Id::againButton: Put(sender_.Pressed(Button::kAgain)); break;
     case Id::previousButton: Put(sender_.Pressed(Button::kPrevious)); break;
     case Id::nextButton: Put(sender_.Pressed(Button::kNext)); break;
-    case Id::closeButton: Unload(); break;
-    case Id::summary: case Id::state: case Id::bar: break;
+    case Id::closeButton:
+        if (MayClose()) Unload();
+        break;
+    case Id::summary: case Id::state: case Id::bar: case Id::otherEnd: break;
     }
 }
 
@@ -84,6 +87,12 @@ void PartsWindow::ClipboardChanged() {
         return;  // held by another program too long: its answer comes again with the next text
     }
     if (heard) Put(part);
+}
+
+bool PartsWindow::MayClose() {
+    if (!sender_.AskBeforeClosing()) return true;
+    namespace st = platform::style;
+    return platform_.ui.Message(kCloseEarly, st::kYesNo | st::kDefaultSecond | st::kTaskModal) == platform::kAnswerYes;
 }
 
 int RunPartsWindow(platform::Platform& platform, encode::PartsToShow& shown) {

@@ -28,6 +28,8 @@ protected:
     void Load() override;
     void Click(Id id) override;
     void ClipboardChanged() override;
+    // Before the other end has every part, a close asks first.
+    bool MayClose() override;
 
 private:
     // Puts part `part` on the clipboard, if there is one to put, and shows the sender's state.

@@ -682,7 +682,8 @@ TEST_F(EndToEnd, TwoEndsOfOneClipboardRelayAFileByThemselves) {
     EXPECT_TRUE(SavedAs(receiver, dir / L"relayed.bin", dir / L"relay.bin", 60'000));
     namespace parts = windows::parts_window;
     const auto control = [&](parts::Id id) { return GetDlgItem(sending, windows::CommandOf(parts::kDesign, id)); };
-    EXPECT_EQ(WindowText(control(parts::Id::state)), L"对方已收到全部 51 段。");
+    EXPECT_EQ(WindowText(control(parts::Id::state)), L"对方已收到全部 51 段，文件已核对无误，可以关闭了。");
+    EXPECT_FALSE(IsWindowEnabled(control(parts::Id::againButton))) << "nothing more is asked for";
     EXPECT_FALSE(IsWindowEnabled(control(parts::Id::nextButton)));
     PostMessageW(sending, WM_CLOSE, 0, 0);
     EXPECT_EQ(sender.WaitForExit(5000), 0u) << "every part arrived";
