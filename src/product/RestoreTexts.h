@@ -73,9 +73,6 @@ inline constexpr std::wstring_view kReceivingAfter = L" 段）";
 inline constexpr std::wstring_view kReceivedBefore = L"已收到 ";
 inline constexpr std::wstring_view kReceivedMissing = L" 段，还缺第 ";
 inline constexpr std::wstring_view kReceivedAfter = L" 段";
-// "已收到第 K 段，请复制下一段。"
-inline constexpr std::wstring_view kPartKeptBefore = L"已收到第 ";
-inline constexpr std::wstring_view kPartKeptAfter = L" 段，请复制下一段。";
 // "第 K 段已经收到过了。"
 inline constexpr std::wstring_view kPartRepeatedBefore = L"第 ";
 inline constexpr std::wstring_view kPartRepeatedAfter = L" 段已经收到过了。";
@@ -86,7 +83,22 @@ inline constexpr std::wstring_view kPartDamagedAfter = L" 行），请重新复�
 // "剪切板中是另一个文件（NAME）的分段，已忽略。"
 inline constexpr std::wstring_view kOtherSetBefore = L"剪切板中是另一个文件（";
 inline constexpr std::wstring_view kOtherSetAfter = L"）的分段，已忽略。";
-inline constexpr std::wstring_view kAllPartsIn = L"全部分段已收到，文件已核对。";
+// "已收到 K 段，还缺第 3、5 段。请复制第 3 段。"
+inline constexpr std::wstring_view kCopyBefore = L"。请复制第 ";
+inline constexpr std::wstring_view kCopyAfter = L" 段。";
+// "正在核对 SHA-256……", then "全部 N 段已收到，SHA-256 与发送方一致。"
+inline constexpr std::wstring_view kCheckingJoined = L"正在核对 SHA-256……";
+inline constexpr std::wstring_view kAllPartsInBefore = L"全部 ";
+inline constexpr std::wstring_view kAllPartsInAfter = L" 段已收到，SHA-256 与发送方一致。";
+// "已收到 K 段。放弃这些分段吗？"
+inline constexpr std::wstring_view kDiscardBefore = L"已收到 ";
+inline constexpr std::wstring_view kDiscardAfter = L" 段。放弃这些分段吗？";
+// "剪切板中的分段与它的标记不符（NAME 第 K 段）。没有生成任何文件。"
+inline constexpr std::wstring_view kMisfitBefore = L"剪切板中的分段与它的标记不符（";
+inline constexpr std::wstring_view kMisfitMiddle = L" 第 ";
+inline constexpr std::wstring_view kMisfitAfter = L" 段）。没有生成任何文件。";
+// Below a joined file's SHA-256 in the outcome.
+inline constexpr std::wstring_view kMatchesSender = L"SHA-256 与发送方一致";
 
 // The outcome: one file on three lines, or several with a line each for at most ten.
 inline constexpr std::wstring_view kRestoredFile = L"已还原文件：";

@@ -26,16 +26,19 @@ Receiver::Actions Receiver::Took(const Arrival& a) {
     if (a.damagedPart)
         line_ = std::wstring(kPartDamagedBefore) + std::to_wstring(a.damagedPart) + std::wstring(kPartDamagedMiddle) +
                 std::to_wstring(a.damagedLine) + std::wstring(kPartDamagedAfter);
-    else if (!a.kept.empty())
-        line_ = std::wstring(kPartKeptBefore) + std::to_wstring(a.kept.back()) + std::wstring(kPartKeptAfter);
+    else if (!a.kept.empty() && !parts_.Complete())
+        line_ = Counts() + std::wstring(kCopyBefore) + std::to_wstring(parts_.FirstMissing()) + std::wstring(kCopyAfter);
     else if (a.repeated)
         line_ = std::wstring(kPartRepeatedBefore) + std::to_wstring(a.repeated) + std::wstring(kPartRepeatedAfter);
     else if (!a.otherSet.empty())
         line_ = std::wstring(kOtherSetBefore) + platform::ShownName(a.otherSet) + std::wstring(kOtherSetAfter);
-    if (a.kept.empty() && !a.repeated) return {};
+    // Every text that held a part of the file is answered, a damaged one too, so that a relay
+    // puts it again by itself; with nothing kept there is nothing to answer with.
+    if ((a.kept.empty() && !a.repeated && !a.damagedPart) || parts_.Count() == 0) return {};
     // The last answer tells the sender the file has arrived: only once it has, whole.
     if (parts_.Complete()) {
         state_ = State::kChecking;
+        line_ = kCheckingJoined;
         return {std::nullopt, true, false};
     }
     return {AnswerLine(), false, false};
@@ -49,7 +52,7 @@ Receiver::Actions Receiver::Hashed(const std::array<std::uint8_t, 32>& digest) {
         return {std::nullopt, false, true};
     }
     state_ = State::kAllIn;
-    line_ = kAllPartsIn;
+    line_ = std::wstring(kAllPartsInBefore) + product::GroupedDigits(set_.count) + std::wstring(kAllPartsInAfter);
     return {AnswerLine(), false, true};
 }
 

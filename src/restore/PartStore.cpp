@@ -25,12 +25,15 @@ std::optional<uue::PartMarker> OneIncompleteSet(const std::vector<uue::Block>& b
     return set;
 }
 
-// What one text brought: the parts of the file it held, each kept as its block ends.
+// What one text brought: the parts of the file it held, each kept as its block ends. Where the
+// text was checked first, each block comes with its verdict, so nothing of a part that cannot
+// belong is written.
 class PartStore::Sink final : public uue::DecodeSink {
 public:
-    explicit Sink(PartStore& s) : s_(s) {}
+    enum class Verdict { kNone, kKeep, kRepeat, kMisfit };
+    Sink(PartStore& s, std::vector<Verdict> verdicts) : s_(s), verdicts_(std::move(verdicts)) {}
 
-    void BeginBlock(std::size_t, const uue::Block& block) override {
+    void BeginBlock(std::size_t index, const uue::Block& block) override {
         keeping_ = repeating_ = 0;
         if (!block.part) return;
         if (!block.part->SameFile(s_.receiver_.Set())) {
@@ -38,10 +41,12 @@ public:
             return;
         }
         const std::uint32_t part = block.part->part;
-        if (s_.receiver_.Has(part)) {
-            repeating_ = part;
-            return;
-        }
+        const Verdict verdict = index < verdicts_.size() ? verdicts_[index]
+                                : s_.receiver_.Has(part) ? Verdict::kRepeat
+                                                         : Verdict::kKeep;
+        if (verdict == Verdict::kRepeat) repeating_ = part;
+        if (verdict == Verdict::kMisfit) Damaged(part, block.beginLine);
+        if (verdict != Verdict::kKeep) return;
         keeping_ = part;
         beginLine_ = block.beginLine;
         bytes_ = {s_.scratch_->Size(), 0};
@@ -68,6 +73,7 @@ public:
 
 private:
     PartStore& s_;
+    std::vector<Verdict> verdicts_;
     std::uint32_t keeping_ = 0, repeating_ = 0;  // of the open block
     std::uint64_t beginLine_ = 0;
     Bytes bytes_;
@@ -78,7 +84,21 @@ PartStore::PartStore(platform::Platform& p, relay::Receiver& receiver) : p_(p), 
 }
 
 relay::Arrival PartStore::Take(uue::TextSource& text, platform::JobProgress& progress) {
-    Sink sink(*this);
+    // Every part the text holds whole is judged by its length before anything is written: a part
+    // that cannot belong would otherwise take room in the scratch file each time it came.
+    std::vector<Sink::Verdict> verdicts;
+    const uue::ScanResult check = uue::CheckText(text, progress);
+    if (check.outcome == uue::Outcome::kOk) {
+        relay::PartsInHand hand = receiver_.Parts();
+        for (const uue::Block& block : check.blocks) {
+            using enum Sink::Verdict;
+            if (!block.part || !block.part->SameFile(receiver_.Set())) verdicts.push_back(kNone);
+            else if (hand.Has(block.part->part)) verdicts.push_back(kRepeat);
+            else verdicts.push_back(hand.Take(block.part->part, block.size) ? kKeep : kMisfit);
+        }
+    }
+    text.Rewind();
+    Sink sink(*this, std::move(verdicts));
     const uue::ScanResult result = uue::DecodeText(text, sink, progress);
     // A part cut short or damaged on the way; one already kept is as good as before.
     const auto& part = result.problem.part;

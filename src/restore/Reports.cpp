@@ -68,14 +68,16 @@ std::wstring OutcomeText(const std::vector<Restored>& files, const std::wstring&
     if (files.size() == 1) {
         return std::wstring(kRestoredFile) + ShownPath(files[0].path) +
                L"\r\n" + std::wstring(kSize) + GroupedDigits(files[0].size) + std::wstring(kBytes) +
-               L"\r\n" + std::wstring(kSha256) + Hex(files[0].sha256) + last;
+               L"\r\n" + std::wstring(kSha256) + Hex(files[0].sha256) +
+               (files[0].joined ? L"\r\n" + std::wstring(kMatchesSender) : L"") + last;
     }
     std::wstring text = std::wstring(kRestoredManyBefore) + product::GroupedDigits(files.size()) +
                         std::wstring(kRestoredManyMiddle) + folder + std::wstring(kRestoredManyAfter);
     for (std::size_t i = 0; i < files.size() && i < kListedFiles; ++i) {
         text += L"\r\n" + platform::ShownName(platform::SplitPath(files[i].path).name) + L"\r\n    " +
                 std::wstring(kSize) + GroupedDigits(files[i].size) + std::wstring(kBytes) + L"    " +
-                std::wstring(kSha256) + Hex(files[i].sha256);
+                std::wstring(kSha256) + Hex(files[i].sha256) +
+                (files[i].joined ? L"    " + std::wstring(kMatchesSender) : L"");
     }
     if (files.size() > kListedFiles)
         text += L"\r\n" + std::wstring(kMoreBefore) + product::GroupedDigits(files.size() - kListedFiles) +

@@ -29,6 +29,7 @@ struct Restored {
     std::wstring path;
     std::uint64_t size;
     platform::Sha256Digest sha256;
+    bool joined = false;  // a set of parts, its digest checked against the sender's
 };
 
 // One file on three lines, or several with a line each for the first ten; last, the first line

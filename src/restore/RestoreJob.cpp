@@ -55,17 +55,25 @@ Gathering StartGathering(Input& input, const uue::PartMarker& set, platform::Pla
         return ScanResult{};
     });
     g.first = g.receiver->Took(arrival);
+    // A first text whose part cannot belong to the file its marker names opens no window: copying
+    // it again cannot mend it.
+    if (g.receiver->Kept() == 0)
+        throw WordedFailure(product::kReadFailed,
+                            std::wstring(kMisfitBefore) + platform::ShownName(g.receiver->Name()) +
+                                std::wstring(kMisfitMiddle) + std::to_wstring(arrival.damagedPart) +
+                                std::wstring(kMisfitAfter));
     return g;
 }
 
-void WriteGathered(Gathering& g, platform::Platform& p, std::uintptr_t owner) {
+// Whether the file still waits to be saved: Save As cancelled, or the write stopped or failed.
+bool WriteGathered(Gathering& g, platform::Platform& p, std::uintptr_t owner) {
     if (g.failure) std::rethrow_exception(g.failure);
     const relay::Receiver& receiver = *g.receiver;
     if (receiver.CurrentState() == relay::Receiver::State::kMismatch)
         CheckJoined({receiver.Name(), {}, receiver.Set()}, receiver.Joined());
-    if (receiver.CurrentState() != relay::Receiver::State::kAllIn) return;
+    if (receiver.CurrentState() != relay::Receiver::State::kAllIn) return false;
     const auto where = AskWhere({receiver.Name()}, p, owner, {});
-    if (!where) return;
+    if (!where) return true;
     const std::wstring writing = std::wstring(kCannotWrite) + ShownPath(where->FirstPath());
     auto writer = platform::AsStep(writing, product::kDeliveryFailed, [&] {
         return p.files.WriteFiles(where->folder, where->placement, {{}, true, {}});
@@ -80,7 +88,8 @@ void WriteGathered(Gathering& g, platform::Platform& p, std::uintptr_t owner) {
         return ScanResult{};
     });
     // The digest was checked against the sender's when the last part came.
-    p.ui.Message(OutcomeText({{paths[0], size, receiver.Set().sha256}}, where->folder, 0), st::kOk);
+    p.ui.Message(OutcomeText({{paths[0], size, receiver.Set().sha256, true}}, where->folder, 0), st::kOk);
+    return false;
 }
 
 // Each source decoded in turn into `sink`, its blocks numbered after those before it; a file
@@ -191,7 +200,7 @@ std::optional<Gathering> Restore(From from, platform::Platform& p, std::uintptr_
     }
     std::vector<Restored> restored;
     for (std::size_t i = 0; i < paths.size(); ++i)
-        restored.push_back({paths[i], sink.Sizes()[i], sink.Digests()[i]});
+        restored.push_back({paths[i], sink.Sizes()[i], sink.Digests()[i], plan.files[i].set.has_value()});
     p.ui.Message(OutcomeText(restored, where->folder, check.unreadableBegin, input->unreadablePath) +
                      FilledLinesNote(check.blocks, input->BlockPaths()),
                  st::kOk);
@@ -224,11 +233,12 @@ std::optional<Gathering> RunRestore(From from, platform::Platform& p, std::uintp
     return Reported(p, [&] { return Restore(from, p, owner); });
 }
 
-void FinishGathering(Gathering& gathering, platform::Platform& p, std::uintptr_t owner) {
-    Reported(p, [&] {
-        WriteGathered(gathering, p, owner);
-        return 0;
-    });
+bool FinishGathering(Gathering& gathering, platform::Platform& p, std::uintptr_t owner) {
+    // A write that failed or was stopped is reported (or not, for a stop) and the parts kept:
+    // the person may save them elsewhere. Anything else ends the gathering.
+    bool again = gathering.receiver->CurrentState() == relay::Receiver::State::kAllIn && !gathering.failure;
+    const auto saved = Reported(p, [&] { return std::optional<bool>(WriteGathered(gathering, p, owner)); });
+    return saved ? *saved : again;
 }
 
 }  // namespace qb::restore

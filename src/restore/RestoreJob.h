@@ -31,7 +31,8 @@ std::optional<Gathering> RunRestore(From from, platform::Platform& p, std::uintp
 
 // Once the receiving window has closed: with every part in and the file the sender's, Save As,
 // the write and the outcome box; a file that is not the sender's is reported; parts still
-// missing (the person cancelled) write nothing.
-void FinishGathering(Gathering& gathering, platform::Platform& p, std::uintptr_t owner);
+// missing (the person cancelled) write nothing. True when the file still waits to be saved
+// (Save As cancelled, the write stopped or failed): the receiving window comes back.
+bool FinishGathering(Gathering& gathering, platform::Platform& p, std::uintptr_t owner);
 
 }  // namespace qb::restore

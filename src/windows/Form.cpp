@@ -71,8 +71,10 @@ void Form::CentreOnScreen() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+HWND Form::FirstFocus() { return GetNextDlgTabItem(hwnd_.get(), nullptr, FALSE); }
+
 void Form::FocusFirstControl() {
-    if (HWND first = GetNextDlgTabItem(hwnd_.get(), nullptr, FALSE)) SetFocus(first);
+    if (HWND first = FirstFocus()) SetFocus(first);
 }
 
 void Form::Open() {

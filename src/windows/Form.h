@@ -67,6 +67,9 @@ protected:
     virtual void SessionEnding() {}
     // The clipboard's content changed, for a window a ClipboardListener listens with.
     virtual void ClipboardChanged() {}
+    // What takes the focus as the form shows: its first control in tab order, unless a form
+    // says otherwise (the form itself, where Enter must press nothing).
+    virtual HWND FirstFocus();
     // A worker the form started has posted kWorkDone.
     virtual void WorkDone() {}
 

@@ -100,7 +100,9 @@ void OptionsWindow::OnRestore(restore::From from) {
         const auto owner = reinterpret_cast<std::uintptr_t>(Window());
         auto gathering = restore::RunRestore(from, p, owner);
         if (!gathering) return;
-        if (!sessionEnding_) {
+        // Until the file is saved, or the person gives the parts up; at the session's end nothing
+        // is saved: the parts go with the scratch file.
+        for (bool again = true; again && !sessionEnding_;) {
             ReceivingWindow receiving(host(), p, *gathering);
             receiving_ = &receiving;
             struct Forget {
@@ -108,9 +110,11 @@ void OptionsWindow::OnRestore(restore::From from) {
                 ~Forget() { receiving = nullptr; }
             } forget{receiving_};
             receiving.ShowModal();
+            // Saved, or a failure to report: a file not the sender's, a full disk.
+            const bool finish = receiving.ToSave() || gathering->failure ||
+                                gathering->receiver->CurrentState() == relay::Receiver::State::kMismatch;
+            again = finish && !sessionEnding_ && restore::FinishGathering(*gathering, p, owner);
         }
-        // At the session's end nothing is saved: the parts go with the scratch file.
-        if (!sessionEnding_) restore::FinishGathering(*gathering, p, owner);
     });
 }
 

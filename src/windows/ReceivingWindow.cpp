@@ -4,6 +4,7 @@
 
 #include "platform/Failure.h"
 #include "product/ExitCodes.h"
+#include "product/Numbers.h"
 #include "product/RestoreTexts.h"
 #include "product/Texts.h"
 
@@ -20,7 +21,10 @@ ReceivingWindow::~ReceivingWindow() { Stop(); }
 void ReceivingWindow::Load() {
     SetText(Id::heading, gathering_.receiver->Heading());
     SendMessageW(Control(Id::bar), PBM_SETRANGE32, 0, static_cast<LPARAM>(gathering_.receiver->Set().count));
-    Carry(gathering_.first);
+    const bool allIn = gathering_.receiver->CurrentState() == State::kAllIn;
+    ShowWindow(Control(Id::saveButton), allIn ? SW_SHOW : SW_HIDE);
+    Carry(std::exchange(gathering_.first, {}));
+    if (allIn) return;  // back after Save As: nothing more is to come
     listener_ = std::make_unique<ClipboardListener>(Window());
     // The answer to the first text went out before this window listened: whatever the other end
     // put since is read once the window shows.
@@ -52,6 +56,7 @@ void ReceivingWindow::Carry(const relay::Receiver::Actions& actions) {
     }
     if (actions.close) {
         listener_.reset();
+        toSave_ = gathering_.receiver->CurrentState() == State::kAllIn;
         Unload();
     }
 }
@@ -136,9 +141,31 @@ void ReceivingWindow::Stop() {
 
 void ReceivingWindow::Click(Id id) {
     switch (id) {
-    case Id::cancelButton: Close(); break;
+    case Id::saveButton:
+        toSave_ = true;
+        Unload();
+        break;
+    case Id::cancelButton:
+        if (MayClose()) Unload();
+        break;
     case Id::heading: case Id::progress: case Id::bar: case Id::state: break;
     }
+}
+
+bool ReceivingWindow::MayClose() {
+    // Parts that arrive while the question is up are taken and answered as usual.
+    if (gathering_.receiver->Kept() > 0) {
+        namespace st = platform::style;
+        const std::wstring question = std::wstring(kDiscardBefore) + product::GroupedDigits(gathering_.receiver->Kept()) +
+                                      std::wstring(kDiscardAfter);
+        if (platform_.ui.Message(question, st::kYesNo | st::kDefaultSecond) != platform::kAnswerYes) return false;
+    }
+    Stop();
+    return true;
+}
+
+HWND ReceivingWindow::FirstFocus() {
+    return IsWindowVisible(Control(Id::saveButton)) ? Control(Id::saveButton) : Window();
 }
 
 }  // namespace qb::windows

@@ -2,8 +2,9 @@
 // The receiving window: a file's parts gathered as the person copies each over. It carries out
 // what the receiving end of the conversation decides: every change of the clipboard is copied
 // out and its parts taken on a worker while the window stays responsive, each text that brought
-// one answered, and the joined file checked once all are in; then it closes by itself. 取消, Esc
-// and the close box end it with nothing kept.
+// one answered, and the joined file checked once all are in; then it closes by itself for Save
+// As. It opens again, with 保存, when Save As saved nothing. 取消, Esc and the close box ask
+// before they throw received parts away; the end of the session does not.
 
 #include <exception>
 #include <functional>
@@ -29,16 +30,17 @@ public:
         Stop();
         Unload();
     }
+    // Whether it closed for the file to be saved.
+    bool ToSave() const { return toSave_; }
 
 protected:
     void Load() override;
     void Click(Id id) override;
     void ClipboardChanged() override;
     void WorkDone() override;
-    bool MayClose() override {
-        Stop();
-        return true;
-    }
+    bool MayClose() override;
+    // Nothing is focused, so that a stray Enter throws nothing away.
+    HWND FirstFocus() override;
 
 private:
     void Carry(const relay::Receiver::Actions& actions);
@@ -57,6 +59,7 @@ private:
     std::function<void()> then_;
     std::exception_ptr failure_;
     bool changedMeanwhile_ = false;  // the clipboard changed while a worker ran
+    bool toSave_ = false;
 };
 
 }  // namespace qb::windows

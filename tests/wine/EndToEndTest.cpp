@@ -538,6 +538,10 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
         EXPECT_EQ(ClipboardText(), first) << "part 1, read back from the side file without its line end";
         EXPECT_TRUE(side.starts_with("#Quillbox part 1/15 size=10485760 sha256="));
         PostMessageW(sending, WM_CLOSE, 0, 0);
+        const auto ask = big.WaitForBox();
+        ASSERT_TRUE(ask);
+        EXPECT_EQ(ask->text, L"对方还没有收到全部分段。确定关闭吗？");
+        big.Press(*ask, IDYES);
         EXPECT_EQ(big.WaitForExit(5000), 2u) << "closed before the last part";
     }
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars");
@@ -594,10 +598,27 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     ASSERT_NE(gathering, nullptr);
     const auto line = [&](receiving::Id id) { return WindowText(GetDlgItem(gathering, windows::CommandOf(receiving::kDesign, id))); };
     EXPECT_EQ(line(receiving::Id::heading), L"正在接收 chat.bin（共 8 段）");
+    const auto button = [&](receiving::Id id) { return GetDlgItem(gathering, windows::CommandOf(receiving::kDesign, id)); };
+    const auto focus = [&] {
+        GUITHREADINFO info{sizeof info};
+        GetGUIThreadInfo(GetWindowThreadProcessId(gathering, nullptr), &info);
+        return info.hwndFocus;
+    };
+    EXPECT_NE(focus(), button(receiving::Id::cancelButton)) << "a stray Enter throws nothing away";
     for (int k = 8; k >= 2; --k) {
         copy(seen[k - 1]);
         ASSERT_TRUE(answered(k, k == 2 ? 0 : 2)) << k << ::testing::PrintToString(line(receiving::Id::state)) << ClipboardText().substr(0, 60);
     }
+    // Save As left without saving: the window comes back, 保存 focused, and saves from there.
+    const auto saveAs = receiver.WaitForBox();
+    ASSERT_TRUE(saveAs && saveAs->caption == L"保存还原的文件");
+    PostMessageW(saveAs->hwnd, WM_COMMAND, IDCANCEL, 0);
+    for (int i = 0; i < 200 && !(gathering = FindProcessWindow(receiver.ProcessId(), L"Quillbox", nullptr, start)); ++i)
+        Sleep(25);
+    ASSERT_NE(gathering, nullptr);
+    EXPECT_EQ(line(receiving::Id::state), L"全部 8 段已收到，SHA-256 与发送方一致。");
+    EXPECT_EQ(focus(), button(receiving::Id::saveButton));
+    PostMessageW(button(receiving::Id::saveButton), BM_CLICK, 0, 0);
     EXPECT_TRUE(SavedAs(receiver, dir / L"received.bin", dir / L"chat.bin"));
 
     // Sent as three files, picked at once in the Open dialog: one restore, one file.
@@ -618,7 +639,12 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     ASSERT_NE(gathering, nullptr);
     copy(seen[1]);
     ASSERT_TRUE(answered(2, 3));
-    SendMessageW(GetDlgItem(gathering, windows::CommandOf(receiving::kDesign, receiving::Id::cancelButton)), BM_CLICK, 0, 0);
+    // Parts kept are given up only at the person's word.
+    PostMessageW(button(receiving::Id::cancelButton), BM_CLICK, 0, 0);
+    const auto question = receiver.WaitForBox();
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->text, L"已收到 2 段。放弃这些分段吗？");
+    receiver.Press(*question, IDYES);
     for (int i = 0; i < 100 && !IsWindowEnabled(start); ++i) Sleep(25);
     EXPECT_TRUE(IsWindowEnabled(start));
     EXPECT_FALSE(IsWindow(gathering));
