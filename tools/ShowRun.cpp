@@ -14,6 +14,9 @@
 // the options window, or of a restore's outcome box, as a BMP file.
 #include <windows.h>
 
+#include <atomic>
+#include <thread>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -247,6 +250,28 @@ int RelayThroughClipboard(const std::wstring& file, const std::wstring& to) {
     LARGE_INTEGER freq, start, saved;
     QueryPerformanceFrequency(&freq);
     QueryPerformanceCounter(&start);
+    // The clipboard's last change before Save As is the receiver's last answer: watched by its
+    // sequence number alone, which takes no lock from the two ends.
+    std::atomic<bool> watching{true};
+    std::atomic<LONGLONG> lastChange{start.QuadPart};
+    std::thread watch([&] {
+        for (DWORD seen = GetClipboardSequenceNumber(); watching; Sleep(1)) {
+            if (const DWORD now = GetClipboardSequenceNumber(); now != seen) {
+                LARGE_INTEGER at;
+                QueryPerformanceCounter(&at);
+                seen = now;
+                lastChange = at.QuadPart;
+            }
+        }
+    });
+    struct Join {
+        std::atomic<bool>& watching;
+        std::thread& watch;
+        ~Join() {
+            watching = false;
+            watch.join();
+        }
+    } join{watching, watch};
     RunningQuillbox sender(L"\"" + file + L"\"");
     for (int i = 0; !ClipboardText().starts_with("#Quillbox part 1/"); ++i) {
         if (auto box = sender.WaitForBox(1)) {
@@ -259,6 +284,7 @@ int RelayThroughClipboard(const std::wstring& file, const std::wstring& to) {
     PostMessageW(main, WM_COMMAND, qb::windows::CommandOf(options::kDesign, options::Id::menuRestoreClipboard), 0);
     const auto save = receiver.WaitForBox(60000);
     QueryPerformanceCounter(&saved);
+    watching = false;
     if (!save || !receiver.Choose(*save, to)) {
         // Where it stands: each window's lines, and what the clipboard holds.
         for (const DWORD pid : {sender.ProcessId(), receiver.ProcessId()})
@@ -274,6 +300,8 @@ int RelayThroughClipboard(const std::wstring& file, const std::wstring& to) {
     }
     Print(L"sender's start to Save As: " + std::to_wstring(1000 * (saved.QuadPart - start.QuadPart) / freq.QuadPart) +
           L" ms\n");
+    Print(L"sender's start to the last answer: " +
+          std::to_wstring(1000 * (lastChange.load() - start.QuadPart) / freq.QuadPart) + L" ms\n");
     if (const HWND sending = WaitForFormWindow(sender.ProcessId(), 1000)) {
         wchar_t state[64] = {};
         GetDlgItemTextW(sending, qb::windows::CommandOf(qb::windows::parts_window::kDesign,

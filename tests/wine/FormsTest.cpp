@@ -496,7 +496,13 @@ TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
     encode::PartsToShow shown{L"照片备份 2026.zip", 250'000, std::make_unique<encode::PartsInMemory>(std::move(sending))};
     PartsWindow partsWindow(host, p, shown);
     partsWindow.Show();
-    ExpectEveryTextFits(partsWindow, parts_window::kDesign, "sending");
+    // Its longest state lines, set as the relay would.
+    for (const wchar_t* state : {L"剪切板已被其他内容替换。按“再放一次”重新放入第 9999 段。",
+                                 L"对方已收到全部 9,999 段，文件已核对无误，可以关闭了。",
+                                 L"无法设置剪切板：当前线程没有打开剪贴板。（错误代码 1418）"}) {
+        partsWindow.SetText(parts_window::Id::state, state);
+        ExpectEveryTextFits(partsWindow, parts_window::kDesign, "sending");
+    }
     // The longest lines the receiving window can be given: ten four-digit numbers, a count of
     // thousands and a failure report.
     restore::Gathering gathering;
@@ -507,6 +513,7 @@ TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
     gathering.store = std::make_unique<restore::PartStore>(p, *gathering.receiver);
     ReceivingWindow receiving(host, p, gathering);
     receiving.Show();
+    receiving.SetText(receiving_window::Id::state, L"已收到 9,990 段，还缺第 9990、9991、9992、9993、9994、9995、9996、9997、9998、9999 段。请复制第 9990 段。");
     ExpectEveryTextFits(receiving, receiving_window::kDesign, "receiving");
     PartSettings parts(host, p);
     parts.Show();
