@@ -637,6 +637,41 @@ TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNot
     EXPECT_TRUE(r.written.empty());
 }
 
+// Thousands of sets of one part each, each claiming 9,999 parts: refused by their count, over all
+// the files picked together, before any set is judged, the Save As asked or a table sized by a claim.
+TEST_F(SentInParts, HostileSetsAreRefusedByTheirCountOverEveryFilePicked) {
+    const auto sets = [&](std::size_t n, std::uint8_t seed) {
+        std::string text;
+        for (std::size_t k = 0; k < n; ++k) {
+            uue::PartMarker m{1, 9999, 9999 * 45, {seed, std::uint8_t(k), std::uint8_t(k >> 8)}, std::nullopt};
+            text += uue::FormatMarker(m) + "\r\nbegin 644 h.0001\r\nM" + std::string(60, '!') + "\r\n`\r\nend\r\n";
+        }
+        return text;
+    };
+    testing::TempDir dir;
+    const struct { std::vector<std::string> files; std::wstring count; } rows[] = {
+        {{sets(9999, 0)}, L"9,999"},                               // from the clipboard
+        {{sets(9999, 0), sets(9999, 1), sets(9999, 2)}, L"29,997"},  // parts counted over the files
+        {{sets(50, 0), sets(51, 1)}, L"101"},                       // sets counted as files
+    };
+    for (const auto& row : rows) {
+        sys.dialogs.proposed.clear();
+        if (row.files.size() == 1) {
+            run(row.files[0], L"F:\\out");
+        } else {
+            std::wstring picked;
+            for (std::size_t i = 0; i < row.files.size(); ++i)
+                picked += (i ? L"\n" : L"") + testing::Wide(dir.Write("h" + std::to_string(i) + ".uue",
+                                                                        {row.files[i].begin(), row.files[i].end()}));
+            sys.dialogs.first = {picked};
+            sys.ui.shown.clear();
+            RunRestore(From::kFile, p, 0);
+        }
+        EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"UUE文本中有 " + row.count + L" 个文件，一次最多还原 100 个。没有生成任何文件。"});
+        EXPECT_TRUE(sys.dialogs.proposed.empty()) << "refused before Save As";
+    }
+}
+
 // The rules of a set judge a part alike whether it is joined from one text or received text by
 // text: every part but the last of one length, a multiple of 45, the last the rest.
 TEST_F(SentInParts, JoiningAndReceivingJudgeEveryPartByTheSameRules) {
