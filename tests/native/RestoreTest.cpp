@@ -635,41 +635,21 @@ TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNot
     EXPECT_EQ(files({part(3, set), part(1, set) + changed, part(2, set)}), named(L"files", 2, "m2.uue"))
         << "a part that came twice, different the second time";
     EXPECT_TRUE(r.written.empty());
-}
 
-// Thousands of sets of one part each, each claiming 9,999 parts: refused by their count, over all
-// the files picked together, before any set is judged, the Save As asked or a table sized by a claim.
-TEST_F(SentInParts, HostileSetsAreRefusedByTheirCountOverEveryFilePicked) {
-    const auto sets = [&](std::size_t n, std::uint8_t seed) {
+    // Thousands of sets of one part each claiming 9,999: refused by their count over every file
+    // picked, before any set is judged or Save As asked.
+    const auto sets = [](std::size_t n, std::uint8_t seed) {
         std::string text;
-        for (std::size_t k = 0; k < n; ++k) {
-            uue::PartMarker m{1, 9999, 9999 * 45, {seed, std::uint8_t(k), std::uint8_t(k >> 8)}, std::nullopt};
-            text += uue::FormatMarker(m) + "\r\nbegin 644 h.0001\r\nM" + std::string(60, '!') + "\r\n`\r\nend\r\n";
-        }
+        for (std::size_t k = 0; k < n; ++k)
+            text += uue::FormatMarker({1, 9999, 9999 * 45, {seed, std::uint8_t(k), std::uint8_t(k >> 8)}, std::nullopt}) +
+                    "\r\nbegin 644 h.0001\r\nM" + std::string(60, '!') + "\r\n`\r\nend\r\n";
         return text;
     };
-    testing::TempDir dir;
-    const struct { std::vector<std::string> files; std::wstring count; } rows[] = {
-        {{sets(9999, 0)}, L"9,999"},                               // from the clipboard
-        {{sets(9999, 0), sets(9999, 1), sets(9999, 2)}, L"29,997"},  // parts counted over the files
-        {{sets(50, 0), sets(51, 1)}, L"101"},                       // sets counted as files
-    };
-    for (const auto& row : rows) {
-        sys.dialogs.proposed.clear();
-        if (row.files.size() == 1) {
-            run(row.files[0], L"F:\\out");
-        } else {
-            std::wstring picked;
-            for (std::size_t i = 0; i < row.files.size(); ++i)
-                picked += (i ? L"\n" : L"") + testing::Wide(dir.Write("h" + std::to_string(i) + ".uue",
-                                                                        {row.files[i].begin(), row.files[i].end()}));
-            sys.dialogs.first = {picked};
-            sys.ui.shown.clear();
-            RunRestore(From::kFile, p, 0);
-        }
-        EXPECT_EQ(sys.ui.Texts(), std::vector<std::wstring>{L"UUE文本中有 " + row.count + L" 个文件，一次最多还原 100 个。没有生成任何文件。"});
-        EXPECT_TRUE(sys.dialogs.proposed.empty()) << "refused before Save As";
-    }
+    const auto tooMany = [](std::wstring n) { return L"UUE文本中有 " + n + L" 个文件，一次最多还原 100 个。没有生成任何文件。"; };
+    sys.dialogs.proposed.clear();
+    EXPECT_EQ(fails(sets(9999, 0)), tooMany(L"9,999"));
+    EXPECT_EQ(files({sets(9999, 0), sets(9999, 1), sets(9999, 2)}), std::vector{tooMany(L"29,997")});
+    EXPECT_TRUE(sys.dialogs.proposed.empty());
 }
 
 // The rules of a set judge a part alike whether it is joined from one text or received text by
