@@ -517,9 +517,9 @@ TEST_F(EndToEnd, AFileTooLongForItsChannelCrossesItPartByPart) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars");
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quillbox");
 
-    // From 10 MiB the parts go into the side file, one after another; no box, but the same window
-    // naming the side file, which reads part 1 back from it; closed there, the run stopped before
-    // the end.
+    // From 10 MiB the parts go into the side file, one after another; no box, but then
+    // the same window, which reads part 1 back from the side file; closed there, the run stopped
+    // before the end.
     const DWORD wide = 1'000'000;
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Quillbox", L"PartChars", REG_DWORD, &wide, 4),
               ERROR_SUCCESS);
