@@ -48,7 +48,7 @@ refused() {  # ENV... : one refused restore; prints its time to the report and i
   local out
   out=$(env "$@" QB_RESTORE_TO="$(winepath -w "$work/hostile-out")" wine64 "$show")
   grep -q '一次最多还原 100 个\|分段不全' <<<"$out" || { echo "$out" >&2; exit 1; }
-  grep '^\[' <<<"$out" | grep -v '\] -> ' | head -1 | cut -c1-90 >&2
+  grep '^\[' <<<"$out" | grep -v '\] -> ' | head -1 >&2
   awk '/options window found at/ {w=$5} /time to this box/ {t=$5} /time spent answering/ {a=$6}
        /peak working set/ {p=$4} END {printf "%.0f %d\n", t - a - w, p}' <<<"$out"
 }
