@@ -26,7 +26,7 @@ relayed() {
     wine64 build/windows/tools/qbshow.exe)
   grep -q '已还原文件' <<<"$out" || { echo "$out" >&2; exit 1; }
   cmp "$work/in.bin" "$work/out.bin" >&2
-  awk '/to Save As:/ {t=$6} /to the last answer:/ {a=$8} /sender:/ {n=$0; gsub(/[^0-9]/, "", n)} END {printf "%d %d %d\n", t, n, a}' <<<"$out"
+  awk '/to Save As:/ {t=$6} /to the last answer:/ {a=$7} /sender:/ {n=$0; gsub(/[^0-9]/, "", n)} END {printf "%d %d %d\n", t, n, a}' <<<"$out"
 }
 floor() {
   local parts=$1 fifo="$work/floor.out" pid

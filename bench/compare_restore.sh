@@ -14,7 +14,10 @@
 # (the bound we hold the restore to), the hashing's own throughput, and the peak working set above
 # the idle program. Last, one restore of a CLIP_BYTES file's text (40,000,000 by default: about
 # 108 MB of UTF-16) from the clipboard, and its peak working set above the idle program and the
-# system's own copy of the text.
+# system's own copy of the text. Then the hostile texts: 9,999 sets of one part each, each
+# claiming 9,999 parts (about 1.9 MB), restored from the clipboard, and three such files picked at
+# once in the Open dialog; each must be refused, and each gives its time to the report and its peak
+# working set above the idle program (and the clipboard's copy). HOSTILE_ONLY=1 runs those alone.
 # Usage: bash bench/compare_restore.sh [SIZE_BYTES] [RUNS]  (SIZE over 10 MiB: a side file)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,8 +28,50 @@ clip_size=${CLIP_BYTES:-40000000}
 
 source bench/prelude.sh
 qb_bench_start restorebench Quillbox qbshow qbsha
-head -c "$size" /dev/urandom >"$work/in.bin"
 show=build/windows/tools/qbshow.exe
+idle=$(QB_IDLE=1 wine64 "$show" | awk '/idle working set/ {print $4}')
+
+# The hostile texts: every set a part 1 of 45 bytes with a digest of its own (the seed sets the files apart).
+hostile() {
+  python3 - "$1" "$2" <<'PY'
+import hashlib, sys
+out, seed = sys.argv[1], sys.argv[2]
+line = "M" + "!" * 60
+with open(out, "w", newline="") as f:
+    for k in range(9999):
+        digest = hashlib.sha256(f"{seed}/{k}".encode()).hexdigest()
+        f.write(f"#Quillbox part 1/9999 size={9999 * 45} sha256={digest}\r\n"
+                f"begin 644 h{k}.bin.0001\r\n{line}\r\n`\r\nend\r\n")
+PY
+}
+refused() {  # ENV... : one refused restore; prints its time to the report and its peak working set
+  local out
+  out=$(env "$@" QB_RESTORE_TO="$(winepath -w "$work/hostile-out")" wine64 "$show")
+  grep -q '一次最多还原 100 个\|分段不全' <<<"$out" || { echo "$out" >&2; exit 1; }
+  grep '^\[' <<<"$out" | grep -v '\] -> ' | head -1 >&2
+  awk '/options window found at/ {w=$5} /time to this box/ {t=$5} /time spent answering/ {a=$6}
+       /peak working set/ {p=$4} END {printf "%.0f %d\n", t - a - w, p}' <<<"$out"
+}
+for k in 0 1 2; do hostile "$work/h$k.uue" "$k"; done
+hostile_clip=$(refused QB_RESTORE_CLIPBOARD=1 QB_RESTORE="$(winepath -w "$work/h0.uue")")
+picked=$(for k in 0 1 2; do printf '"%s" ' "$(winepath -w "$work/h$k.uue")"; done)
+hostile_files=$(refused QB_RESTORE="$picked")
+python3 - "$idle" "$(stat -c %s "$work/h0.uue")" $hostile_clip $hostile_files <<'PY'
+import sys
+idle, text, clip_ms, clip_peak, files_ms, files_peak = map(int, sys.argv[1:])
+mib = 1 << 20
+above_clip = (clip_peak - idle - 2 * text) / mib
+above_files = (files_peak - idle) / mib
+goal = lambda above: "holds" if above <= 64 else "does not hold"
+print(f"hostile text ({text / 1e6:.1f} MB, 9,999 sets of one part claiming 9,999): refused after "
+      f"{clip_ms} ms, peak {clip_peak / mib:.1f} MiB, above idle and the text {above_clip:.1f} MiB "
+      f"(goal 64 MiB: {goal(above_clip)})")
+print(f"three such files picked at once: refused after {files_ms} ms, peak {files_peak / mib:.1f} MiB, "
+      f"above idle {above_files:.1f} MiB (goal 64 MiB: {goal(above_files)})")
+PY
+[ -z "${HOSTILE_ONLY:-}" ] || exit 0
+
+head -c "$size" /dev/urandom >"$work/in.bin"
 sha_exe=build/windows/tools/qbsha.exe
 win_in=$(winepath -w "$work/in.bin")
 uue=$work/in.bin.uue
@@ -36,7 +81,6 @@ win_uue=$(winepath -w "$uue")
 win_out=$(winepath -w "$work/restored.bin")
 
 ms_since() { echo $(( ($(date +%s%N) - $1) / 1000000 )); }
-idle=$(QB_IDLE=1 wine64 "$show" | awk '/idle working set/ {print $4}')
 expected=$(sha256sum "$work/in.bin" | cut -d' ' -f1)
 
 # One restore through the menu: prints its time less the dialogs', and its peak working set.

@@ -2,7 +2,8 @@
 // must. The sender puts N texts of CHARS characters as Quillbox puts a part (CF_TEXT with its
 // locale), the receiver reads each whole as Unicode and puts a 100-character answer, which the
 // sender reads before it puts the next. Both listen as Quillbox's windows do
-// (AddClipboardFormatListener). The sender prints the time from its start to the last answer.
+// (AddClipboardFormatListener) and never read a change of their own (by the sequence number).
+// The sender prints the time from its start to the last answer.
 //   qbrelayfloor receive
 //   qbrelayfloor send N CHARS
 #include <windows.h>
@@ -17,11 +18,12 @@ namespace {
 int g_parts = 0, g_next = 1;
 std::size_t g_chars = 0;
 bool g_sender = false;
+DWORD g_own = 0;  // the clipboard's sequence number just after our own put
 LARGE_INTEGER g_start, g_freq;
 
 std::wstring Read(HWND window) {
     std::wstring text;
-    for (int i = 0; i < 100 && !OpenClipboard(window); ++i) Sleep(1);
+    for (int i = 0; i < 2000 && !OpenClipboard(window); ++i) Sleep(1);
     if (HANDLE h = GetClipboardData(CF_UNICODETEXT))
         if (const auto* p = static_cast<const wchar_t*>(GlobalLock(h))) {
             text.assign(p, wcsnlen(p, GlobalSize(h) / sizeof(wchar_t)));
@@ -42,7 +44,13 @@ void Put(HWND window, const std::string& text) {
     EmptyClipboard();
     SetClipboardData(CF_TEXT, memory);
     SetClipboardData(CF_LOCALE, locale);
+    // Kept out of the clipboard history, as Quillbox keeps its parts and answers.
+    HGLOBAL zero = GlobalAlloc(GMEM_MOVEABLE, sizeof(DWORD));
+    *static_cast<DWORD*>(GlobalLock(zero)) = 0;
+    GlobalUnlock(zero);
+    SetClipboardData(RegisterClipboardFormatW(L"CanIncludeInClipboardHistory"), zero);
     CloseClipboard();
+    g_own = GetClipboardSequenceNumber();
 }
 
 void PutPart(HWND window) {
@@ -53,6 +61,8 @@ void PutPart(HWND window) {
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     if (message != WM_CLIPBOARDUPDATE) return DefWindowProcW(window, message, wp, lp);
+    // A bare end never reads what it put itself.
+    if (GetClipboardSequenceNumber() == g_own) return 0;
     const std::wstring text = Read(window);
     if (g_sender) {
         const std::wstring answer = L"#floor got " + std::to_wstring(g_next) + L"/";

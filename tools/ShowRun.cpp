@@ -1,7 +1,8 @@
 // qbshow: runs Quillbox.exe on the given arguments where nobody can see its windows, prints what a
 // user would have seen (each message box, then the clipboard text or the side file's path) and
 // answers each box: OK, and Yes to the large-file question unless QB_ANSWER=no. A progress window
-// is only noted, and left to close by itself.
+// is only noted, and left to close by itself; the parts window of a file sent in parts is
+// described by its summary line and closed.
 // QB_PROGRAM names another program to run in Quillbox's place.
 // Without arguments it describes the options window instead (title, controls, menu), saves a
 // picture of it as a BMP file where QB_SHOT says, and closes it.
@@ -352,20 +353,41 @@ int wmain(int, wchar_t**) {
     const char* answer = std::getenv("QB_ANSWER");
     const bool timing = std::getenv("QB_TIME") != nullptr;
     std::size_t progressShown = 0;
+    LARGE_INTEGER freq, start, now;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&start);
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, run.ProcessId());
     // A progress window is never pressed: the driver passes it by, and only says it was there.
-    while (auto box = run.WaitForBox(600000)) {
+    // A file sent in parts ends in the parts window (after the large-file question, if any),
+    // which is described and closed.
+    for (int waited = 0; waited < 600000; waited += 200) {
+        if (const HWND parts = WaitForFormWindow(run.ProcessId(), 5)) {
+            QueryPerformanceCounter(&now);
+            for (; progressShown < run.ProgressWindowsSeen(); ++progressShown) Print(L"(progress window)\n");
+            Sleep(200);  // let it put part 1 and show its lines
+            Print(L"(parts window) " + TextOf(GetDlgItem(parts, qb::windows::CommandOf(qb::windows::parts_window::kDesign,
+                                                                       qb::windows::parts_window::Id::summary))) + L"\n");
+            if (timing) {
+                Print(L"  time to the parts window: " +
+                      std::to_wstring(1000 * (now.QuadPart - start.QuadPart) / freq.QuadPart) + L" ms\n");
+                Print(L"  time spent answering before it: " + std::to_wstring(run.MillisecondsAnswering()) + L" ms\n");
+            }
+            PostMessageW(parts, WM_CLOSE, 0, 0);
+            break;
+        }
+        const auto box = run.WaitForBox(200);
+        if (!box) {
+            if (WaitForSingleObject(process, 0) == WAIT_OBJECT_0) break;
+            continue;
+        }
         for (; progressShown < run.ProgressWindowsSeen(); ++progressShown) Print(L"(progress window)\n");
         Print(L"[" + box->caption + L"] " + box->text + L"\n");
         if (timing) PrintTimes(run);
         const bool question = box->buttons.size() == 2;
         run.Press(*box, question ? (answer && std::string(answer) == "no" ? IDNO : IDYES) : IDOK);
         if (question) Print(answer && std::string(answer) == "no" ? L"  -> 否\n" : L"  -> 是\n");
-        // A file sent in parts: after the side file's box, the parts window, which is closed.
-        if (const HWND parts = question ? nullptr : WaitForFormWindow(run.ProcessId(), 1000)) {
-            Print(L"(parts window)\n");
-            PostMessageW(parts, WM_CLOSE, 0, 0);
-        }
     }
+    CloseHandle(process);
     const DWORD code = run.WaitForExit();
     const std::string clip = ClipboardText();
     if (clip != sentinel && !clip.empty()) {

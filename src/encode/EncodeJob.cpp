@@ -80,11 +80,14 @@ Encoded RunEncodeJob(const std::wstring& argument, platform::Platform& p,
         p.ui.Message(text::kOutOfMemory, st::kError);
         return {kOutOfMemory};
     }
-    if (!delivered.parts || delivered.road == Road::kSideFile)
-        p.ui.Message(delivered.road == Road::kClipboard ? text::kOnClipboard : text::kSideFileWritten,
-                     st::kOk);
-    if (!delivered.parts) return {kDelivered};
-    return {kDelivered, PartsToShow{name, delivered.limit, std::move(delivered.parts)}};
+    const bool sideFile = delivered.road == Road::kSideFile;
+    if (!delivered.parts) {
+        p.ui.Message(sideFile ? text::kSideFileWritten : text::kOnClipboard, st::kOk);
+        return {kDelivered, std::nullopt};
+    }
+    // Parts in a side file: the parts window says so, with part 1 on the clipboard, where the
+    // box would say the clipboard was left alone.
+    return {kDelivered, PartsToShow{name, delivered.limit, std::move(delivered.parts), sideFile ? name + L".uue" : L""}};
 }
 
 }  // namespace qb::encode

@@ -85,6 +85,9 @@ struct PartsToShow {
     std::wstring name;
     std::uint64_t limit = 0;
     std::unique_ptr<PartSource> parts;
+    // From 10 MiB the side file holds them, and the window names it instead of any box: its
+    // name (NAME.uue); empty on the clipboard road.
+    std::wstring sideFile;
 };
 
 }  // namespace qb::encode

@@ -75,6 +75,10 @@ inline constexpr std::wstring_view kPartsTooManyAfter = L" 段，最多 9,999 �
 inline constexpr std::wstring_view kPartsSummaryBefore = L" 分为 ";
 inline constexpr std::wstring_view kPartsSummaryMiddle = L" 段，每段不超过 ";
 inline constexpr std::wstring_view kPartsSummaryAfter = L" 个字符。";
+// Of parts in a side file, instead: "已生成 NAME.uue（共 N 段），每段不超过 L 个字符。"
+inline constexpr std::wstring_view kSideFilePartsBefore = L"已生成 ";
+inline constexpr std::wstring_view kSideFilePartsMiddle = L"（共 ";
+inline constexpr std::wstring_view kSideFilePartsAfter = L" 段），每段不超过 ";
 // "第 K 段已放入剪切板，粘贴以后按“下一段”。", "第 N 段（最后一段）已放入剪切板。"
 inline constexpr std::wstring_view kPartPutBefore = L"第 ";
 inline constexpr std::wstring_view kPartPutAfter = L" 段已放入剪切板，粘贴以后按“下一段”。";

@@ -63,16 +63,24 @@ std::optional<Input> FromFiles(platform::Platform& p, std::uintptr_t owner) {
     platform::JobProgress checking(input.total);
     input.check = RunPass(p, kCheckingText, input.Path(), checking, [&] {
         uue::ScanResult all;
-        for (Source& source : input.sources) {
+        // The limits count the blocks of every file picked, as if they were one text.
+        uue::BlockCounts counted;
+        for (auto source = input.sources.begin(); source != input.sources.end(); ++source) {
             // Each file a text of its own: its own encoding, its last line ended by its end.
-            auto one = ReadingFrom(source.path, [&] { return uue::CheckText(*source.text, checking); });
+            auto one = ReadingFrom(source->path, [&] { return uue::CheckText(*source->text, checking, counted); });
             if (one.outcome != uue::Outcome::kOk) {
-                input.problemPath = source.path;
+                input.problemPath = source->path;
+                // Too many: the rest only counted, for the report's number.
+                if (one.problem.kind == uue::ProblemKind::kTooManyBlocks)
+                    for (auto rest = source + 1; rest != input.sources.end(); ++rest)
+                        one.problem.blockCount =
+                            ReadingFrom(rest->path, [&] { return uue::CheckText(*rest->text, checking, counted); })
+                                .problem.blockCount;
                 return one;
             }
             if (one.unreadableBegin && !all.unreadableBegin)
-                all.unreadableBegin = one.unreadableBegin, input.unreadablePath = source.path;
-            source.blocks = one.blocks.size();
+                all.unreadableBegin = one.unreadableBegin, input.unreadablePath = source->path;
+            source->blocks = one.blocks.size();
             all.blocks.insert(all.blocks.end(), one.blocks.begin(), one.blocks.end());
         }
         return all;

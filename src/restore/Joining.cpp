@@ -1,6 +1,7 @@
 #include "restore/Joining.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <tuple>
 
@@ -72,6 +73,9 @@ Plan PlanFiles(const std::vector<uue::Block>& blocks, std::vector<std::wstring> 
     plan.copyOf.resize(blocks.size());
     std::vector<OutputFile> sets;
     std::vector<std::map<std::uint32_t, std::size_t>> byPart;  // of each set: the first block of each part
+    // A text may hold thousands of sets: each found by what makes it one file.
+    using SetKey = std::tuple<std::uint32_t, std::uint64_t, std::array<std::uint8_t, 32>>;
+    std::map<SetKey, std::size_t> setOf;
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         plan.copyOf[i] = i;
         const auto& part = blocks[i].part;
@@ -79,17 +83,21 @@ Plan PlanFiles(const std::vector<uue::Block>& blocks, std::vector<std::wstring> 
             plan.files.push_back({blocks[i].fileName, {i}, std::nullopt});
             continue;
         }
-        auto set = std::find_if(sets.begin(), sets.end(), [&](const OutputFile& f) { return f.set->SameFile(*part); });
-        if (set == sets.end()) {
+        const auto [found, added] = setOf.emplace(SetKey{part->count, part->size, part->sha256}, sets.size());
+        if (added) {
             sets.push_back({SetName(blocks[i]), {}, part});
             byPart.emplace_back();
-            set = sets.end() - 1;
         }
-        const auto [slot, first] = byPart[static_cast<std::size_t>(set - sets.begin())].emplace(part->part, i);
+        const std::size_t set = found->second;
+        const auto [slot, first] = byPart[set].emplace(part->part, i);
         if (first) continue;
         if (blocks[slot->second].size == blocks[i].size) plan.copyOf[i] = slot->second;  // compared when joined
-        else Damaged(set->name, blocks[i].beginLine, plan, i);
+        else Damaged(sets[set].name, blocks[i].beginLine, plan, i);
     }
+    // A set is one file: too many of them is said before any set is judged.
+    if (const std::size_t files = plan.files.size() + sets.size(); files > uue::kMaxBlocks)
+        throw WordedFailure(product::kReadFailed,
+                            ProblemReport({uue::ProblemKind::kTooManyBlocks, {}, {}, 0, files, {}}, From::kFile, {}));
     for (std::size_t s = 0; s < sets.size(); ++s) {
         CheckSet(sets[s], blocks, byPart[s], plan);
         for (const auto& [part, block] : byPart[s]) sets[s].blocks.push_back(block);

@@ -41,7 +41,8 @@ std::wstring NamingFile(std::wstring report, const std::wstring& path) {
 
 std::wstring ProblemReport(const uue::Problem& problem, From from, const std::wstring& path,
                            bool several) {
-    if (several && problem.kind != ProblemKind::kNoBegin)
+    // Too many is counted over all the files, and names none.
+    if (several && problem.kind != ProblemKind::kNoBegin && problem.kind != ProblemKind::kTooManyBlocks)
         return NamingFile(ProblemReport(problem, from, path), path);
     switch (problem.kind) {
     case ProblemKind::kCut:

@@ -145,11 +145,6 @@ std::optional<Gathering> Restore(From from, platform::Platform& p, std::uintptr_
         if (const auto set = OneIncompleteSet(check.blocks)) return StartGathering(*input, *set, p);
 
     const Plan plan = PlanFiles(check.blocks, input->BlockPaths());
-    if (plan.files.size() > uue::kMaxBlocks) {
-        uue::Problem tooMany{uue::ProblemKind::kTooManyBlocks, {}, {}, 0, plan.files.size(), {}};
-        p.ui.Message(ProblemReport(tooMany, from, input->Path()), st::kError);
-        return std::nullopt;
-    }
     std::vector<std::wstring> names;
     for (const auto& file : plan.files) names.push_back(file.name);
     const auto where = AskWhere(names, p, owner, input->Path());

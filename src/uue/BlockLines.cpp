@@ -86,7 +86,10 @@ bool Scanner::OnLine(const Line& whole) {
 void Scanner::StartBlock(BeginLine begin, const std::string& marker) {
     auto part = ParseMarker(marker);
     ++blockCount_;
-    if (part ? ++partCount_ > kMaxParts : blockCount_ - partCount_ > kMaxBlocks) {
+    if (part) ++partCount_;
+    // Texts restored together share the limits; once they are past, the rest is only counted.
+    const auto over = [](BlockCounts c) { return c.parts > kMaxParts || c.blocks - c.parts > kMaxBlocks; };
+    if (over(before_) || over(Counted())) {
         state_ = State::kCounting;
         return;
     }
@@ -242,7 +245,7 @@ bool Scanner::Fail(ProblemKind kind, std::uint64_t line) {
     result_.outcome = Outcome::kProblem;
     const bool inBlock = kind == ProblemKind::kCut || kind == ProblemKind::kBadLine;
     result_.problem = {kind, inBlock ? block_.fileName : std::wstring(), block_.format,
-                       kind == ProblemKind::kCut ? lineNo_ : line, blockCount_,
+                       kind == ProblemKind::kCut ? lineNo_ : line, Counted().blocks,
                        inBlock ? block_.part : std::nullopt};
     return false;
 }

@@ -20,11 +20,12 @@ inline constexpr std::size_t kOutSize = 4096 * kBytesPerLine;  // decoded bytes 
 class Scanner {
 public:
     Scanner(TextSource& source, DecodeSink* sink, platform::JobProgress& progress,
-            FullLinesDecoder kernel)
-        : source_(source), sink_(sink), progress_(progress), kernel_(kernel),
+            FullLinesDecoder kernel, BlockCounts before = {})
+        : source_(source), sink_(sink), progress_(progress), kernel_(kernel), before_(before),
           out_(new std::uint8_t[kOutSize]) {}
 
     ScanResult Run();
+    BlockCounts Counted() const { return {before_.blocks + blockCount_, before_.parts + partCount_}; }
 
 private:
     enum class State { kOutside, kUu, kBase64, kCounting };
@@ -58,6 +59,7 @@ private:
     DecodeSink* sink_;
     platform::JobProgress& progress_;
     FullLinesDecoder kernel_;
+    BlockCounts before_;  // of the texts before this one
 
     std::uint64_t lineNo_ = 0;  // the line last begun
     bool skipLf_ = false;       // the last line ended in CR: an LF now belongs to it
@@ -70,7 +72,7 @@ private:
     bool streamBase64_ = false;  // the long line is Base64 data, fed on as it comes
 
     State state_ = State::kOutside;
-    std::size_t blockCount_ = 0;
+    std::size_t blockCount_ = 0;  // of this text
     std::size_t partCount_ = 0;
     // The last line with text outside a block, if it may be a part's marker; a long one whole up
     // to kMaxMarkerChars.

@@ -191,6 +191,14 @@ ScanResult CheckText(TextSource& source, platform::JobProgress& progress, FullLi
     return Scanner(source, nullptr, progress, kernel).Run();
 }
 
+ScanResult CheckText(TextSource& source, platform::JobProgress& progress, BlockCounts& counted,
+                     FullLinesDecoder kernel) {
+    Scanner scanner(source, nullptr, progress, kernel, counted);
+    ScanResult result = scanner.Run();
+    counted = scanner.Counted();
+    return result;
+}
+
 ScanResult DecodeText(TextSource& source, DecodeSink& sink, platform::JobProgress& progress,
                       FullLinesDecoder kernel) {
     return Scanner(source, &sink, progress, kernel).Run();

@@ -38,6 +38,13 @@ public:
 };
 
 inline constexpr std::size_t kMaxBlocks = 100;  // besides kMaxParts parts
+
+// Begin lines seen in the texts restored together before this one: the limits hold for all of
+// them at once, not for each text alone.
+struct BlockCounts {
+    std::size_t blocks = 0;  // parts included
+    std::size_t parts = 0;
+};
 inline constexpr std::size_t kPieceSize = 256 * 1024;
 
 struct Block {
@@ -100,6 +107,9 @@ public:
 // Both passes read `source` from its start, add the bytes it consumed to `progress` after each
 // piece and throw platform::JobStopped as soon as a stop is requested.
 ScanResult CheckText(TextSource& source, platform::JobProgress& progress,
+                     FullLinesDecoder kernel = ChosenKernels().decoder.run);
+// The same, counting on from `counted` and adding this text's begin lines to it.
+ScanResult CheckText(TextSource& source, platform::JobProgress& progress, BlockCounts& counted,
                      FullLinesDecoder kernel = ChosenKernels().decoder.run);
 ScanResult DecodeText(TextSource& source, DecodeSink& sink, platform::JobProgress& progress,
                       FullLinesDecoder kernel = ChosenKernels().decoder.run);

@@ -19,8 +19,12 @@ PartsWindow::PartsWindow(FormHost& host, platform::Platform& platform, encode::P
       sender_(shown.parts->Count(), shown.parts->Sha256()) {}
 
 void PartsWindow::Load() {
-    SetText(Id::summary, platform::ShownName(shown_.name) + std::wstring(kPartsSummaryBefore) +
-                             product::GroupedDigits(sender_.Count()) + std::wstring(kPartsSummaryMiddle) +
+    const std::wstring count = product::GroupedDigits(sender_.Count());
+    SetText(Id::summary, (shown_.sideFile.empty()
+                              ? platform::ShownName(shown_.name) + std::wstring(kPartsSummaryBefore) + count +
+                                    std::wstring(kPartsSummaryMiddle)
+                              : std::wstring(kSideFilePartsBefore) + platform::ShownName(shown_.sideFile) +
+                                    std::wstring(kSideFilePartsMiddle) + count + std::wstring(kSideFilePartsAfter)) +
                              product::GroupedDigits(shown_.limit) + std::wstring(kPartsSummaryAfter));
     SendMessageW(Control(Id::bar), PBM_SETRANGE32, 0, static_cast<LPARAM>(sender_.Count()));
     // Listening first: the other end may answer part 1 at once.

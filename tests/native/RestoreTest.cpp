@@ -635,6 +635,21 @@ TEST_F(SentInParts, InAnyOrderJoinIntoTheirFileAndASetThatCannotBeRightWritesNot
     EXPECT_EQ(files({part(3, set), part(1, set) + changed, part(2, set)}), named(L"files", 2, "m2.uue"))
         << "a part that came twice, different the second time";
     EXPECT_TRUE(r.written.empty());
+
+    // Thousands of sets of one part each claiming 9,999: refused by their count over every file
+    // picked, before any set is judged or Save As asked.
+    const auto sets = [](std::size_t n, std::uint8_t seed) {
+        std::string text;
+        for (std::size_t k = 0; k < n; ++k)
+            text += uue::FormatMarker({1, 9999, 9999 * 45, {seed, std::uint8_t(k), std::uint8_t(k >> 8)}, std::nullopt}) +
+                    "\r\nbegin 644 h.0001\r\nM" + std::string(60, '!') + "\r\n`\r\nend\r\n";
+        return text;
+    };
+    const auto tooMany = [](std::wstring n) { return L"UUE文本中有 " + n + L" 个文件，一次最多还原 100 个。没有生成任何文件。"; };
+    sys.dialogs.proposed.clear();
+    EXPECT_EQ(fails(sets(9999, 0)), tooMany(L"9,999"));
+    EXPECT_EQ(files({sets(9999, 0), sets(9999, 1), sets(9999, 2)}), std::vector{tooMany(L"29,997")});
+    EXPECT_TRUE(sys.dialogs.proposed.empty());
 }
 
 // The rules of a set judge a part alike whether it is joined from one text or received text by

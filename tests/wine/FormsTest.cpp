@@ -493,7 +493,8 @@ TEST_F(TextFits, EveryTextFitsItsControlInEveryWindow) {
     ExpectEveryTextFits(about, about_box::kDesign, "about");
     auto layout = encode::LayOutParts(9'000'000, L"照片备份 2026.zip", 250'000);
     encode::PartsInMemory sending(*layout, std::vector<std::uint8_t>(9'000'000, 1));
-    encode::PartsToShow shown{L"照片备份 2026.zip", 250'000, std::make_unique<encode::PartsInMemory>(std::move(sending))};
+    encode::PartsToShow shown{L"照片备份 2026.zip", 250'000, std::make_unique<encode::PartsInMemory>(std::move(sending)),
+                              L"照片备份 2026.zip.uue"};
     PartsWindow partsWindow(host, p, shown);
     partsWindow.Show();
     // Its longest state lines, set as the relay would.
