@@ -16,16 +16,21 @@
 namespace qb::platform::win32 {
 namespace {
 
-// Another program (a remote-desktop clipboard sync, say) may hold the clipboard for a moment; it
-// gets up to two seconds, `stopped` asked between tries. False if it said stop first; throws if
-// the clipboard stays busy.
+// How long to wait before trying the clipboard again: the other end of a relay holds it only for
+// a read of a moment, so the first tries come at once; a program that holds it longer (a
+// remote-desktop clipboard sync, say) gets up to two seconds in all.
+constexpr int kTries = 100;
+void WaitToTryAgain(int attempt) { Sleep(attempt < 20 ? 1 : 25); }
+
+// Another program may hold the clipboard for a moment, `stopped` asked between tries. False if
+// it said stop first; throws if the clipboard stays busy.
 bool OpenWhenFree(HWND owner, const std::function<bool()>& stopped) {
     for (int attempt = 0;; ++attempt) {
         if (OpenClipboard(owner)) return true;
         const DWORD error = GetLastError();
         if (stopped && stopped()) return false;
-        if (attempt == 79) ThrowError(L"OpenClipboard", error);
-        Sleep(25);
+        if (attempt == kTries - 1) ThrowError(L"OpenClipboard", error);
+        WaitToTryAgain(attempt);
     }
 }
 
@@ -151,9 +156,9 @@ ClipboardContent Win32Clipboard::ReadText(const std::function<void(std::u16strin
         try {
             return ReadTextOnce(use);
         } catch (const Error& e) {
-            if (e.Code() != ERROR_CLIPBOARD_NOT_OPEN || attempt == 79) throw;
+            if (e.Code() != ERROR_CLIPBOARD_NOT_OPEN || attempt == kTries - 1) throw;
         }
-        Sleep(25);
+        WaitToTryAgain(attempt);
     }
 }
 
