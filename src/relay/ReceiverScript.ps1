@@ -20,7 +20,9 @@ $To = 'abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSA012+/TUV345WXY678Z9'
 function Say($i) {Write-Host ($Msg[$i] -f $args)}
 function Hex($x) {[BitConverter]::ToString($x).Replace('-', '').ToLower()}
 function Clip($t) {
- foreach ($i in 1..5) { try { if ($t) {Set-Clipboard $t -ea Stop} else {Get-Clipboard -Raw -ea Stop}; return } catch {sleep -m 99} }
+ foreach ($i in 1..5) {
+  try { if ($t) {Set-Clipboard $t -ea Stop} else {Get-Clipboard -Raw -ea Stop}; return } catch {sleep -m 99}
+ }
 }
 function Get-Blocks($t) {
  $t = "$t`n" -replace ' *(\r\n?|\n)', "`n" -replace '(?<=//quillbox\.example\.com/)(?=#Quillbox |begin )', "`n"
@@ -88,7 +90,8 @@ function Take-Text($t) {
    Say 3 $b.Name; continue
   }
   if (!$S.F) {
-   $S.Name = Get-Name $b; $S.Sha = $m.Sha; $S.Size = [long]$m.Size; $S.Map = [Text.StringBuilder]::new('0' * (Lines 0 1e9)[1])
+   $S.Name = Get-Name $b; $S.Sha = $m.Sha; $S.Size = [long]$m.Size
+   $S.Map = [Text.StringBuilder]::new('0' * (Lines 0 1e9)[1])
    $S.Tmp = [IO.Path]::Combine($S.Dir, "qb$(Get-Random).tmp")
    $S.F = [IO.File]::Open($S.Tmp, 'CreateNew', 'ReadWrite', 'None')
   }
