@@ -18,6 +18,7 @@ int main(int, char** argv) {
     const std::vector<std::uint8_t> b{std::istreambuf_iterator<char>(in), {}};
     auto sha = [&](std::size_t at, std::size_t n) { platform::Sha256Digest d; SHA256(&b[at], n, d.data()); return d; };
     auto layout = encode::LayOutParts(b.size(), platform::NameFromBytes(argv[2]), std::stoull(argv[3]));
+    if (!layout) return 1;
     layout->marker.sha256 = sha(0, b.size());
     for (std::uint32_t k = 1; k <= layout->count; ++k) {
         const std::size_t at = (k - 1) * layout->partBytes, n = std::min<std::size_t>(layout->partBytes, b.size() - at);
