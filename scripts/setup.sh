@@ -11,7 +11,7 @@ fi
 packages=(
   cmake g++ ninja-build googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64 wine64 fonts-wine xvfb x11-utils fonts-wqy-microhei fonts-arphic-uming locales
-  sharutils python3 hyperfine imagemagick clang libclang-rt-dev fuse3 python3-fusepy
+  sharutils python3 xclip libssl-dev hyperfine imagemagick clang libclang-rt-dev fuse3 python3-fusepy
 )
 
 missing=()
@@ -47,3 +47,14 @@ if ! grep -q '^Thread model: posix$' <<<"$("$mingw" -v 2>&1 || true)"; then
   exit 1
 fi
 test -x /usr/lib/wine/wine64
+
+# The receiver script's tests run under PowerShell 7, installed as a .NET tool (pinned: a later one may
+# want a newer .NET) and always called by its path.
+if ! command -v dotnet >/dev/null; then
+  echo "setup: the .NET SDK is missing; install it (dotnet-sdk) and run this again" >&2
+  exit 1
+fi
+if [ ! -x ~/.dotnet/tools/pwsh ]; then
+  echo "setup: installing PowerShell 7.6.9"
+  dotnet tool install --global PowerShell --version 7.6.9 >/dev/null
+fi
