@@ -30,12 +30,12 @@ int wmain(int argc, wchar_t** argv) {
     auto layout = qb::encode::LayOutParts(60'000, L"照片备份.zip", 4'000);
     qb::encode::PartsInMemory parts(*layout, std::vector<std::uint8_t>(60'000, 7));
     qb::encode::PartsToShow shown{L"照片备份.zip", 4'000, std::make_unique<qb::encode::PartsInMemory>(std::move(parts))};
-    // The receiving window as it stands with three of fifteen parts in, one damaged on the way.
+    // The receiving window as it stands with three of fifteen parts in.
     qb::restore::Gathering receiving;
     receiving.receiver = std::make_unique<qb::relay::Receiver>(
         qb::uue::PartMarker{0, 15, 15 * 450, {}, std::nullopt}, L"照片备份.zip");
     for (const std::uint32_t k : {1u, 3u, 4u}) receiving.receiver->Keep(k, 450);
-    receiving.receiver->Took({{4}, 0, 2, 57, {}});
+    receiving.receiver->Took({{4}, 0, 0, 0, {}});
     receiving.store = std::make_unique<qb::restore::PartStore>(platform, *receiving.receiver);
     const std::wstring_view which = argv[1];
     if (which == L"main") {

@@ -99,6 +99,11 @@ inline constexpr std::wstring_view kReplacedBefore = L"剪切板已被其他内�
 inline constexpr std::wstring_view kReplacedAfter = L" 段。";
 // "对方还没有收到全部分段。确定关闭吗？"
 inline constexpr std::wstring_view kCloseEarly = L"对方还没有收到全部分段。确定关闭吗？";
+// The receiver script put on the clipboard, from the parts window or the File menu.
+inline constexpr std::wstring_view kScriptPut =
+    L"接收脚本已放入剪切板。请在对方电脑上打开 PowerShell（在开始菜单中搜索 PowerShell），粘贴并按回车；"
+    L"如果提示多行粘贴，选择“粘贴”。脚本收齐分段、核对 SHA-256 后，把文件保存到它显示的文件夹。";
+inline constexpr std::wstring_view kWaitingForScript = L"等待对方的接收脚本……没有共用剪切板时，在对方复制每一段即可。";
 // The parts window's line on what the other end does.
 inline constexpr std::wstring_view kOtherEnd = L"对方：在 Quillbox 中选择“文件 → 从剪切板还原文件”。";
 inline constexpr std::wstring_view kNotReceivedBefore = L"对方没有收到第 ";

@@ -29,7 +29,21 @@ std::uint32_t Sender::Pressed(Button button) {
     return 0;
 }
 
+void Sender::ScriptPut() {
+    scriptPut_ = true;
+    if (state_ != State::kAllIn) {
+        state_ = State::kByHand;
+        line_ = kWaitingForScript;
+    }
+}
+
 std::uint32_t Sender::Heard(std::u16string_view text) {
+    if (scriptPut_ && uue::IsReady(text)) {
+        // As good as an answer: nothing paused, nothing counted towards a stall.
+        scriptPut_ = false;
+        heard_ = true;
+        return Want(asked_ ? asked_ : 1, State::kRelaying);
+    }
     const auto answer = uue::ParseAnswer(text);
     if (!answer || answer->count != count_ || answer->sha256 != sha256_) {
         // Someone else's copy: the part is gone from the clipboard, and the person may need what

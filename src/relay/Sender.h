@@ -43,6 +43,9 @@ public:
     std::uint32_t Heard(std::u16string_view text);
     void Put(std::uint32_t part);
     void PutFailed(std::wstring report) { line_ = std::move(report); }
+    // This window put the receiver script on the clipboard: the first "#Quillbox ready" after it
+    // is the script's, and asks for the lowest part not yet acknowledged.
+    void ScriptPut();
 
     State CurrentState() const { return state_; }
     std::uint32_t Current() const { return current_; }
@@ -70,6 +73,7 @@ private:
     int puts_ = 0;                // parts put for answers since then
     bool lastPut_ = false;
     bool heard_ = false;  // an answer for this file came
+    bool scriptPut_ = false;  // the script went out and its "ready" has not come yet
     std::wstring line_;
 };
 

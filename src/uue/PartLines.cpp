@@ -89,6 +89,12 @@ std::string FormatAnswer(const Answer& answer) {
            " sha256=" + product::DigestHex(answer.sha256) + " next=" + std::to_string(answer.next);
 }
 
+bool IsReady(std::u16string_view text) {
+    while (!text.empty() && (text.back() == u' ' || text.back() == u'\t' || text.back() == u'\r' || text.back() == u'\n'))
+        text.remove_suffix(1);
+    return text == u"#Quillbox ready";
+}
+
 std::optional<Answer> ParseAnswer(std::u16string_view text) {
     if (text.size() > kMaxAnswerChars) return std::nullopt;
     std::string s;

@@ -65,6 +65,9 @@ std::string FormatAnswer(const Answer& answer);
 // longer text, a part among them, is passed over unread.
 std::optional<Answer> ParseAnswer(std::u16string_view text);
 
+// The receiver script's first line on the clipboard, once it is listening: "#Quillbox ready".
+bool IsReady(std::u16string_view text);
+
 // Everything of a part but its body, as it goes on the clipboard: the marker line and the begin
 // line of NAME.KKK before it, the closing lines and the trailer (no line end) after it.
 struct PartFrame {

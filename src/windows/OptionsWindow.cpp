@@ -9,6 +9,7 @@
 #include "product/ExitCodes.h"
 #include "shell/ContextMenu.h"
 #include "windows/PartSettings.h"
+#include "windows/ReceiverScript.h"
 #include "windows/ReceivingWindow.h"
 #include "windows/UsageGuide.h"
 
@@ -25,6 +26,9 @@ void OptionsWindow::Click(Id id) {
     case Id::menuRestoreClipboard: OnRestore(restore::From::kClipboard); break;
     case Id::menuRestoreFile: OnRestore(restore::From::kFile); break;
     case Id::menuPartSettings: OnPartSettings(); break;
+    case Id::menuCopyScript:
+        RunJob([](platform::Platform& p) { PutReceiverScript(p, 0); });
+        break;
     case Id::exitButton: case Id::menuExit: OnExit(); break;
     case Id::menuGuide: OnGuide(); break;
     case Id::menuHomePage: OnHomePage(); break;

@@ -11,10 +11,10 @@ namespace qb::windows::options_window {
 
 // As drawn: c1 addToMenuBox, e exitButton, a applyButton, file fileMenu, ap menuApply, line1 fileMenuSeparator, ex menuExit, help helpMenu, manual menuGuide, home menuHomePage, line2 helpMenuSeparator, about menuAbout.
 // Added since: menuRestoreClipboard, menuRestoreFile and restoreMenuSeparator, the restore road;
-// partsMenuSeparator and menuPartSettings, the parts setting.
+// partsMenuSeparator and menuPartSettings, the parts setting; menuCopyScript, the receiver script.
 enum class Id {
     addToMenuBox, exitButton, applyButton,
-    fileMenu, menuApply, fileMenuSeparator, menuRestoreClipboard, menuRestoreFile,
+    fileMenu, menuApply, fileMenuSeparator, menuRestoreClipboard, menuRestoreFile, menuCopyScript,
     partsMenuSeparator, menuPartSettings, restoreMenuSeparator, menuExit,
     helpMenu, menuGuide, menuHomePage, helpMenuSeparator, menuAbout,
 };
@@ -31,6 +31,7 @@ constexpr std::array kMenu{
     MenuDesign{Id::fileMenuSeparator, 1, L"-"},
     MenuDesign{Id::menuRestoreClipboard, 1, L"从剪切板还原文件(&R)..."},
     MenuDesign{Id::menuRestoreFile, 1, L"从UUE文件还原(&O)..."},
+    MenuDesign{Id::menuCopyScript, 1, L"复制接收脚本(&S)..."},
     MenuDesign{Id::partsMenuSeparator, 1, L"-"},
     MenuDesign{Id::menuPartSettings, 1, L"分段设置(&P)..."},
     MenuDesign{Id::restoreMenuSeparator, 1, L"-"},

@@ -9,6 +9,7 @@
 #include "product/Numbers.h"
 #include "product/Texts.h"
 #include "windows/MessageLoop.h"
+#include "windows/ReceiverScript.h"
 
 namespace qb::windows {
 
@@ -73,6 +74,14 @@ void PartsWindow::Click(Id id) {
     case Id::closeButton:
         if (MayClose()) Unload();
         break;
+    case Id::scriptButton: {
+        const std::u16string script = PutReceiverScript(platform_, platform::style::kTaskModal);
+        if (script.empty()) break;
+        changes_.Put(script);
+        sender_.ScriptPut();
+        Render();
+        break;
+    }
     case Id::summary: case Id::state: case Id::bar: case Id::otherEnd: break;
     }
 }

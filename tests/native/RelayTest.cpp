@@ -142,7 +142,8 @@ struct Ends {
     }
     // Steps: S and R, an end reads the clipboard; E, a clipboard sync writes the receiver's last
     // answer back; X, another program copies a text; L, the part on the clipboard is lost (its
-    // place taken by the text before it); F, another program copies "all in" for part 1; 1, 2
+    // place taken by the text before it); F, another program copies "all in" for part 1; W, the
+    // window puts the receiver script, and Y, the script says it is ready; 1, 2
     // and 3, it copies an answer asking for that part; the person presses 下一段 (n), 上一段 (p)
     // or 再放一次 (a).
     void Play(std::string_view steps) {
@@ -156,6 +157,12 @@ struct Ends {
             case 'X': Copy("hello"); break;
             case 'L': sys.clipboard.Copy(std::wstring(before.begin(), before.end())); break;
             case 'F': Copy(Answer(1, 0)); break;
+            case 'W':  // the parts window puts the receiver script
+                Copy("# a receiver script");
+                sent.Put(Now());
+                sender.ScriptPut();
+                break;
+            case 'Y': Copy("#Quillbox ready\r\n"); break;
             case '1': case '2': case '3': Copy(Answer(3, static_cast<std::uint32_t>(step - '0'))); break;
             case 'n': Put(sender.Pressed(Sender::Button::kNext)); break;
             case 'p': Put(sender.Pressed(Sender::Button::kPrevious)); break;
@@ -196,6 +203,11 @@ TEST(TwoEnds, RelayAFileWhateverComesBetweenThemOrSayWhereItStands) {
         {"RSRSRS1S", L"对方已收到第 3 段，第 1 段已放入剪切板。", kAllIn, 2},
         // By hand: the person steps through, the receiver answers each.
         {"RnRnRS", done, kAllIn, 0},
+        // The receiver script's "ready" after this window put the script asks for part 1; from
+        // anyone else it is someone else's copy.
+        {"W", L"等待对方的接收脚本……没有共用剪切板时，在对方复制每一段即可。", kGathering, 2},
+        {"WYSRSRSRS", done, kAllIn, 0},
+        {"YS", L"剪切板已被其他内容替换。按“再放一次”重新放入第 1 段。", kGathering, 2},
         // By hand with no relay: closed after the last part was put, or before.
         {"nn", L"第 3 段（最后一段）已放入剪切板。", kGathering, 0},
         {"n", L"第 2 段已放入剪切板，粘贴以后按“下一段”。", kGathering, 2},

@@ -7,7 +7,8 @@
 #include <iterator>
 
 #include "PosixPlatform.h"
-#include "encode/Parts.h"
+#include "encode/PartSources.h"
+#include "product/Numbers.h"
 #include "platform/CodePage.h"
 #include "platform/FileNames.h"
 
@@ -22,8 +23,8 @@ int main(int, char** argv) {
     layout->marker.sha256 = sha(0, b.size());
     for (std::uint32_t k = 1; k <= layout->count; ++k) {
         const std::size_t at = (k - 1) * layout->partBytes, n = std::min<std::size_t>(layout->partBytes, b.size() - at);
-        std::string text = encode::PartText(*layout, k, {&b[at], n});
-        text.insert(text.find(" sha256=") + 72, " part=" + platform::DigestHex(sha(at, n)).substr(0, 16));
+        std::string text = encode::EncodePart(*layout, k, {&b[at], n});
+        text.insert(text.find(" sha256=") + 72, " part=" + product::DigestHex(sha(at, n)).substr(0, 16));
         std::cout << platform::posix::ToUtf8(platform::FromAnsi(text)) << '\0';
     }
 }

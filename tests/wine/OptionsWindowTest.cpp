@@ -1,6 +1,9 @@
 // The options window in-process over real windows and the prefix's real registry.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -238,6 +241,18 @@ TEST_F(OptionsWindowTest, EveryMenuItemReachesTheHandlerOfItsName) {
     EXPECT_EQ(sys.launcher.opened[0].first, product::kHomePage);
     EXPECT_EQ(sys.launcher.opened[0].second, 0) << "show command 0, as the shell is asked";
     EXPECT_NE(sys.launcher.owners[0], 0u) << "the main window is the owner";
+
+    // The receiver script goes on the clipboard exactly as the repository keeps it, CRLF and all.
+    Choose(form, Id::menuCopyScript);
+    EXPECT_EQ(sys.ui.Texts().back(), std::wstring(product::text::kScriptPut));
+    std::string put;
+    if (OpenClipboard(nullptr)) {
+        if (const HANDLE text = GetClipboardData(CF_TEXT)) put = static_cast<const char*>(GlobalLock(text));
+        CloseClipboard();
+    }
+    std::ifstream file(std::filesystem::path(QB_SCRIPT), std::ios::binary);
+    EXPECT_EQ(put, std::string(std::istreambuf_iterator<char>(file), {}));
+    EXPECT_NE(put.find("\r\n& {\r\n"), std::string::npos);
 
     Choose(form, Id::menuAbout);
     Choose(form, Id::menuAbout);
