@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the release: dist/Quillbox-<version>-win64.zip with Quillbox.exe and 使用说明.txt, and
+# Builds the release: dist/Quillbox-<version>-win64.zip with Quillbox.exe, 使用说明.txt and the
+# receiver script the exe carries (ReceiverScript.ps1, for anyone to read before pasting it), and
 # its SHA-256 beside it. The same commit gives the same bytes in any folder, at any time.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,10 +20,11 @@ zip=Quillbox-$version-win64.zip
 
 # The guide is made by the build (UTF-8 with a BOM and CRLF line ends, for Windows 7's Notepad).
 mkdir -p dist
-python3 - "$SOURCE_DATE_EPOCH" build/release/Quillbox.exe build/release/generated/UsageGuide.txt "dist/$zip" <<'PY'
+python3 - "$SOURCE_DATE_EPOCH" build/release/Quillbox.exe build/release/generated/UsageGuide.txt "dist/$zip" \
+  src/relay/ReceiverScript.ps1 <<'PY'
 import sys, time, zipfile
 
-epoch, exe, guide, out = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
+epoch, exe, guide, out, script = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
 
 
 class Entry(zipfile.ZipInfo):
@@ -42,6 +44,7 @@ def entry(name):
 with zipfile.ZipFile(out, "w", compresslevel=9) as z:
     z.writestr(entry("Quillbox.exe"), open(exe, "rb").read())
     z.writestr(entry("使用说明.txt"), open(guide, "rb").read())
+    z.writestr(entry("ReceiverScript.ps1"), open(script, "rb").read())
 PY
 (cd dist && sha256sum "$zip" >"$zip.sha256")
 cat "dist/$zip.sha256"
