@@ -319,6 +319,32 @@ int RelayThroughClipboard(const std::wstring& file, const std::wstring& to) {
     return static_cast<int>(sender.WaitForExit());
 }
 
+// A file sent to the receiver script on another end of this clipboard: the sender started on it,
+// its 对方没有Quillbox pressed and the box answered ("script put" is printed then, for the other
+// end to start); then the sender's state line once the other end has every part, or after two
+// minutes, and its exit code.
+int SendToScript(const std::wstring& file) {
+    using namespace qb::testing;
+    namespace parts = qb::windows::parts_window;
+    RunningQuillbox sender(L"\"" + file + L"\"");
+    const HWND window = WaitForFormWindow(sender.ProcessId(), 60000);
+    if (!window) return 3;
+    const auto control = [&](parts::Id id) { return GetDlgItem(window, qb::windows::CommandOf(parts::kDesign, id)); };
+    PostMessageW(control(parts::Id::scriptButton), BM_CLICK, 0, 0);
+    const auto box = sender.WaitForBox();
+    if (!box) return 3;
+    Print(L"[" + box->caption + L"] " + box->text + L"\nscript put\n");
+    sender.Press(*box, IDOK);
+    std::wstring state;
+    for (int i = 0; i < 1200 && !(state = TextOf(control(parts::Id::state))).starts_with(L"对方已收到全部"); ++i) Sleep(100);
+    Print(L"sender: " + state + L"\n");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (const auto ask = sender.WaitForBox(1000)) sender.Press(*ask, IDYES);
+    const DWORD code = sender.WaitForExit();
+    Print(L"exit code: " + std::to_wstring(code) + L"\n");
+    return static_cast<int>(code);
+}
+
 }  // namespace
 
 int wmain(int, wchar_t**) {
@@ -332,6 +358,7 @@ int wmain(int, wchar_t**) {
     const wchar_t* idle = _wgetenv(L"QB_IDLE");
     const wchar_t* fromClipboard = _wgetenv(L"QB_RESTORE_CLIPBOARD");
     if (idle && *idle) return RestoreThroughMenu(L"", L"", false);
+    if (const wchar_t* script = _wgetenv(L"QB_TO_SCRIPT"); script && *script) return SendToScript(script);
     if (const wchar_t* relay = _wgetenv(L"QB_RELAY"); relay && *relay)
         return RelayThroughClipboard(relay, restoreTo ? restoreTo : L"");
     if (restore && *restore)
@@ -373,6 +400,11 @@ int wmain(int, wchar_t**) {
                 Print(L"  time spent answering before it: " + std::to_wstring(run.MillisecondsAnswering()) + L" ms\n");
             }
             PostMessageW(parts, WM_CLOSE, 0, 0);
+            // Closed before the other end has every part, it asks first.
+            if (const auto ask = run.WaitForBox(2000)) {
+                Print(L"[" + ask->caption + L"] " + ask->text + L"\n  -> 是\n");
+                run.Press(*ask, IDYES);
+            }
             break;
         }
         const auto box = run.WaitForBox(200);

@@ -181,6 +181,9 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case kWorkDone:
         WorkDone();
         return 0;
+    case WM_TIMER:
+        Tick();
+        return 0;
     case WM_CLOSE:
         OnClose();
         return 0;

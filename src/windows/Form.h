@@ -72,6 +72,8 @@ protected:
     virtual HWND FirstFocus();
     // A worker the form started has posted kWorkDone.
     virtual void WorkDone() {}
+    // A timer the form set (SetTimer on its window) has come round.
+    virtual void Tick() {}
 
 private:
     static LRESULT CALLBACK Procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -74,14 +74,13 @@ void PartsWindow::Click(Id id) {
     case Id::closeButton:
         if (MayClose()) Unload();
         break;
-    case Id::scriptButton: {
-        const std::u16string script = PutReceiverScript(platform_, platform::style::kTaskModal);
-        if (script.empty()) break;
-        changes_.Put(script);
-        sender_.ScriptPut();
-        Render();
+    case Id::scriptButton:
+        PutReceiverScript(platform_, platform::style::kTaskModal, [this](std::u16string script) {
+            changes_.Put(std::move(script));
+            sender_.ScriptPut();
+            Render();
+        });
         break;
-    }
     case Id::summary: case Id::state: case Id::bar: case Id::otherEnd: break;
     }
 }

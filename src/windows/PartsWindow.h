@@ -30,6 +30,8 @@ protected:
     void ClipboardChanged() override;
     // Before the other end has every part, a close asks first.
     bool MayClose() override;
+    // 下一段, the default button, rather than the first in tab order.
+    HWND FirstFocus() override { return Control(Id::nextButton); }
 
 private:
     // Puts part `part` on the clipboard, if there is one to put, and shows the sender's state.

@@ -13,7 +13,7 @@ namespace qb::windows {
 
 using namespace product::text;
 
-std::u16string PutReceiverScript(platform::Platform& p, unsigned boxStyle) {
+void PutReceiverScript(platform::Platform& p, unsigned boxStyle, const std::function<void(std::u16string)>& put) {
     try {
         const HMODULE self = GetModuleHandleW(nullptr);
         const HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(IDR_RECEIVER_SCRIPT), MAKEINTRESOURCEW(10));
@@ -26,11 +26,10 @@ std::u16string PutReceiverScript(platform::Platform& p, unsigned boxStyle) {
         std::memcpy(target->Bytes().data(), script.data(), script.size());
         target->Open([] { return false; });
         target->Commit();
+        if (put) put({script.begin(), script.end()});  // ASCII
         p.ui.Message(kScriptPut, platform::style::kOk | boxStyle);
-        return {script.begin(), script.end()};  // ASCII
     } catch (const platform::Error& e) {
         p.ui.Message(platform::FailureReport(kCannotSetClipboard, e), platform::style::kError | boxStyle);
-        return {};
     }
 }
 

@@ -33,6 +33,7 @@ void ReceivingWindow::Load() {
 
 void ReceivingWindow::Render() {
     const relay::Receiver& receiver = *gathering_.receiver;
+    SendMessageW(Control(Id::bar), PBM_SETRANGE32, 0, static_cast<LPARAM>(receiver.Set().count));
     SetText(Id::progress, receiver.Counts());
     SetText(Id::state, receiver.Line());
     SendMessageW(Control(Id::bar), PBM_SETPOS, receiver.Kept(), 0);
@@ -52,7 +53,14 @@ void ReceivingWindow::Carry(const relay::Receiver::Actions& actions) {
     if (actions.hash) {
         auto digest = std::make_shared<platform::Sha256Digest>();
         StartWork([this, digest] { *digest = gathering_.store->Hash(progress_.get()); },
-                  [this, digest] { Carry(gathering_.receiver->Hashed(*digest)); });
+                  [this, digest] {
+                      KillTimer(Window(), 1);
+                      Carry(gathering_.receiver->Hashed(*digest));
+                  },
+                  gathering_.receiver->Set().size);
+        SendMessageW(Control(Id::bar), PBM_SETRANGE32, 0, 1000);
+        SendMessageW(Control(Id::bar), PBM_SETPOS, 0, 0);
+        SetTimer(Window(), 1, 100, nullptr);
     }
     if (actions.close) {
         listener_.reset();
@@ -96,8 +104,8 @@ void ReceivingWindow::ClipboardChanged() {
         [this, arrival] { Carry(gathering_.receiver->Took(*arrival)); });
 }
 
-void ReceivingWindow::StartWork(std::function<void()> work, std::function<void()> then) {
-    progress_ = std::make_unique<platform::JobProgress>(0);
+void ReceivingWindow::StartWork(std::function<void()> work, std::function<void()> then, std::uint64_t total) {
+    progress_ = std::make_unique<platform::JobProgress>(total);
     then_ = std::move(then);
     failure_ = nullptr;
     const HWND window = Window();
@@ -166,6 +174,12 @@ bool ReceivingWindow::MayClose() {
 
 HWND ReceivingWindow::FirstFocus() {
     return IsWindowVisible(Control(Id::saveButton)) ? Control(Id::saveButton) : Window();
+}
+
+void ReceivingWindow::Tick() {
+    if (!progress_ || progress_->Total() == 0) return;
+    const std::uint64_t done = std::min(progress_->Done(), progress_->Total());
+    SendMessageW(Control(Id::bar), PBM_SETPOS, static_cast<WPARAM>(done * 1000 / progress_->Total()), 0);
 }
 
 }  // namespace qb::windows

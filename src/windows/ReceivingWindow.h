@@ -38,6 +38,8 @@ protected:
     void Click(Id id) override;
     void ClipboardChanged() override;
     void WorkDone() override;
+    // While the joined file is hashed, its bar counts the bytes.
+    void Tick() override;
     bool MayClose() override;
     // Nothing is focused, so that a stray Enter throws nothing away.
     HWND FirstFocus() override;
@@ -46,7 +48,7 @@ private:
     void Carry(const relay::Receiver::Actions& actions);
     // Runs `work` on a worker, then `then` on this window's thread; whatever `work` throws ends
     // the gathering.
-    void StartWork(std::function<void()> work, std::function<void()> then);
+    void StartWork(std::function<void()> work, std::function<void()> then, std::uint64_t total = 0);
     void Stop();
     void Render();
 
