@@ -33,6 +33,7 @@ void Print(const std::wstring& s) {
     std::string out(static_cast<std::size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
     std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);  // a script may wait on a line while the run goes on
 }
 
 std::wstring FromAnsi(const std::string& s) {
