@@ -13,7 +13,7 @@ namespace qb::encode {
 struct Encoded {
     int exitCode;
     // A file sent in parts, for the parts window; the exit code is then that of its closing.
-    std::optional<PartsToShow> parts;
+    std::optional<PartsToShow> parts = std::nullopt;
 };
 
 // Checks, reads, encodes and delivers the file the argument names (quotes already removed); reports
