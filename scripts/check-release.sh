@@ -24,11 +24,14 @@ cmp "$a/build/release/Quillbox.exe" "$b/build/release/Quillbox.exe"
 cmp "$a/dist/$zip" "$b/dist/$zip"
 (cd "$a/dist" && sha256sum -c --quiet "$zip.sha256")
 
-python3 - "$a/dist/$zip" "$a/build/release/Quillbox.exe" <<'PY'
+python3 - "$a/dist/$zip" "$a/build/release/Quillbox.exe" "$a/src/relay/ReceiverScript.ps1" <<'PY'
 import sys, zipfile
 z = zipfile.ZipFile(sys.argv[1])
-exe, guide = z.infolist()
+exe, guide, script = z.infolist()
 assert exe.filename == "Quillbox.exe" and z.read(exe) == open(sys.argv[2], "rb").read()
+# The receiver script as the exe carries it and the clone checked it out: CRLF, as pasted.
+assert script.filename == "ReceiverScript.ps1" and z.read(script) == open(sys.argv[3], "rb").read()
+assert z.read(script).count(b"\n") == z.read(script).count(b"\r\n"), "script has bare LF line ends"
 # Without the UTF-8 flag the name is read back as code page 437; its bytes must be cp936.
 assert not guide.flag_bits & 0x800, "UTF-8 flag set on the guide's name"
 assert guide.filename.encode("cp437").decode("cp936") == "使用说明.txt", guide.filename
